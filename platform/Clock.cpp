@@ -1,0 +1,168 @@
+#include "Clock.h"
+
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <thread>
+#include <atomic>
+
+namespace {
+
+thread_local WaitInterrupt* t_pInterrupt = nullptr;
+std::atomic<IClock*> g_pInstalled{nullptr};
+
+// Virtual wall time begins 2026-01-01 00:00:00 UTC.
+const int64_t kVirtualWallEpochUs = 1767225600LL * 1000000LL;
+// Monotonic readings start well away from zero, so that a time stamp that was
+// never taken (zero) lies far in the past, as it does on a running camera.
+const int64_t kVirtualMonotonicStartUs = 1000000LL * 1000000LL;
+
+int64_t toMicroseconds(double p_dSeconds) { return std::llround(p_dSeconds * 1e6); }
+
+WallTime fromTm(const struct tm& p_tm, int p_nMillisecond) {
+    WallTime wall;
+    wall.year = p_tm.tm_year + 1900;
+    wall.month = p_tm.tm_mon + 1;
+    wall.dayOfWeek = p_tm.tm_wday;
+    wall.day = p_tm.tm_mday;
+    wall.hour = p_tm.tm_hour;
+    wall.minute = p_tm.tm_min;
+    wall.second = p_tm.tm_sec;
+    wall.millisecond = p_nMillisecond;
+    return wall;
+}
+
+void realSleep(double p_dSeconds) {
+    if (p_dSeconds <= 0.0) {
+        return;
+    }
+    WaitInterrupt* interrupt = t_pInterrupt;
+    if (interrupt != nullptr) {
+        interrupt->sleepFor(p_dSeconds);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::duration<double>(p_dSeconds));
+}
+
+}  // namespace
+
+void WaitInterrupt::request() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_bRequested = true;
+    m_wake.notify_all();
+}
+
+void WaitInterrupt::reset() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_bRequested = false;
+}
+
+bool WaitInterrupt::isRequested() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_bRequested;
+}
+
+bool WaitInterrupt::sleepFor(double p_dSeconds) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_wake.wait_for(lock, std::chrono::duration<double>(p_dSeconds),
+                           [this] { return m_bRequested; });
+}
+
+WaitInterrupt* WaitInterrupt::current() { return t_pInterrupt; }
+
+void WaitInterrupt::setCurrent(WaitInterrupt* p_pInterrupt) { t_pInterrupt = p_pInterrupt; }
+
+IClock::~IClock() = default;
+
+double RealClock::monotonicSeconds() {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+WallTime RealClock::wallTime() {
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    struct tm local;
+    localtime_r(&now.tv_sec, &local);
+    return fromTm(local, static_cast<int>(now.tv_nsec / 1000000));
+}
+
+void RealClock::sleep(double p_dSeconds) { realSleep(p_dSeconds); }
+
+VirtualClock::VirtualClock()
+    : m_nNowUs(kVirtualMonotonicStartUs), m_nWallOffsetUs(kVirtualWallEpochUs - kVirtualMonotonicStartUs) {}
+
+double VirtualClock::monotonicSeconds() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return static_cast<double>(m_nNowUs) / 1e6;
+}
+
+WallTime VirtualClock::wallTime() {
+    int64_t wallUs;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        wallUs = m_nNowUs + m_nWallOffsetUs;
+    }
+    time_t seconds = static_cast<time_t>(wallUs / 1000000);
+    struct tm broken;
+    gmtime_r(&seconds, &broken);
+    return fromTm(broken, static_cast<int>((wallUs % 1000000) / 1000));
+}
+
+void VirtualClock::sleep(double p_dSeconds) {
+    int64_t span = toMicroseconds(p_dSeconds);
+    if (span <= 0) {
+        return;
+    }
+    int64_t start;
+    double pace;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        start = m_nNowUs;
+        pace = m_dPace;
+    }
+    if (pace > 0.0) {
+        realSleep(p_dSeconds * pace);
+    }
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (start + span > m_nNowUs) {
+        m_nNowUs = start + span;
+    }
+    m_nSleptUs += span;
+}
+
+void VirtualClock::advance(double p_dSeconds) {
+    int64_t span = toMicroseconds(p_dSeconds);
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (span > 0) {
+        m_nNowUs += span;
+    }
+}
+
+void VirtualClock::setTimeOfDay(int p_nHour, int p_nMinute, int p_nSecond) {
+    const int64_t kDayUs = 86400LL * 1000000LL;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    int64_t wallUs = m_nNowUs + m_nWallOffsetUs;
+    int64_t dayStartUs = wallUs - wallUs % kDayUs;
+    int64_t wantedUs = dayStartUs + (p_nHour * 3600LL + p_nMinute * 60LL + p_nSecond) * 1000000LL;
+    m_nWallOffsetUs = wantedUs - m_nNowUs;
+}
+
+void VirtualClock::setPace(double p_dRealPerVirtual) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_dPace = p_dRealPerVirtual;
+}
+
+double VirtualClock::sleptSeconds() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return static_cast<double>(m_nSleptUs) / 1e6;
+}
+
+IClock& Clock::get() {
+    static RealClock s_real;
+    IClock* installed = g_pInstalled.load(std::memory_order_acquire);
+    return installed != nullptr ? *installed : s_real;
+}
+
+void Clock::install(IClock* p_pClock) { g_pInstalled.store(p_pClock, std::memory_order_release); }

@@ -1,0 +1,27 @@
+#ifndef SENSORCONTROL_PLATFORM_SHELL_H
+#define SENSORCONTROL_PLATFORM_SHELL_H
+
+#include <string>
+#include <vector>
+
+#include "Export.h"
+
+// Runs a shell command ("/bin/sh -c") and waits for it at most
+// p_nTimeoutSeconds (0: no limit); a command still running then is killed.
+// Returns the command's exit status, or -1 when it could not be run, was
+// killed or timed out. Absolute paths named in the command are mapped through
+// PlatformRoot (a word that starts with '/' at the start of the command, after
+// a blank, after '>' or '<', or after '='); "/dev/null" is left alone.
+SC_EXPORT int sy_system(const char* p_szCommand, int p_nTimeoutSeconds);
+
+// The commands run through sy_system, as the library wrote them (before the
+// root mapping), oldest first. Only the most recent 256 are kept.
+class SC_EXPORT ShellRecord {
+public:
+    static std::vector<std::string> commands();
+    static void clear();
+    // The command as it is handed to the shell.
+    static std::string mapCommand(const std::string& p_strCommand);
+};
+
+#endif

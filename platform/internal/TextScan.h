@@ -1,0 +1,37 @@
+#ifndef SENSORCONTROL_PLATFORM_INTERNAL_TEXTSCAN_H
+#define SENSORCONTROL_PLATFORM_INTERNAL_TEXTSCAN_H
+
+#include <cstddef>
+#include <string>
+
+// A bounded cursor over a text, for the platform's small grammars. Nothing
+// here reads past the end, and numbers that do not fit an int are refused.
+class TextScan {
+public:
+    TextScan(const char* p_pBegin, const char* p_pEnd) : m_pPos(p_pBegin), m_pEnd(p_pEnd) {}
+    explicit TextScan(const std::string& p_strText)
+        : TextScan(p_strText.data(), p_strText.data() + p_strText.size()) {}
+
+    bool atEnd() const { return m_pPos == m_pEnd; }
+    char peek() const { return m_pPos == m_pEnd ? '\0' : *m_pPos; }
+    // Skips blanks: space, tab, CR, LF.
+    void skipBlanks();
+    // Consumes the character if it is next.
+    bool accept(char p_c);
+    // A decimal int with an optional sign; false (cursor unchanged) when none
+    // stands here or it does not fit.
+    bool readInt(int& p_nValue);
+
+private:
+    const char* m_pPos;
+    const char* m_pEnd;
+};
+
+// The whole text (blanks around allowed) as one decimal int; false when it is
+// anything else or does not fit.
+bool parseWholeInt(const std::string& p_strText, int& p_nValue);
+
+// Blanks (space, tab, CR, LF) removed from both ends.
+std::string trimBlanks(const std::string& p_strText);
+
+#endif

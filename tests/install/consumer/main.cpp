@@ -1,0 +1,29 @@
+// A host program outside the library's tree: it sees only the installed
+// umbrella header and the shared library.
+#include <sensorcontrol/sensorcontrol.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+int main() {
+    SensorCache cache;
+    if (!cache.setSensorValues("(1,50)(2,128)")) {
+        return 1;
+    }
+    std::string text;
+    cache.getAllSensorValues(text);
+    IdManager ids;
+    ids.addParameterId(ID_TYPE_COMMON, 1, 2);
+    SafePointer<SensorCache> shared(new SensorCache());
+    SafePointer<SensorCache> copy(shared);
+    try {
+        SafePointer<IdManager> empty;
+        empty->isIdExist(1);
+        return 2;
+    } catch (const OVRuntimeError& error) {
+        std::printf("caught: %s\n", error.what());
+    }
+    std::printf("consumer: %s, id 2 type %d\n", text.c_str(), ids.getIdType(2));
+    return text == "(1,50)(2,128)" && ids.getIdType(2) == ID_TYPE_COMMON ? 0 : 3;
+}

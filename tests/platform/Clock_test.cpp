@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/Clock.h"
+#include "platform/OVDeviceTime.h"
+#include "platform/OrvaneTime.h"
+#include "support/ScratchRoot.h"
+
+TEST(VirtualClock, WaitsReturnAtOnceAndMoveTimeOn) {
+    ScratchRoot root;
+    OrvaneTime before = OrvaneTime::currentTime();
+    double seconds = OVDeviceTime::getSeconds();
+    OrvaneTime(3, 0).wait();
+    OrvaneTime(0, 30000).wait();
+    EXPECT_NEAR(3.03, (OrvaneTime::currentTime() - before).toSeconds(), 1e-6);
+    EXPECT_NEAR(3.03, OVDeviceTime::getSeconds() - seconds, 1e-6);
+    EXPECT_DOUBLE_EQ(3.03, root.clock().sleptSeconds());
+    // An unset time stamp lies far in the past, as on a running camera.
+    EXPECT_GT((OrvaneTime::currentTime() - OrvaneTime()).toSeconds(), 60.0);
+}
+
+TEST(VirtualClock, SettingTheTimeOfDayDoesNotMoveElapsedTime) {
+    ScratchRoot root;
+    double seconds = OVDeviceTime::getSeconds();
+    root.clock().setTimeOfDay(23, 59, 58);
+    OVDeviceTime now = OVDeviceTime::getCurrentTime();
+    EXPECT_EQ(23, now.hour);
+    EXPECT_EQ(59, now.minute);
+    EXPECT_EQ(2026, now.year);
+    root.clock().advance(3);
+    now = OVDeviceTime::getCurrentTime();
+    EXPECT_EQ(0, now.hour);
+    EXPECT_EQ(0, now.minute);
+    EXPECT_EQ(1, now.second);
+    EXPECT_EQ(2, now.day);
+    root.clock().setTimeOfDay(6, 0);
+    EXPECT_EQ(6, OVDeviceTime::getCurrentTime().hour);
+    EXPECT_NEAR(3.0, OVDeviceTime::getSeconds() - seconds, 1e-6);
+}
+
+TEST(OVDeviceTime, HourAndMinuteSitAtBytes8And10) {
+    ScratchRoot root;
+    root.clock().setTimeOfDay(18, 45);
+    OVDeviceTime record = OVDeviceTime::getCurrentTime();
+    unsigned char bytes[16];
+    std::memcpy(bytes, &record, sizeof(bytes));
+    uint16_t hour;
+    uint16_t minute;
+    std::memcpy(&hour, bytes + 8, 2);
+    std::memcpy(&minute, bytes + 10, 2);
+    EXPECT_EQ(18, hour);
+    EXPECT_EQ(45, minute);
+}
+
+TEST(OrvaneTime, NormalisesMicrosecondsAndSubtracts) {
+    OrvaneTime t(1, 2500000);
+    EXPECT_EQ(3, t.getSeconds());
+    EXPECT_EQ(500000, t.getMicroseconds());
+    OrvaneTime d = OrvaneTime(2, 100) - OrvaneTime(1, 200);
+    EXPECT_EQ(0, d.getSeconds());
+    EXPECT_EQ(999900, d.getMicroseconds());
+    EXPECT_DOUBLE_EQ(-0.5, (OrvaneTime(1, 0) - OrvaneTime(1, 500000)).toSeconds());
+    EXPECT_TRUE(OrvaneTime(1, 5) < OrvaneTime(1, 6));
+    EXPECT_FALSE(OrvaneTime(2, 0) < OrvaneTime(1, 999999));
+}
+
+TEST(RealClock, IsTheDefaultAndReallySleeps) {
+    IClock& clock = Clock::get();
+    EXPECT_NE(nullptr, dynamic_cast<RealClock*>(&clock));
+    double start = clock.monotonicSeconds();
+    OrvaneTime(0, 20000).wait();
+    EXPECT_GE(clock.monotonicSeconds() - start, 0.019);
+}
