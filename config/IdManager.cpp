@@ -19,7 +19,9 @@ std::set<int>* IdManager::setOf(int p_nType) {
     }
 }
 
-void IdManager::addParameterId(int p_nType, int p_nId) { addParameterId(p_nType, p_nId, p_nId); }
+void IdManager::addParameterId(int p_nType, int p_nId) {
+    addParameterId(p_nType, p_nId, p_nId);
+}
 
 void IdManager::addParameterId(int p_nType, int p_nFirstId, int p_nLastId) {
     std::set<int>* ids = setOf(p_nType);
@@ -32,7 +34,9 @@ void IdManager::addParameterId(int p_nType, int p_nFirstId, int p_nLastId) {
     }
 }
 
-int IdManager::isIdExist(int p_nId) const { return getIdType(p_nId) != ID_TYPE_NONE ? 1 : 0; }
+int IdManager::isIdExist(int p_nId) const {
+    return getIdType(p_nId) != ID_TYPE_NONE ? 1 : 0;
+}
 
 int IdManager::getIdType(int p_nId) const {
     if (m_keepDefaultIds.count(p_nId) != 0) {

@@ -6,7 +6,9 @@
 
 SensorCache::SensorCache() : m_cursor(m_values.end()) {}
 
-SensorCache::~SensorCache() { clear(); }
+SensorCache::~SensorCache() {
+    clear();
+}
 
 int SensorCache::getSensorValue(int p_nId, int& p_nValue) {
     OVMutexManager guard(m_mutex);

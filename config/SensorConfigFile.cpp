@@ -19,7 +19,9 @@ SensorConfigFile::SensorConfigFile(const std::string& p_strPath)
 
 SensorConfigFile::~SensorConfigFile() = default;
 
-int SensorConfigFile::isExist() const { return OVFile::isExist(m_strPath.c_str()); }
+int SensorConfigFile::isExist() const {
+    return OVFile::isExist(m_strPath.c_str());
+}
 
 int SensorConfigFile::readParametersFromFile(std::string& p_strText) {
     OVMutexManager guard(m_mutex);

@@ -4,4 +4,6 @@ OVRuntimeError::OVRuntimeError(const std::string& p_strMessage) : m_strMessage(p
 
 OVRuntimeError::~OVRuntimeError() = default;
 
-const char* OVRuntimeError::what() const noexcept { return m_strMessage.c_str(); }
+const char* OVRuntimeError::what() const noexcept {
+    return m_strMessage.c_str();
+}

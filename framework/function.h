@@ -55,8 +55,7 @@ bind_funcobj0<R, C> bind_funcobj(C* p_pObject, R (C::*p_pFun)()) {
 template <class R>
 class function {
 public:
-    function(R (*p_pFun)())
-        : m_pFun(new function_obj<R, R (*)()>(p_pFun)) {}
+    function(R (*p_pFun)()) : m_pFun(new function_obj<R, R (*)()>(p_pFun)) {}
 
     template <class C>
     function(const bind_funcobj0<R, C>& p_bound)

@@ -1,10 +1,10 @@
 #include "Clock.h"
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <ctime>
 #include <thread>
-#include <atomic>
 
 namespace {
 
@@ -17,19 +17,21 @@ const int64_t kVirtualWallEpochUs = 1767225600LL * 1000000LL;
 // never taken (zero) lies far in the past, as it does on a running camera.
 const int64_t kVirtualMonotonicStartUs = 1000000LL * 1000000LL;
 
-int64_t toMicroseconds(double p_dSeconds) { return std::llround(p_dSeconds * 1e6); }
+int64_t toMicroseconds(double p_dSeconds) {
+    return std::llround(p_dSeconds * 1e6);
+}
 
-WallTime fromTm(const struct tm& p_tm, int p_nMillisecond) {
-    WallTime wall;
-    wall.year = p_tm.tm_year + 1900;
-    wall.month = p_tm.tm_mon + 1;
-    wall.dayOfWeek = p_tm.tm_wday;
-    wall.day = p_tm.tm_mday;
-    wall.hour = p_tm.tm_hour;
-    wall.minute = p_tm.tm_min;
-    wall.second = p_tm.tm_sec;
-    wall.millisecond = p_nMillisecond;
-    return wall;
+OVDeviceTime fromTm(const struct tm& p_tm, int p_nMillisecond) {
+    OVDeviceTime record;
+    record.year = static_cast<uint16_t>(p_tm.tm_year + 1900);
+    record.month = static_cast<uint16_t>(p_tm.tm_mon + 1);
+    record.dayOfWeek = static_cast<uint16_t>(p_tm.tm_wday);
+    record.day = static_cast<uint16_t>(p_tm.tm_mday);
+    record.hour = static_cast<uint16_t>(p_tm.tm_hour);
+    record.minute = static_cast<uint16_t>(p_tm.tm_min);
+    record.second = static_cast<uint16_t>(p_tm.tm_sec);
+    record.millisecond = static_cast<uint16_t>(p_nMillisecond);
+    return record;
 }
 
 void realSleep(double p_dSeconds) {
@@ -68,9 +70,13 @@ bool WaitInterrupt::sleepFor(double p_dSeconds) {
                            [this] { return m_bRequested; });
 }
 
-WaitInterrupt* WaitInterrupt::current() { return t_pInterrupt; }
+WaitInterrupt* WaitInterrupt::current() {
+    return t_pInterrupt;
+}
 
-void WaitInterrupt::setCurrent(WaitInterrupt* p_pInterrupt) { t_pInterrupt = p_pInterrupt; }
+void WaitInterrupt::setCurrent(WaitInterrupt* p_pInterrupt) {
+    t_pInterrupt = p_pInterrupt;
+}
 
 IClock::~IClock() = default;
 
@@ -80,7 +86,7 @@ double RealClock::monotonicSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
-WallTime RealClock::wallTime() {
+OVDeviceTime RealClock::wallTime() {
     struct timespec now;
     clock_gettime(CLOCK_REALTIME, &now);
     struct tm local;
@@ -88,17 +94,20 @@ WallTime RealClock::wallTime() {
     return fromTm(local, static_cast<int>(now.tv_nsec / 1000000));
 }
 
-void RealClock::sleep(double p_dSeconds) { realSleep(p_dSeconds); }
+void RealClock::sleep(double p_dSeconds) {
+    realSleep(p_dSeconds);
+}
 
 VirtualClock::VirtualClock()
-    : m_nNowUs(kVirtualMonotonicStartUs), m_nWallOffsetUs(kVirtualWallEpochUs - kVirtualMonotonicStartUs) {}
+    : m_nNowUs(kVirtualMonotonicStartUs),
+      m_nWallOffsetUs(kVirtualWallEpochUs - kVirtualMonotonicStartUs) {}
 
 double VirtualClock::monotonicSeconds() {
     std::lock_guard<std::mutex> guard(m_mutex);
     return static_cast<double>(m_nNowUs) / 1e6;
 }
 
-WallTime VirtualClock::wallTime() {
+OVDeviceTime VirtualClock::wallTime() {
     int64_t wallUs;
     {
         std::lock_guard<std::mutex> guard(m_mutex);
@@ -162,7 +171,12 @@ double VirtualClock::sleptSeconds() {
 IClock& Clock::get() {
     static RealClock s_real;
     IClock* installed = g_pInstalled.load(std::memory_order_acquire);
-    return installed != nullptr ? *installed : s_real;
+    if (installed != nullptr) {
+        return *installed;
+    }
+    return s_real;
 }
 
-void Clock::install(IClock* p_pClock) { g_pInstalled.store(p_pClock, std::memory_order_release); }
+void Clock::install(IClock* p_pClock) {
+    g_pInstalled.store(p_pClock, std::memory_order_release);
+}

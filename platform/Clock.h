@@ -6,18 +6,7 @@
 #include <mutex>
 
 #include "Export.h"
-
-// Broken-down wall-clock time, as the device clock reports it.
-struct SC_EXPORT WallTime {
-    int year = 0;
-    int month = 0;      // 1..12
-    int dayOfWeek = 0;  // 0 = Sunday
-    int day = 0;        // 1..31
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    int millisecond = 0;
-};
+#include "OVDeviceTime.h"
 
 // Lets a thread's sleeps be cut short: GThread::stop wakes its thread out of
 // the one-second sleeps of its body at once instead of waiting them out.
@@ -46,7 +35,8 @@ public:
     virtual ~IClock();
     // Seconds on a clock that never jumps; for elapsed times.
     virtual double monotonicSeconds() = 0;
-    virtual WallTime wallTime() = 0;
+    // The wall-clock time as the device clock's record.
+    virtual OVDeviceTime wallTime() = 0;
     // Sleeps; returns early when the calling thread's WaitInterrupt fires.
     virtual void sleep(double p_dSeconds) = 0;
 };
@@ -55,7 +45,7 @@ public:
 class SC_EXPORT RealClock : public IClock {
 public:
     double monotonicSeconds() override;
-    WallTime wallTime() override;
+    OVDeviceTime wallTime() override;
     void sleep(double p_dSeconds) override;
 };
 
@@ -70,7 +60,7 @@ class SC_EXPORT VirtualClock : public IClock {
 public:
     VirtualClock();
     double monotonicSeconds() override;
-    WallTime wallTime() override;
+    OVDeviceTime wallTime() override;
     void sleep(double p_dSeconds) override;
 
     void advance(double p_dSeconds);

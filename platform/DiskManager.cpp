@@ -2,4 +2,6 @@
 
 #include "OVFile.h"
 
-int DiskManager::isFileExist(const char* p_szPath) { return OVFile::isExist(p_szPath); }
+int DiskManager::isFileExist(const char* p_szPath) {
+    return OVFile::isExist(p_szPath);
+}

@@ -11,16 +11,20 @@ thread_local const GThread* t_pCurrentThread = nullptr;
 
 OVThread::~OVThread() = default;
 
-GThread::GThread(const function<int>& p_body, const char* p_szName,
-                 const function<int>& p_onStart, const function<int>& p_onStop)
+GThread::GThread(const function<int>& p_body, const char* p_szName, const function<int>& p_onStart,
+                 const function<int>& p_onStop)
     : m_body(p_body),
       m_onStart(p_onStart),
       m_onStop(p_onStop),
       m_strName(p_szName == nullptr ? "" : p_szName) {}
 
-GThread::~GThread() { stop(); }
+GThread::~GThread() {
+    stop();
+}
 
-int GThread::emptyFun() { return 0; }
+int GThread::emptyFun() {
+    return 0;
+}
 
 int GThread::start() {
     std::lock_guard<std::mutex> guard(m_controlMutex);

@@ -81,8 +81,8 @@ bool replaceFileContent(const std::string& p_strPath, const std::string& p_strCo
     }
     struct stat old;
     mode_t permissions = stat(p_strPath.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    bool ok = fchmod(fd, permissions) == 0 && writeAll(fd, p_strContent.data(), p_strContent.size()) &&
-              fsync(fd) == 0;
+    bool ok = fchmod(fd, permissions) == 0 &&
+              writeAll(fd, p_strContent.data(), p_strContent.size()) && fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok) {
         ok = rename(name.data(), p_strPath.c_str()) == 0;
@@ -102,7 +102,9 @@ bool replaceFileContent(const std::string& p_strPath, const std::string& p_strCo
 
 OVFile::OVFile() = default;
 
-OVFile::~OVFile() { close(); }
+OVFile::~OVFile() {
+    close();
+}
 
 int OVFile::open(const char* p_szPath, unsigned char p_nMode) {
     close();

@@ -48,6 +48,7 @@ private:
 
 // Replaces the file at an already mapped path atomically, as mode 98 does.
 // Returns true on success; false leaves the old file untouched.
-SC_EXPORT bool replaceFileContent(const std::string& p_strMappedPath, const std::string& p_strContent);
+SC_EXPORT bool replaceFileContent(const std::string& p_strMappedPath,
+                                  const std::string& p_strContent);
 
 #endif

@@ -6,7 +6,9 @@ void OVMutex::lock(const char* p_szFile, int p_nLine) {
     m_nLockLine.store(p_nLine);
 }
 
-void OVMutex::unlock(const char* /*p_szFile*/, int /*p_nLine*/) { m_mutex.unlock(); }
+void OVMutex::unlock(const char* /*p_szFile*/, int /*p_nLine*/) {
+    m_mutex.unlock();
+}
 
 int OVMutex::tryLock(const char* p_szFile, int p_nLine) {
     if (!m_mutex.try_lock()) {
@@ -25,4 +27,6 @@ OVMutexManager::OVMutexManager(OVMutex& p_mutex, const char* p_szFile, int p_nLi
 OVMutexManager::OVMutexManager(OVMutex* p_pMutex, const char* p_szFile, int p_nLine)
     : OVMutexManager(*p_pMutex, p_szFile, p_nLine) {}
 
-OVMutexManager::~OVMutexManager() { m_mutex.unlock(); }
+OVMutexManager::~OVMutexManager() {
+    m_mutex.unlock();
+}

@@ -9,7 +9,9 @@ int ref_count::lock() {
     return 0;
 }
 
-void ref_count::unlock() { m_mutex.unlock(); }
+void ref_count::unlock() {
+    m_mutex.unlock();
+}
 
 int ref_count::inc_reference() {
     if (m_nCount <= 0) {

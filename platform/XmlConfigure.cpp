@@ -96,6 +96,31 @@ void appendNode(const XmlConfigureNode& p_node, TiXmlNode& p_parent) {
     p_parent.InsertEndChild(element);
 }
 
+typedef std::vector<SafePointer<XmlConfigureNode> > NodeList;
+
+int findNode(const NodeList& p_nodes, const std::string& p_strName,
+             SafePointer<XmlConfigureNode>& p_node) {
+    for (const auto& node : p_nodes) {
+        if (node->name() == p_strName) {
+            p_node = node;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int removeNodes(NodeList& p_nodes, const std::string& p_strName) {
+    NodeList kept;
+    for (const auto& node : p_nodes) {
+        if (node->name() != p_strName) {
+            kept.push_back(node);
+        }
+    }
+    bool removed = kept.size() != p_nodes.size();
+    p_nodes.swap(kept);
+    return removed ? 1 : 0;
+}
+
 bool directoryWritable(const std::string& p_strMappedPath) {
     std::string::size_type slash = p_strMappedPath.rfind('/');
     std::string directory = slash == std::string::npos ? "."
@@ -148,7 +173,8 @@ int XmlConfigureElement::getProperty(const std::string& p_strName, bool& p_bValu
 }
 
 int XmlConfigureElement::setProperty(const std::string& p_strName, const std::string& p_strValue) {
-    if (!isXmlName(p_strName)) {
+    if (!isXmlName(p_strName) || !isValidUtf8(p_strValue) ||
+        p_strValue.find('\0') != std::string::npos) {
         return 0;
     }
     for (auto& property : m_properties) {
@@ -189,13 +215,7 @@ int XmlConfigureNode::getAllConfigNodeList(
 
 int XmlConfigureNode::getConfigNode(const std::string& p_strName,
                                     SafePointer<XmlConfigureNode>& p_node) const {
-    for (const auto& child : m_children) {
-        if (child->name() == p_strName) {
-            p_node = child;
-            return 1;
-        }
-    }
-    return 0;
+    return findNode(m_children, p_strName, p_node);
 }
 
 int XmlConfigureNode::addConfigNode(const SafePointer<XmlConfigureNode>& p_node) {
@@ -207,15 +227,7 @@ int XmlConfigureNode::addConfigNode(const SafePointer<XmlConfigureNode>& p_node)
 }
 
 int XmlConfigureNode::removeConfigNode(const std::string& p_strName) {
-    std::vector<SafePointer<XmlConfigureNode> > kept;
-    for (const auto& child : m_children) {
-        if (child->name() != p_strName) {
-            kept.push_back(child);
-        }
-    }
-    bool removed = kept.size() != m_children.size();
-    m_children.swap(kept);
-    return removed ? 1 : 0;
+    return removeNodes(m_children, p_strName);
 }
 
 int XmlConfigureNode::getItemList(std::vector<SafePointer<XmlConfigureItem> >& p_items) const {
@@ -252,7 +264,8 @@ int XmlConfigureTool::open(const std::string& p_strPath, int p_nTag, int p_nMode
         }
     } else if (p_nMode == OPEN_READ || p_nMode == OPEN_UPDATE) {
         std::string text;
-        if (!readWholeFile(p_strPath, text) || text.find('\0') != std::string::npos) {
+        if (!readWholeFile(p_strPath, text) || text.find('\0') != std::string::npos ||
+            !isValidUtf8(text)) {
             return 0;
         }
         TiXmlDocument document;
@@ -277,17 +290,13 @@ int XmlConfigureTool::open(const std::string& p_strPath, int p_nTag, int p_nMode
     return 1;
 }
 
-void XmlConfigureTool::setRootNodeName(const std::string& p_strName) { m_strRootName = p_strName; }
+void XmlConfigureTool::setRootNodeName(const std::string& p_strName) {
+    m_strRootName = p_strName;
+}
 
 int XmlConfigureTool::getConfigNode(const std::string& p_strName,
                                     SafePointer<XmlConfigureNode>& p_node) const {
-    for (const auto& node : m_nodes) {
-        if (node->name() == p_strName) {
-            p_node = node;
-            return 1;
-        }
-    }
-    return 0;
+    return findNode(m_nodes, p_strName, p_node);
 }
 
 int XmlConfigureTool::getAllConfigNodeList(
@@ -305,15 +314,7 @@ int XmlConfigureTool::addConfigNode(SafePointer<XmlConfigureNode>& p_node) {
 }
 
 int XmlConfigureTool::removeConfigNode(const std::string& p_strName) {
-    std::vector<SafePointer<XmlConfigureNode> > kept;
-    for (const auto& node : m_nodes) {
-        if (node->name() != p_strName) {
-            kept.push_back(node);
-        }
-    }
-    bool removed = kept.size() != m_nodes.size();
-    m_nodes.swap(kept);
-    return removed ? 1 : 0;
+    return removeNodes(m_nodes, p_strName);
 }
 
 std::string XmlConfigureTool::print() const {

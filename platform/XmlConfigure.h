@@ -12,7 +12,8 @@
 // node holds properties, child nodes and a list of items; an item holds named
 // properties.
 //
-// On disk (UTF-8, printed by TinyXML with four-space indentation):
+// On disk, printed by TinyXML with four-space indentation (a file that is not
+// well-formed UTF-8 does not open):
 //
 //   <?xml version="1.0" encoding="UTF-8" ?>
 //   <sensor>
@@ -41,7 +42,8 @@ public:
     int getProperty(const std::string& p_strName, int& p_nValue) const;
     int getProperty(const std::string& p_strName, bool& p_bValue) const;
     int getProperty(const std::string& p_strName, std::string& p_strValue) const;
-    // Non-zero on success; fails for a name that is not an XML name.
+    // Non-zero on success; fails for a name that is not an XML name or a
+    // value that is not UTF-8 text.
     int setProperty(const std::string& p_strName, int p_nValue);
     int setProperty(const std::string& p_strName, const char* p_szValue);
     int setProperty(const std::string& p_strName, const std::string& p_strValue);

@@ -2,6 +2,12 @@
 #define SENSORCONTROL_SENSORCONTROL_H
 
 // Everything a host needs from the sensorcontrol library.
+#include "config/IdManager.h"
+#include "config/SensorCache.h"
+#include "config/SensorConfigFile.h"
+#include "framework/OVRuntimeError.h"
+#include "framework/SafePointer.h"
+#include "framework/function.h"
 #include "platform/Clock.h"
 #include "platform/Devices.h"
 #include "platform/DiskManager.h"
@@ -21,11 +27,5 @@
 #include "platform/Shell.h"
 #include "platform/VideoResolution.h"
 #include "platform/XmlConfigure.h"
-#include "framework/OVRuntimeError.h"
-#include "framework/SafePointer.h"
-#include "framework/function.h"
-#include "config/IdManager.h"
-#include "config/SensorCache.h"
-#include "config/SensorConfigFile.h"
 
 #endif

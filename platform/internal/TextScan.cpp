@@ -4,7 +4,9 @@
 
 namespace {
 
-bool isBlank(char p_c) { return p_c == ' ' || p_c == '\t' || p_c == '\r' || p_c == '\n'; }
+bool isBlank(char p_c) {
+    return p_c == ' ' || p_c == '\t' || p_c == '\r' || p_c == '\n';
+}
 
 }  // namespace
 
@@ -77,4 +79,45 @@ std::string trimBlanks(const std::string& p_strText) {
         --last;
     }
     return p_strText.substr(first, last - first);
+}
+
+bool isValidUtf8(const std::string& p_strText) {
+    const unsigned char* pos = reinterpret_cast<const unsigned char*>(p_strText.data());
+    const unsigned char* end = pos + p_strText.size();
+    while (pos < end) {
+        unsigned char lead = *pos;
+        int following;
+        unsigned int codePoint;
+        if (lead < 0x80) {
+            ++pos;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            following = 1;
+            codePoint = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            following = 2;
+            codePoint = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            following = 3;
+            codePoint = lead & 0x07;
+        } else {
+            return false;
+        }
+        if (end - pos <= following) {
+            return false;
+        }
+        for (int n = 1; n <= following; ++n) {
+            if ((pos[n] & 0xC0) != 0x80) {
+                return false;
+            }
+            codePoint = (codePoint << 6) | (pos[n] & 0x3F);
+        }
+        if ((following == 2 &&
+             (codePoint < 0x800 || (codePoint >= 0xD800 && codePoint <= 0xDFFF))) ||
+            (following == 3 && (codePoint < 0x10000 || codePoint > 0x10FFFF))) {
+            return false;
+        }
+        pos += following + 1;
+    }
+    return true;
 }

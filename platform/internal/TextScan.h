@@ -34,4 +34,7 @@ bool parseWholeInt(const std::string& p_strText, int& p_nValue);
 // Blanks (space, tab, CR, LF) removed from both ends.
 std::string trimBlanks(const std::string& p_strText);
 
+// True when the text is well-formed UTF-8 (no overlong forms, no surrogates).
+bool isValidUtf8(const std::string& p_strText);
+
 #endif

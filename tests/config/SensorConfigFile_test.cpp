@@ -82,7 +82,8 @@ TEST_F(SensorConfigFileTest, ReadsUpToTheFirstZeroByte) {
 }
 
 TEST_F(SensorConfigFileTest, GarbageFailsEveryReadAndIsNeverRewritten) {
-    const std::string garbage[] = {"(1,5)(2,", "hello", "(1,99999999999)", std::string("\xff\xfe(1,2)")};
+    const std::string garbage[] = {"(1,5)(2,", "hello", "(1,99999999999)",
+                                   std::string("\xff\xfe(1,2)")};
     for (const auto& bytes : garbage) {
         store(bytes);
         std::map<int, int> values;

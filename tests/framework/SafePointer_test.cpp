@@ -46,7 +46,8 @@ TEST(SafePointer, DeletesTheObjectOnceWhenTheLastHandleGoes) {
         SafePointer<Tracked> third(new Tracked());
         third = second;  // the object third held goes
         EXPECT_EQ(1, g_nDestroyed.load());
-        third = third;
+        SafePointer<Tracked>& alias = third;
+        third = alias;  // self-assignment changes nothing
         first.reset();
         EXPECT_TRUE(first.isNull());
         EXPECT_EQ(2, second->value());  // through the virtual interface
@@ -108,7 +109,9 @@ TEST(SafePointer, MovingKeepsTheReferenceAndAllowsEmptyHandles) {
 
 namespace {
 
-int plainBody() { return 7; }
+int plainBody() {
+    return 7;
+}
 
 class Base {
 public:

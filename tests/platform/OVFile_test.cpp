@@ -120,7 +120,7 @@ TEST(OVFile, AKilledWriterLeavesEitherTheOldOrTheNewContent) {
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         std::string left = root.readFile("/mnt/mtd/p.cfg");
-        ASSERT_TRUE(left == contentA || left == contentB) << "round " << round << ": "
-                                                          << left.size() << " bytes";
+        ASSERT_TRUE(left == contentA || left == contentB)
+            << "round " << round << ": " << left.size() << " bytes";
     }
 }

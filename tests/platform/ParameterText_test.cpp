@@ -53,10 +53,23 @@ TEST(ParameterText, AppendedGroupsReadAsTheUnionWithTheLastValueWinning) {
 
 TEST(ParameterText, RefusesMalformedTextsKeepingThePairsBeforeTheFault) {
     const char* malformed[] = {
-        "(1,2",           "(1 2)",           "1,2)",         "(1,2)x",       "(,2)",
-        "(1,)",           "((1,2)",          "(1,2))",       "(1,2);(3,4)",  "(0x10,1)",
-        "(1.5,2)",        "(2147483648,1)",  "(1,-2147483649)", "(99999999999999999999,1)",
-        "(1,2)(3",        "(- 1,2)",         "(1,2)\x01",
+        "(1,2",
+        "(1 2)",
+        "1,2)",
+        "(1,2)x",
+        "(,2)",
+        "(1,)",
+        "((1,2)",
+        "(1,2))",
+        "(1,2);(3,4)",
+        "(0x10,1)",
+        "(1.5,2)",
+        "(2147483648,1)",
+        "(1,-2147483649)",
+        "(99999999999999999999,1)",
+        "(1,2)(3",
+        "(- 1,2)",
+        "(1,2)\x01",
     };
     for (const char* text : malformed) {
         bool ok = true;
@@ -83,8 +96,8 @@ TEST(IdListText, ReadsCommaSeparatedIds) {
 }
 
 TEST(IdListText, RefusesMalformedLists) {
-    const char* malformed[] = {",",   "1,",  ",1",    "1,,2",        "1 2",        "a",
-                               "1;2", "(1)", "1,2x",  "2147483648", "-2147483649", "1-3"};
+    const char* malformed[] = {",",   "1,",  ",1",   "1,,2",       "1 2",         "a",
+                               "1;2", "(1)", "1,2x", "2147483648", "-2147483649", "1-3"};
     for (const char* text : malformed) {
         std::set<int> ids;
         EXPECT_FALSE(SensorParameterParser::parseParameterIdList(text, ids)) << text;
@@ -126,7 +139,8 @@ TEST(ModuleParameterText, EmptyTextHasNoKeysAndLaterKeysWin) {
 TEST(ModuleParameterText, MalformedTextFailsAndForgetsEarlierKeys) {
     ModuleParameterParser parser;
     ASSERT_TRUE(parser.parse("kept=1"));
-    const std::string malformed[] = {"novalue", "a=1;=2", " = 3", "a=1;b", std::string("a=1\0b=2", 7)};
+    const std::string malformed[] = {"novalue", "a=1;=2", " = 3", "a=1;b",
+                                     std::string("a=1\0b=2", 7)};
     for (const auto& text : malformed) {
         EXPECT_FALSE(parser.parse(text)) << text;
         std::string value;

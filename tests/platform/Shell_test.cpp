@@ -16,7 +16,8 @@ TEST(Shell, MapsAbsolutePathsOfTheCommandIntoTheRoot) {
               ShellRecord::mapCommand("echo 1 >/proc/wtd/user_interval"));
     EXPECT_EQ("cp " + r + "/a " + r + "/b 2>/dev/null",
               ShellRecord::mapCommand("cp /a /b 2>/dev/null"));
-    EXPECT_EQ("X=" + r + "/x cat relative/path a/b", ShellRecord::mapCommand("X=/x cat relative/path a/b"));
+    EXPECT_EQ("X=" + r + "/x cat relative/path a/b",
+              ShellRecord::mapCommand("X=/x cat relative/path a/b"));
     EXPECT_EQ(r + "/bin/tool", ShellRecord::mapCommand("/bin/tool"));
     PlatformRoot::setOverride("");
     EXPECT_EQ("rm /a", ShellRecord::mapCommand("rm /a"));
@@ -34,10 +35,9 @@ TEST(Shell, RunsCommandsInsideTheRootAndRecordsThemAsWritten) {
     EXPECT_NE(0, sy_system("exit 3", 30));
     EXPECT_EQ("(1,2)", root.readFile("/mnt/mtd/code/config_file/sensor0.cfg"));
     EXPECT_EQ("1\n", root.readFile("/proc/wtd/user_interval"));
-    EXPECT_EQ((std::vector<std::string>{
-                  "cp /mnt/mtd/code/config_file/sensor_Factory.cfg "
-                  "/mnt/mtd/code/config_file/sensor0.cfg",
-                  "echo 1 >/proc/wtd/user_interval", "exit 3"}),
+    EXPECT_EQ((std::vector<std::string>{"cp /mnt/mtd/code/config_file/sensor_Factory.cfg "
+                                        "/mnt/mtd/code/config_file/sensor0.cfg",
+                                        "echo 1 >/proc/wtd/user_interval", "exit 3"}),
               ShellRecord::commands());
 }
 

@@ -98,6 +98,7 @@ TEST(XmlConfigure, PropertiesReadOnlyAsTheirType) {
     EXPECT_TRUE(item.setProperty("flag", "yes"));
     EXPECT_FALSE(item.setProperty("bad name", 1));
     EXPECT_FALSE(item.setProperty("", 1));
+    EXPECT_FALSE(item.setProperty("latin1", "caf\xe9"));  // not UTF-8: would not read back
     int number = 7;
     bool flag = true;
     EXPECT_FALSE(item.getProperty("n", number));
@@ -177,8 +178,12 @@ TEST(XmlConfigure, AddsAndRemovesNodes) {
 
 TEST(XmlConfigure, RefusesFilesThatDoNotParseOrDoNotExist) {
     ScratchRoot root;
-    const std::string broken[] = {"", "<sensor>", "not xml", "<a></b>",
-                                  std::string("<sensor/>\0<x/>", 14)};
+    const std::string broken[] = {"",
+                                  "<sensor>",
+                                  "not xml",
+                                  "<a></b>",
+                                  std::string("<sensor/>\0<x/>", 14),
+                                  "<a><b x=\"\xde\xba\xba\xdd\"/></a>"};
     for (const auto& text : broken) {
         root.writeFile("/cfg/bad.xml", text);
         XmlConfigureTool tool;
@@ -198,7 +203,7 @@ TEST(XmlConfigure, RefusesFilesThatDoNotParseOrDoNotExist) {
 TEST(XmlConfigure, EscapesValuesSoTheyReadBackUnchanged) {
     ScratchRoot root;
     root.makeDir("/cfg");
-    const std::string awkward = "a<b>&\"quoted\" 'x'";
+    const std::string awkward = "a<b>&\"quoted\" 'x' caf\xc3\xa9";
     {
         XmlConfigureTool tool;
         ASSERT_TRUE(tool.open("/cfg/x.xml", 1, XmlConfigureTool::OPEN_CREATE));

@@ -48,7 +48,8 @@ void ScratchRoot::makeDir(const std::string& p_strLogical) const {
     mkdir(full.c_str(), 0755);
 }
 
-void ScratchRoot::writeFile(const std::string& p_strLogical, const std::string& p_strContent) const {
+void ScratchRoot::writeFile(const std::string& p_strLogical,
+                            const std::string& p_strContent) const {
     std::string::size_type slash = p_strLogical.rfind('/');
     if (slash != std::string::npos && slash > 0) {
         makeDir(p_strLogical.substr(0, slash));
