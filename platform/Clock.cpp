@@ -49,9 +49,12 @@ void realSleep(double p_dSeconds) {
 }  // namespace
 
 void WaitInterrupt::request() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_bRequested = true;
-    m_wake.notify_all();
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        m_bRequested = true;
+        m_wake.notify_all();
+    }
+    Clock::get().wakeWaiters();
 }
 
 void WaitInterrupt::reset() {
@@ -124,21 +127,33 @@ void VirtualClock::sleep(double p_dSeconds) {
     if (span <= 0) {
         return;
     }
-    int64_t start;
-    double pace;
-    {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        start = m_nNowUs;
-        pace = m_dPace;
+    WaitInterrupt* interrupt = WaitInterrupt::current();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (interrupt == nullptr) {
+        m_nNowUs += span;
+        m_nSleptUs += span;
+        m_changed.notify_all();
+        return;
     }
-    if (pace > 0.0) {
-        realSleep(p_dSeconds * pace);
-    }
+    int64_t end = m_nNowUs + span;
+    auto parked = m_parked.insert(end);
+    m_changed.notify_all();
+    m_changed.wait(lock, [&] { return m_nNowUs >= end || interrupt->isRequested(); });
+    m_parked.erase(parked);
+    m_changed.notify_all();
+}
+
+void VirtualClock::wakeWaiters() {
     std::lock_guard<std::mutex> guard(m_mutex);
-    if (start + span > m_nNowUs) {
-        m_nNowUs = start + span;
-    }
-    m_nSleptUs += span;
+    m_changed.notify_all();
+}
+
+bool VirtualClock::settle(int p_nThreads) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::seconds(10), [&] {
+        return static_cast<int>(m_parked.size()) == p_nThreads &&
+               (m_parked.empty() || *m_parked.begin() > m_nNowUs);
+    });
 }
 
 void VirtualClock::advance(double p_dSeconds) {
@@ -146,6 +161,7 @@ void VirtualClock::advance(double p_dSeconds) {
     std::lock_guard<std::mutex> guard(m_mutex);
     if (span > 0) {
         m_nNowUs += span;
+        m_changed.notify_all();
     }
 }
 
@@ -156,11 +172,6 @@ void VirtualClock::setTimeOfDay(int p_nHour, int p_nMinute, int p_nSecond) {
     int64_t dayStartUs = wallUs - wallUs % kDayUs;
     int64_t wantedUs = dayStartUs + (p_nHour * 3600LL + p_nMinute * 60LL + p_nSecond) * 1000000LL;
     m_nWallOffsetUs = wantedUs - m_nNowUs;
-}
-
-void VirtualClock::setPace(double p_dRealPerVirtual) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_dPace = p_dRealPerVirtual;
 }
 
 double VirtualClock::sleptSeconds() {

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <set>
 
 #include "Export.h"
 #include "OVDeviceTime.h"
@@ -39,6 +40,9 @@ public:
     virtual OVDeviceTime wallTime() = 0;
     // Sleeps; returns early when the calling thread's WaitInterrupt fires.
     virtual void sleep(double p_dSeconds) = 0;
+    // Called when a WaitInterrupt fires, so waits the clock keeps itself can
+    // notice it.
+    virtual void wakeWaiters() {}
 };
 
 // The real clock: CLOCK_MONOTONIC, local time, real sleeps.
@@ -49,33 +53,41 @@ public:
     void sleep(double p_dSeconds) override;
 };
 
-// A virtual clock for tests and simulations. A wait returns at once and moves
-// time forward by its length; waits that overlap in several threads move it
-// to the latest end, not by their sum. The wall clock starts on
-// 2026-01-01 00:00:00 and its hour and minute can be set without moving the
-// monotonic time, as when a camera's clock is corrected. With a pace set, each
-// wait also sleeps that many real seconds per virtual second, so threads
-// running on virtual time do not spin.
+// A virtual clock for tests and simulations. Virtual time moves only when
+// someone waits or advances it:
+//  - A wait in an ordinary thread (a test, a tool's main loop) returns at once
+//    and moves time forward by its length.
+//  - A wait in a GThread (the controllers' background threads) parks the
+//    thread until virtual time reaches the end of the wait, moved on by
+//    another thread's waits or by advance(). settle() waits until every
+//    background thread has finished what it could do at the current time, so
+//    a test steps its threads deterministically.
+// The wall clock starts on 2026-01-01 00:00:00; its hour and minute can be set
+// without moving the monotonic time, as when a camera's clock is corrected.
 class SC_EXPORT VirtualClock : public IClock {
 public:
     VirtualClock();
     double monotonicSeconds() override;
     OVDeviceTime wallTime() override;
     void sleep(double p_dSeconds) override;
+    void wakeWaiters() override;
 
     void advance(double p_dSeconds);
     void setTimeOfDay(int p_nHour, int p_nMinute, int p_nSecond = 0);
-    void setPace(double p_dRealPerVirtual);
-    // Total virtual time spent in sleep() so far.
+    // Total virtual time spent in waits of ordinary threads so far.
     double sleptSeconds();
+    // Waits (at most a few real seconds) until exactly p_nThreads background
+    // threads are parked with waits that end in the future; true when so.
+    bool settle(int p_nThreads);
 
 private:
     // Whole microseconds, so that many small waits add up exactly.
     std::mutex m_mutex;
+    std::condition_variable m_changed;
     int64_t m_nNowUs;         // monotonic time
     int64_t m_nWallOffsetUs;  // wall time since the epoch = m_nNowUs + offset
     int64_t m_nSleptUs = 0;
-    double m_dPace = 0.0;
+    std::multiset<int64_t> m_parked;  // ends of the background threads' waits
 };
 
 // Which clock is in use. The default is the real clock.

@@ -2,11 +2,18 @@
 #define SENSORCONTROL_SENSORCONTROL_H
 
 // Everything a host needs from the sensorcontrol library.
+#include "automation/EE.h"
+#include "automation/ISPParam.h"
+#include "automation/ParamScheme.h"
 #include "config/IdManager.h"
 #include "config/SensorCache.h"
 #include "config/SensorConfigFile.h"
+#include "framework/IGPIO.h"
+#include "framework/ISensorController.h"
+#include "framework/IUARTController.h"
 #include "framework/OVRuntimeError.h"
 #include "framework/SafePointer.h"
+#include "framework/SensorLog.h"
 #include "framework/function.h"
 #include "platform/Clock.h"
 #include "platform/Devices.h"

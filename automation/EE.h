@@ -1,0 +1,21 @@
+#ifndef SENSORCONTROL_AUTOMATION_EE_H
+#define SENSORCONTROL_AUTOMATION_EE_H
+
+#include "../platform/Export.h"
+
+// Receiver of the edge-enhancement values the tuning table chooses. This
+// library only records the last value; a board with an edge-enhancement
+// block drives it from here.
+class SC_EXPORT EE {
+public:
+    int setEE(int p_nValue) {
+        m_nValue = p_nValue;
+        return 1;
+    }
+    int getLastEE() const { return m_nValue; }
+
+private:
+    int m_nValue = -100;
+};
+
+#endif

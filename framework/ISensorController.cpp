@@ -1,0 +1,221 @@
+// The controller base's object model: construction, destruction and the base
+// behaviour of the simple virtual slots.
+#include "ISensorController.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "../platform/OVFile.h"
+
+namespace {
+
+const char* const kFactoryFilePath = "/mnt/mtd/code/config_file/sensor_Factory.cfg";
+const char* const kEspecialFilePath = "/mnt/mtd/code/config_file/sensor_Especial.cfg";
+const char* const kDebugMarkerPath = "/factory_setting/SensorControlDebug";
+const int kDebugBufferSize = 100;
+
+}  // namespace
+
+ISensorController::ISensorController(int p_nSensorType)
+    : m_nSensorType(p_nSensorType),
+      m_nUARTIndex(-1),
+      m_bIsUARTModule(false),
+      m_SensorStatus(1),
+      m_nControllerState(1),
+      m_nConfigVersion(0),
+      m_nConfigVersion2(0),
+      m_pIdManager(new IdManager()),
+      m_pSensorLastValueCache(new SensorCache()),
+      m_pSensorCache(new SensorCache()),
+      m_nDayNightMode(0),
+      m_nLastDayNightMode(-1),
+      m_nDNSwitchDelay(5),
+      m_dDelayStartTime(0.0),
+      m_nLastJudgedStatus(-1),
+      m_pDebugBuf(new char[kDebugBufferSize]()),
+      m_bDNSwitchEnable(true),
+      m_bInitFinished(false),
+      m_nIsInfrared(0),
+      m_bNewInfrared(false),
+      m_nDNState(-1),
+      m_nISPDNState(-1),
+      m_nDNDefault(0),
+      m_nTNF(1),
+      m_nTNFMode(1),
+      m_nTNFAppliedMode(-1),
+      m_nTNFAppliedValue(-1),
+      m_nTNFValue(0),
+      m_nDNSetup(1),
+      m_nInfraredSetup(1),
+      m_nInfraredLevel(0),
+      m_errorLog(new SensorLog()),
+      m_initLog(new SensorLog()),
+      m_nHDRMode(0),
+      m_bDebugMode(0),
+      m_pFactoryFile(new SensorConfigFile(kFactoryFilePath)),
+      m_pEspecialFile(new SensorConfigFile(kEspecialFilePath)),
+      m_pISPParam(new ISPParam()),
+      m_nLastA0(-100),
+      m_nLastTM(-100),
+      m_nLastDC(-100),
+      m_nLastEE(-100),
+      m_pEE(new EE()),
+      m_bRealTimeUpdate(false),
+      m_nISPDelayTime(1),
+      m_nDTNTime(6677),
+      m_nNTDTime(8899),
+      m_bBulkUpdate(false),
+      m_nCurrentScheme(-2),
+      m_nParamMode(1),
+      m_bSchemeFlag(false) {
+    // The scheme window belongs to every controller.
+    m_pIdManager->addParameterId(ID_TYPE_COMMON, 500, 504);
+    {
+        OVFile marker;
+        if (marker.open(kDebugMarkerPath, OVFile::MODE_READ)) {
+            m_bDebugMode = 1;
+            std::puts(
+                "*********In sensor debug mode (/factory_setting/SensorControlDebug)*********");
+        }
+    }
+    m_DNChangeThread.reset(new GThread(bind_funcobj(this, &ISensorController::DNChangeThreadBody),
+                                       "DayNightChangeThread", GThread::emptyFun,
+                                       GThread::emptyFun));
+}
+
+ISensorController::~ISensorController() {
+    stopBackgroundThread();
+    m_DNChangeThread.reset();
+    m_pFactoryFile.reset();
+    m_pEspecialFile.reset();
+    m_pDebugBuf.reset();
+    m_pIdManager.reset();
+    m_pISPParam.reset();
+    m_pSensorLastValueCache.reset();
+    m_pSensorCache.reset();
+    m_pEE.reset();
+    m_vecSchemeFiles.clear();
+    m_vecParamScheme.clear();
+}
+
+void ISensorController::stopBackgroundThread() {
+    if (m_DNChangeThread) {
+        m_DNChangeThread->stop();
+    }
+}
+
+int ISensorController::updateSensorVideoSystem(int, const VideoResolution&) {
+    return 1;
+}
+
+int ISensorController::set2AParam(int) {
+    return 0;
+}
+
+int ISensorController::getCameraVerInf(std::string&) {
+    return 0;
+}
+
+int ISensorController::restoreAeMode() {
+    return 0;
+}
+
+int ISensorController::setRunAutoIris() {
+    return 0;
+}
+
+int ISensorController::IrisUp() {
+    return 0;
+}
+
+int ISensorController::IrisDown() {
+    return 0;
+}
+
+int ISensorController::FocusFar(int) {
+    return 0;
+}
+
+int ISensorController::FocusNear(int) {
+    return 0;
+}
+
+int ISensorController::ZoomIn(int) {
+    return 0;
+}
+
+int ISensorController::ZoomOut(int) {
+    return 0;
+}
+
+int ISensorController::getZoomValue(int&, int&) {
+    return 0;
+}
+
+int ISensorController::setZoomValue(int) {
+    return 0;
+}
+
+int ISensorController::setFocusValue(int) {
+    return 0;
+}
+
+int ISensorController::getFocusValue(int&) {
+    return 0;
+}
+
+int ISensorController::setFocusMode(int) {
+    return 0;
+}
+
+int ISensorController::getFocusMode(int&) {
+    return 0;
+}
+
+int ISensorController::StopZoomContrl() {
+    return 0;
+}
+
+int ISensorController::StopFocusContrl() {
+    return 0;
+}
+
+int ISensorController::StopIris() {
+    return 0;
+}
+
+int ISensorController::setZoomAndFocusValue(int, int) {
+    return 0;
+}
+
+int ISensorController::getCameraFocusMode(int&) {
+    return 0;
+}
+
+int ISensorController::getStillImageValue(int&) {
+    return 0;
+}
+
+int ISensorController::NotifySensorInitComplate() {
+    return 1;
+}
+
+int ISensorController::UpdateParameters(std::string&) {
+    return 1;
+}
+
+int ISensorController::getParameterValue(const char*, int, char*, int) {
+    return 1;
+}
+
+int ISensorController::setParameterValue(const char*, int) {
+    return 1;
+}
+
+int ISensorController::initFactorySetting() {
+    return 1;
+}
+
+int ISensorController::getCurrentGain(int&) {
+    return 0;
+}

@@ -1,0 +1,322 @@
+#ifndef SENSORCONTROL_FRAMEWORK_ISENSORCONTROLLER_H
+#define SENSORCONTROL_FRAMEWORK_ISENSORCONTROLLER_H
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "../automation/EE.h"
+#include "../automation/ISPParam.h"
+#include "../automation/ParamScheme.h"
+#include "../config/IdManager.h"
+#include "../config/SensorCache.h"
+#include "../config/SensorConfigFile.h"
+#include "../platform/Export.h"
+#include "../platform/GThread.h"
+#include "../platform/ModuleConfigure.h"
+#include "../platform/OVDeviceTime.h"
+#include "../platform/OVMutex.h"
+#include "../platform/OrvaneTime.h"
+#include "../platform/VideoResolution.h"
+#include "IGPIO.h"
+#include "IUARTController.h"
+#include "SafePointer.h"
+#include "SensorLog.h"
+
+// A GPIO line of the module configuration ("GPIO=1,2,0"): group, bit and the
+// level that stands for day.
+struct SC_EXPORT GPIOTriple {
+    int nGroup = 0;
+    int nBit = 0;
+    int nDayLevel = 0;
+};
+
+// The abstract base of every controller. It owns what all controllers share -
+// the id registry, the value caches, the parameter files, the logs, the
+// serial-port and GPIO handles, the day/night and scheme state and the
+// background "DayNightChangeThread" - and gives every virtual operation its
+// base behaviour. A concrete controller overrides the three pure operations
+// and whatever its hardware supports.
+//
+// A concrete controller's destructor must call stopBackgroundThread() first:
+// the thread calls the controller's virtual operations, which must not run
+// while the derived part is being torn down.
+//
+// Operations return 1 (non-zero) for success and 0 for failure unless stated.
+// The source is split by concern: ISensorController.cpp (object model),
+// SensorInit.cpp, ParameterAccess.cpp, SerialHelpers.cpp, and under
+// automation/ DayNight.cpp, Schemes.cpp and ISPTuning.cpp.
+class SC_EXPORT ISensorController {
+public:
+    enum { InitSuccess = 2 };
+
+    explicit ISensorController(int p_nSensorType);
+    // Slots 0-1.
+    virtual ~ISensorController();
+    ISensorController(const ISensorController&) = delete;
+    ISensorController& operator=(const ISensorController&) = delete;
+
+    // ---- Virtual interface, in slot order ----
+    virtual int updateSensorVideoSystem(int p_nVideoSystem, const VideoResolution& p_resolution);
+    virtual int resetParameters();
+    virtual int resetToLastParameters();
+    // 0 when saved; 505 start after 24:00, 506 end after 24:00, 507 start not
+    // before end, 508 a file could not be written.
+    virtual int flush();
+    virtual int getMirrorValue(int& p_nMirror) = 0;
+    virtual int set2AParam(int p_nStatus);
+    virtual int getCameraVerInf(std::string& p_strVersion);
+    virtual int restoreAeMode();
+    virtual int setRunAutoIris();
+    virtual int IrisUp();
+    virtual int IrisDown();
+    virtual int FocusFar(int p_nSpeed);
+    virtual int FocusNear(int p_nSpeed);
+    virtual int ZoomIn(int p_nSpeed);
+    virtual int ZoomOut(int p_nSpeed);
+    virtual int getZoomValue(int& p_nZoom, int& p_nRatio);
+    virtual int setZoomValue(int p_nZoom);
+    virtual int setFocusValue(int p_nFocus);
+    virtual int getFocusValue(int& p_nFocus);
+    virtual int setFocusMode(int p_nMode);
+    virtual int getFocusMode(int& p_nMode);
+    virtual int StopZoomContrl();
+    virtual int StopFocusContrl();
+    virtual int StopIris();
+    virtual int setZoomAndFocusValue(int p_nZoom, int p_nFocus);
+    virtual int getDayNightState(int& p_nState);
+    virtual int getCameraFocusMode(int& p_nMode);
+    virtual int setNearLight(int p_nBrightness);
+    virtual int getNearLight(int& p_nBrightness);
+    virtual int setMiddleLight(int p_nBrightness);
+    virtual int getMiddleLight(int& p_nBrightness);
+    virtual int setFarLight(int p_nBrightness);
+    virtual int getFarLight(int& p_nBrightness);
+    virtual int getStillImageValue(int& p_nValue);
+    virtual int enterAutoMode();
+    virtual int setPowerMode(int p_nMode);
+    virtual int getPowerMode(int& p_nMode);
+    // Base: the scheme window ids 500-504; 0 for any other id.
+    virtual int getParameterFromSensor(int p_nId, int& p_nValue);
+    // Base: 1 for ids 500-504, -1 (not this controller's id) for any other.
+    virtual int setParameterToSensor(int p_nId, int p_nValue);
+    virtual int setSensorVideoSystem(int p_nVideoSystem, const VideoResolution& p_resolution) = 0;
+    virtual int NotifySensorInitComplate();
+    virtual int UpdateParameters(std::string& p_strValues);
+    virtual int getParameterValue(const char* p_pRequest, int p_nRequestLength, char* p_pAnswer,
+                                  int p_nAnswerLength);
+    virtual int setParameterValue(const char* p_pBytes, int p_nLength);
+    virtual int setDayNightMode(int p_nMode);
+    virtual int getDayNightMode(int& p_nMode);
+    virtual int getDNStatusFromSensor(int& p_nStatus);
+    virtual int getDNStatusFromLDR(int& p_nStatus);
+    virtual int turnPictureToDay();
+    virtual int turnPictureToNight();
+    virtual int turnToAutoDayNightMode();
+    virtual int turnToManualDayNightMode();
+    virtual int SwitchInfraredIrCutToDay();
+    virtual int SwitchInfraredIrCutToNight();
+    virtual int initController(int p_nModuleId, const ModuleConfigure& p_config) = 0;
+    virtual int initFactorySetting();
+    virtual int getCurrentGain(int& p_nGain);
+    virtual void doDependOnThread();
+    virtual int updateHDRMode(int p_nMode);
+
+    // ---- Object model ----
+    int getSensorType() const { return m_nSensorType; }
+    int getSensorStatus() const { return m_SensorStatus; }
+    bool isInitFinished() const { return m_bInitFinished; }
+    // The requested day/night mode and the status last entered (1 day, 0
+    // night, -1 none yet), for hosts and tools that show them.
+    int getCurrentDayNightMode() const { return m_nDayNightMode; }
+    int getDNState() const { return m_nDNState; }
+    IdManager* getIdManager() const { return m_pIdManager.get(); }
+
+    // ---- Initialisation and configuration files ----
+    int init(int p_nVideoSystem, const ModuleConfigure& p_config,
+             const VideoResolution& p_resolution);
+    int checkSensorConfigVersion();
+    int initConfigFile();
+    int createSensorXML();
+    int createSensorFile_Factory();
+    int isSensorSchemeFilesExist();
+    int copySchemeFilesFromFactory();
+    int initSensorFilesHandler();
+    int resetSchemeFiles();
+    void setOperator(const SafePointer<IUARTController>& p_uart, const SafePointer<IGPIO>& p_gpio);
+    // Watchdog check for the host to call periodically: asks the module for
+    // its zoom position at most once a minute and reboots the camera through
+    // the hardware watchdog when two queries in a row fail.
+    int checkModule();
+    void setSensorConfigVersion(int p_nVersion);
+    void setSensorConfigVersion2(int p_nVersion);
+
+    // ---- Parameter access ----
+    int getParameter(int p_nId, int& p_nValue);
+    int setParameter(int p_nId, int p_nValue);
+    int getParameters(const std::string& p_strIdList, std::string& p_strValues);
+    // 0 when all were applied, else minus the id of the first that failed.
+    int setParameters(const std::string& p_strValues);
+    int getAllParameters(std::string& p_strValues);
+    int getAllParametersFromSensor(std::string& p_strValues);
+    int readCurrentParam(int& p_nScheme, std::string& p_strValues);
+    void UpdateParametersIdValue(std::string& p_strValues, int p_nId, int p_nValue);
+    int stopPTZ();
+
+    // ---- Serial helpers and diagnostics ----
+    void InitPrintf(const char* p_szFormat, ...) __attribute__((format(printf, 2, 3)));
+    void ErrorPrintf(const char* p_szFormat, ...) __attribute__((format(printf, 2, 3)));
+    void Debug_Printf(const char* p_szFormat, ...) __attribute__((format(printf, 2, 3)));
+    void computeSum(char* p_pFrame, int p_nLength);
+    int checkUARTRecv(const char* p_pPattern, int p_nPatternLength, const char* p_pData,
+                      int p_nDataLength);
+    int clearUartBuffer();
+    void recodeArray(const char* p_pBytes, int p_nLength);
+    int resetCamera();
+    void printDebugMessage();
+
+    // ---- Day/night switching ----
+    int DNChangeThreadBody();
+    int DNSwitchHandle();
+    int DNSwitchJudge(int& p_nStatus);
+    int getCurrentDNStatus(int& p_nStatus);
+    int isTimeToSwitch(int p_nStatus);
+    int DNSwitchByTime(int& p_nStatus);
+    int enterDayMode();
+    int enterNightMode();
+    int getCurrentTime(double& p_dSeconds);
+    int reInitDelayStartTime();
+    int setDNSwitchDelay(int p_nSeconds);
+    int getDNSwitchDelay(int& p_nSeconds);
+    int setDTNTime_H(int p_nHour);
+    int setDTNTime_M(int p_nMinute);
+    int setNTDTime_H(int p_nHour);
+    int setNTDTime_M(int p_nMinute);
+    int getDTNTime_H(int& p_nHour);
+    int getDTNTime_M(int& p_nMinute);
+    int getNTDTime_H(int& p_nHour);
+    int getNTDTime_M(int& p_nMinute);
+
+    // ---- Parameter schemes ----
+    int loadSchemeParamToMemory();
+    int readParamByScheme(int p_nScheme, std::string& p_strValues);
+    int switchScheme(int p_nScheme);
+    int setParamScheme(int p_nScheme);
+    int getParamScheme(int& p_nScheme);
+    int setParamMode(int p_nMode);
+    int getParamMode(int& p_nMode);
+    int paramSchemeSwitchBody();
+    int getParamSchemeNum(int& p_nCount);
+    int getValueFromParamSchemeNode(const std::string& p_strName, std::string& p_strValue);
+    int setValueToParamSchemeNode(const std::string& p_strName, const std::string& p_strValue);
+    int setParamSchemeToFile(int p_nScheme);
+    int getParamSchemeFromFile(int& p_nScheme);
+    int setParamSchemeModeToFile(int p_nMode);
+    int getParamSchemeModeFromFile(int& p_nMode);
+    int getEnableParam(int& p_nValue);
+    int getParamStartTime_H(int& p_nValue);
+    int getParamStartTime_M(int& p_nValue);
+    int getParamEndTime_H(int& p_nValue);
+    int getParamEndTime_M(int& p_nValue);
+
+    // ---- ISP tuning ----
+    int ISPParamThreadInit();
+    int ISPParamBody();
+    int setISPParam(const std::string& p_strUnit, int p_nInput);
+    int setEEParam(const std::string& p_strUnit, int p_nInput);
+    int setDCParam(const std::string& p_strUnit, int p_nInput);
+    int set3DNRParam(const std::string& p_strUnit, int p_nInput);
+    int setTNFMode(int p_nMode);
+    int getTNFMode(int& p_nMode);
+    int setTNF(int p_nValue);
+    int getTNF(int& p_nValue);
+
+protected:
+    // Stops and joins the background thread; safe to call more than once.
+    void stopBackgroundThread();
+    // Sends the 8-byte infrared lamp frame (code 6 near, 7 middle, 8 far, 1
+    // power mode) after the range check.
+    int sendLampFrame(const char* p_szSetter, int p_nCode, int p_nValue, unsigned int p_nMax);
+    int setLevelOrWarn(const GPIOTriple& p_gpio, int p_nLevel, const char* p_szFailure);
+    int readDayLevel(const GPIOTriple& p_gpio, int& p_nStatus);
+    int setTimeChecked(int& p_nTarget, int p_nOther, int p_nNewValue, const char* p_szMessage);
+    std::string schemeFilePath(int p_nScheme) const;
+    // The cached values of the ids as parameter text; ids not cached keep the
+    // value the file holds (when a file is given).
+    std::string cachedValues(const std::set<int>& p_ids, SensorConfigFile* p_pFile);
+
+    // ---- Members, in this order ----
+    int m_nSensorType;
+    int m_nUARTIndex;
+    OVMutex m_mutex;
+    bool m_bIsUARTModule;
+    int m_SensorStatus;
+    int m_nControllerState;
+    int m_nConfigVersion;
+    int m_nConfigVersion2;
+    std::unique_ptr<IdManager> m_pIdManager;
+    std::unique_ptr<SensorCache> m_pSensorLastValueCache;
+    std::unique_ptr<SensorCache> m_pSensorCache;
+    SafePointer<IUARTController> m_pUART;
+    SafePointer<IGPIO> m_pGPIO;
+    int m_nDayNightMode;
+    int m_nLastDayNightMode;
+    int m_nDNSwitchDelay;
+    double m_dDelayStartTime;
+    int m_nLastJudgedStatus;
+    std::unique_ptr<char[]> m_pDebugBuf;
+    bool m_bDNSwitchEnable;
+    bool m_bInitFinished;
+    int m_nIsInfrared;
+    bool m_bNewInfrared;
+    int m_nDNState;
+    int m_nISPDNState;
+    int m_nDNDefault;
+    // Temporal noise filter: support, mode (0 table, 1 off, 2 manual), the
+    // mode and strength last applied by a driver (-1 none) and the manual
+    // strength.
+    int m_nTNF;
+    int m_nTNFMode;
+    int m_nTNFAppliedMode;
+    int m_nTNFAppliedValue;
+    int m_nTNFValue;
+    GPIOTriple m_IrCutGpio;
+    GPIOTriple m_InfraredLightGpio;
+    GPIOTriple m_DNLevelGpio;
+    // Day/night settings of the IT1 driver family: setup mode, infrared
+    // switching, last level seen.
+    int m_nDNSetup;
+    int m_nInfraredSetup;
+    int m_nInfraredLevel;
+    SafePointer<SensorLog> m_errorLog;
+    SafePointer<SensorLog> m_initLog;
+    int m_nHDRMode;
+    int m_bDebugMode;
+    std::vector<std::unique_ptr<SensorConfigFile> > m_vecSchemeFiles;
+    std::vector<std::unique_ptr<ParamScheme> > m_vecParamScheme;
+    std::unique_ptr<SensorConfigFile> m_pFactoryFile;
+    std::unique_ptr<SensorConfigFile> m_pEspecialFile;
+    std::unique_ptr<GThread> m_DNChangeThread;
+    OVMutex m_paramMutex;
+    std::unique_ptr<ISPParam> m_pISPParam;
+    int m_nLastA0;
+    int m_nLastTM;
+    int m_nLastDC;
+    int m_nLastEE;
+    std::unique_ptr<EE> m_pEE;
+    bool m_bRealTimeUpdate;
+    int m_nISPDelayTime;
+    int m_nDTNTime;
+    int m_nNTDTime;
+    OVDeviceTime m_CurrentDeviceTime;
+    OVMutex m_DNMutex;
+    bool m_bBulkUpdate;
+    int m_nCurrentScheme;
+    int m_nParamMode;
+    bool m_bSchemeFlag;
+    OrvaneTime m_lastModuleCheck;
+};
+
+#endif
