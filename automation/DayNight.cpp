@@ -322,7 +322,7 @@ int ISensorController::getDNSwitchDelay(int& p_nSeconds) {
     return 1;
 }
 
-int ISensorController::setTimeChecked(int& p_nTarget, int p_nOther, int p_nNewValue,
+int ISensorController::setTimeChecked(std::atomic<int>& p_nTarget, int p_nOther, int p_nNewValue,
                                       const char* p_szMessage) {
     if (m_bInitFinished && !m_bBulkUpdate && p_nNewValue == p_nOther) {
         ErrorPrintf("failed:DTNTIME == NTDTIME,value = %d\n", p_nOther);

@@ -102,7 +102,7 @@ int ISensorController::set3DNRParam(const std::string& p_strUnit, int p_nInput) 
     int a0 = kNotFound;
     if (m_pISPParam->getParam(p_strUnit, "A0", p_nInput, a0) && a0 != m_nLastA0) {
         if (a0 != -1 && m_nLastTM != -1) {
-            std::printf("set A0=%d,TM=%d\n", a0, m_nLastTM);
+            std::printf("set A0=%d,TM=%d\n", a0, m_nLastTM.load());
         } else {
             std::puts("close TNF");
         }
@@ -113,7 +113,7 @@ int ISensorController::set3DNRParam(const std::string& p_strUnit, int p_nInput) 
         return 1;
     }
     if (m_nLastA0 != -1 && tm != -1) {
-        std::printf("set TM=%d,A0=%d\n", tm, m_nLastA0);
+        std::printf("set TM=%d,A0=%d\n", tm, m_nLastA0.load());
     } else {
         std::puts("close TNF");
     }

@@ -1,6 +1,8 @@
 #ifndef SENSORCONTROL_AUTOMATION_PARAMSCHEME_H
 #define SENSORCONTROL_AUTOMATION_PARAMSCHEME_H
 
+#include <atomic>
+
 #include "../platform/Export.h"
 
 // One parameter scheme's daily window [start, end), times as hour * 100 +
@@ -15,9 +17,10 @@ public:
     void getEnableFlag(int& p_nEnable) const { p_nEnable = m_nEnableFlag; }
 
 private:
-    int m_nStartTime = 0;
-    int m_nEndTime = 0;
-    int m_nEnableFlag = 0;
+    // Written by flush in a host thread, read by the background thread.
+    std::atomic<int> m_nStartTime{0};
+    std::atomic<int> m_nEndTime{0};
+    std::atomic<int> m_nEnableFlag{0};
 };
 
 #endif

@@ -26,6 +26,7 @@ std::string decimal(int p_nValue) {
 }  // namespace
 
 int ISensorController::loadSchemeParamToMemory() {
+    OVMutexManager guard(m_schemeMutex);
     m_vecParamScheme.clear();
     for (const auto& file : m_vecSchemeFiles) {
         int window[5] = {0, 0, 0, 0, 0};
@@ -45,6 +46,7 @@ int ISensorController::readParamByScheme(int p_nScheme, std::string& p_strValues
     if (p_nScheme == -1) {
         return m_pFactoryFile->readParametersFromFile(p_strValues);
     }
+    OVMutexManager guard(m_schemeMutex);
     if (p_nScheme < 0 || static_cast<size_t>(p_nScheme) >= m_vecSchemeFiles.size()) {
         return 0;
     }
@@ -54,21 +56,24 @@ int ISensorController::readParamByScheme(int p_nScheme, std::string& p_strValues
 int ISensorController::readCurrentParam(int& p_nScheme, std::string& p_strValues) {
     OVDeviceTime time = OVDeviceTime::getCurrentTime();
     int now = time.hour * 100 + time.minute;
-    for (size_t index = 0; index < m_vecParamScheme.size(); ++index) {
-        int enable = 0;
-        int start = 0;
-        int end = 0;
-        m_vecParamScheme[index]->getEnableFlag(enable);
-        m_vecParamScheme[index]->getStartTime(start);
-        m_vecParamScheme[index]->getEndTime(end);
-        if (enable != 0 && start <= now && now < end) {
-            p_nScheme = static_cast<int>(index);
-            readParamByScheme(p_nScheme, p_strValues);
-            return 1;
+    int selected = -1;
+    {
+        OVMutexManager guard(m_schemeMutex);
+        for (size_t index = 0; index < m_vecParamScheme.size(); ++index) {
+            int enable = 0;
+            int start = 0;
+            int end = 0;
+            m_vecParamScheme[index]->getEnableFlag(enable);
+            m_vecParamScheme[index]->getStartTime(start);
+            m_vecParamScheme[index]->getEndTime(end);
+            if (enable != 0 && start <= now && now < end) {
+                selected = static_cast<int>(index);
+                break;
+            }
         }
     }
-    p_nScheme = -1;
-    readParamByScheme(-1, p_strValues);
+    p_nScheme = selected;
+    readParamByScheme(selected, p_strValues);
     return 1;
 }
 

@@ -1,6 +1,7 @@
 #ifndef SENSORCONTROL_FRAMEWORK_ISENSORCONTROLLER_H
 #define SENSORCONTROL_FRAMEWORK_ISENSORCONTROLLER_H
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <set>
@@ -241,18 +242,22 @@ protected:
     int sendLampFrame(const char* p_szSetter, int p_nCode, int p_nValue, unsigned int p_nMax);
     int setLevelOrWarn(const GPIOTriple& p_gpio, int p_nLevel, const char* p_szFailure);
     int readDayLevel(const GPIOTriple& p_gpio, int& p_nStatus);
-    int setTimeChecked(int& p_nTarget, int p_nOther, int p_nNewValue, const char* p_szMessage);
+    int setTimeChecked(std::atomic<int>& p_nTarget, int p_nOther, int p_nNewValue,
+                       const char* p_szMessage);
     std::string schemeFilePath(int p_nScheme) const;
     // The cached values of the ids as parameter text; ids not cached keep the
     // value the file holds (when a file is given).
     std::string cachedValues(const std::set<int>& p_ids, SensorConfigFile* p_pFile);
 
     // ---- Members, in this order ----
+    // Words that the background thread and the host's threads both touch
+    // without a lock are atomic; the scheme lists have a lock of their own
+    // (m_schemeMutex) so that a reset cannot pull them from under the thread.
     int m_nSensorType;
     int m_nUARTIndex;
     OVMutex m_mutex;
     bool m_bIsUARTModule;
-    int m_SensorStatus;
+    std::atomic<int> m_SensorStatus;
     int m_nControllerState;
     int m_nConfigVersion;
     int m_nConfigVersion2;
@@ -261,27 +266,27 @@ protected:
     std::unique_ptr<SensorCache> m_pSensorCache;
     SafePointer<IUARTController> m_pUART;
     SafePointer<IGPIO> m_pGPIO;
-    int m_nDayNightMode;
+    std::atomic<int> m_nDayNightMode;
     int m_nLastDayNightMode;
-    int m_nDNSwitchDelay;
+    std::atomic<int> m_nDNSwitchDelay;
     double m_dDelayStartTime;
     int m_nLastJudgedStatus;
     std::unique_ptr<char[]> m_pDebugBuf;
-    bool m_bDNSwitchEnable;
-    bool m_bInitFinished;
+    std::atomic<bool> m_bDNSwitchEnable;
+    std::atomic<bool> m_bInitFinished;
     int m_nIsInfrared;
     bool m_bNewInfrared;
-    int m_nDNState;
+    std::atomic<int> m_nDNState;
     int m_nISPDNState;
     int m_nDNDefault;
     // Temporal noise filter: support, mode (0 table, 1 off, 2 manual), the
     // mode and strength last applied by a driver (-1 none) and the manual
     // strength.
     int m_nTNF;
-    int m_nTNFMode;
+    std::atomic<int> m_nTNFMode;
     int m_nTNFAppliedMode;
     int m_nTNFAppliedValue;
-    int m_nTNFValue;
+    std::atomic<int> m_nTNFValue;
     GPIOTriple m_IrCutGpio;
     GPIOTriple m_InfraredLightGpio;
     GPIOTriple m_DNLevelGpio;
@@ -292,7 +297,7 @@ protected:
     int m_nInfraredLevel;
     SafePointer<SensorLog> m_errorLog;
     SafePointer<SensorLog> m_initLog;
-    int m_nHDRMode;
+    std::atomic<int> m_nHDRMode;
     int m_bDebugMode;
     std::vector<std::unique_ptr<SensorConfigFile> > m_vecSchemeFiles;
     std::vector<std::unique_ptr<ParamScheme> > m_vecParamScheme;
@@ -301,22 +306,23 @@ protected:
     std::unique_ptr<GThread> m_DNChangeThread;
     OVMutex m_paramMutex;
     std::unique_ptr<ISPParam> m_pISPParam;
-    int m_nLastA0;
-    int m_nLastTM;
+    std::atomic<int> m_nLastA0;
+    std::atomic<int> m_nLastTM;
     int m_nLastDC;
     int m_nLastEE;
     std::unique_ptr<EE> m_pEE;
     bool m_bRealTimeUpdate;
     int m_nISPDelayTime;
-    int m_nDTNTime;
-    int m_nNTDTime;
+    std::atomic<int> m_nDTNTime;
+    std::atomic<int> m_nNTDTime;
     OVDeviceTime m_CurrentDeviceTime;
     OVMutex m_DNMutex;
-    bool m_bBulkUpdate;
-    int m_nCurrentScheme;
-    int m_nParamMode;
+    std::atomic<bool> m_bBulkUpdate;
+    std::atomic<int> m_nCurrentScheme;
+    std::atomic<int> m_nParamMode;
     bool m_bSchemeFlag;
     OrvaneTime m_lastModuleCheck;
+    OVMutex m_schemeMutex;
 };
 
 #endif

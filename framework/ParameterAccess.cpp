@@ -138,9 +138,11 @@ int ISensorController::getAllParametersFromSensor(std::string& p_strValues) {
 }
 
 int ISensorController::flush() {
-    const bool schemeActive = m_nCurrentScheme >= 0 &&
-                              static_cast<size_t>(m_nCurrentScheme) < m_vecParamScheme.size() &&
-                              static_cast<size_t>(m_nCurrentScheme) < m_vecSchemeFiles.size();
+    OVMutexManager schemeGuard(m_schemeMutex, kLockSource, __LINE__);
+    const int current = m_nCurrentScheme;  // the thread may switch meanwhile
+    const bool schemeActive = current >= 0 &&
+                              static_cast<size_t>(current) < m_vecParamScheme.size() &&
+                              static_cast<size_t>(current) < m_vecSchemeFiles.size();
     if (schemeActive) {
         int window[5] = {0, 0, 0, 0, 0};
         for (int n = 0; n < 5; ++n) {
@@ -157,7 +159,7 @@ int ISensorController::flush() {
         if (start >= end) {
             return 507;
         }
-        ParamScheme& scheme = *m_vecParamScheme[static_cast<size_t>(m_nCurrentScheme)];
+        ParamScheme& scheme = *m_vecParamScheme[static_cast<size_t>(current)];
         scheme.setEnableFlag(window[0]);
         scheme.setStartTime(start);
         scheme.setEndTime(end);
@@ -170,7 +172,7 @@ int ISensorController::flush() {
         return 508;
     }
     if (schemeActive) {
-        SensorConfigFile& file = *m_vecSchemeFiles[static_cast<size_t>(m_nCurrentScheme)];
+        SensorConfigFile& file = *m_vecSchemeFiles[static_cast<size_t>(current)];
         if (!file.saveParametersToFile(cachedValues(commonIds, &file) +
                                        cachedValues(especialIds, &file))) {
             return 508;

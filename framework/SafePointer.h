@@ -135,7 +135,13 @@ private:
             record->unlock();
             return;
         }
+        // The count is zero, so no handle can take a new reference; the
+        // object is deleted outside the record's lock, since its destructor
+        // releases handles of its own (a node its items) and records nest in
+        // no fixed order once they are reused.
+        record->unlock();
         delete object;
+        record->lock();
         RefCountManager::getInstance()->returnbackRefCount(record, typeName());
         record->unlock();
     }

@@ -120,6 +120,7 @@ int ISensorController::initConfigFile() {
         initSensorFilesHandler();
         resetSchemeFiles();
     }
+    OVMutexManager guard(m_schemeMutex);
     if (!OVFile::isExist(kOldSingleFilePath) || m_vecSchemeFiles.empty()) {
         return 1;
     }
@@ -198,6 +199,7 @@ int ISensorController::initSensorFilesHandler() {
     if (!getParamSchemeNum(count)) {
         return 0;
     }
+    OVMutexManager guard(m_schemeMutex);
     m_vecSchemeFiles.clear();
     for (int scheme = 0; scheme < count; ++scheme) {
         std::string path = schemeFilePath(scheme);
@@ -215,6 +217,7 @@ int ISensorController::resetSchemeFiles() {
     if (!getParamSchemeNum(count)) {
         return 0;
     }
+    OVMutexManager guard(m_schemeMutex);
     for (size_t scheme = 0; scheme < m_vecSchemeFiles.size(); ++scheme) {
         m_vecSchemeFiles[scheme]->modifyParameter(500, scheme == 0 ? 1 : 0);
     }
@@ -247,6 +250,7 @@ int ISensorController::checkModule() {
 
 void ISensorController::setSensorConfigVersion(int p_nVersion) {
     m_nConfigVersion = p_nVersion;
+    OVMutexManager guard(m_schemeMutex);
     for (auto& file : m_vecSchemeFiles) {
         file->setVersion(p_nVersion);
     }
@@ -256,6 +260,7 @@ void ISensorController::setSensorConfigVersion(int p_nVersion) {
 
 void ISensorController::setSensorConfigVersion2(int p_nVersion) {
     m_nConfigVersion2 = p_nVersion;
+    OVMutexManager guard(m_schemeMutex);
     for (auto& file : m_vecSchemeFiles) {
         file->setVersion2(p_nVersion);
     }

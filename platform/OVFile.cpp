@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <vector>
@@ -11,6 +12,9 @@
 #include "PlatformRoot.h"
 
 namespace {
+
+std::atomic<uint64_t> g_nWritten{0};
+std::atomic<uint64_t> g_nSkipped{0};
 
 std::string directoryOf(const std::string& p_strPath) {
     std::string::size_type slash = p_strPath.rfind('/');
@@ -66,8 +70,17 @@ bool hasContent(const std::string& p_strPath, const std::string& p_strContent) {
 
 }  // namespace
 
+uint64_t FileWriteCounters::written() {
+    return g_nWritten.load();
+}
+
+uint64_t FileWriteCounters::skipped() {
+    return g_nSkipped.load();
+}
+
 bool replaceFileContent(const std::string& p_strPath, const std::string& p_strContent) {
     if (hasContent(p_strPath, p_strContent)) {
+        ++g_nSkipped;
         return true;
     }
     std::string directory = directoryOf(p_strPath);
@@ -91,6 +104,7 @@ bool replaceFileContent(const std::string& p_strPath, const std::string& p_strCo
         unlink(name.data());
         return false;
     }
+    ++g_nWritten;
     // The rename itself must reach the flash too.
     int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {

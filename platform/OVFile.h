@@ -46,6 +46,14 @@ private:
     std::string m_strPending;
 };
 
+// How many file replacements reached the disk, and how many were skipped
+// because the content was unchanged (for benchmarks and diagnostics).
+class SC_EXPORT FileWriteCounters {
+public:
+    static uint64_t written();
+    static uint64_t skipped();
+};
+
 // Replaces the file at an already mapped path atomically, as mode 98 does.
 // Returns true on success; false leaves the old file untouched.
 SC_EXPORT bool replaceFileContent(const std::string& p_strMappedPath,

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "platform/Clock.h"
+#include "platform/GThread.h"
 #include "platform/OVDeviceTime.h"
 #include "platform/OrvaneTime.h"
 #include "support/ScratchRoot.h"
@@ -71,4 +73,42 @@ TEST(RealClock, IsTheDefaultAndReallySleeps) {
     double start = clock.monotonicSeconds();
     OrvaneTime(0, 20000).wait();
     EXPECT_GE(clock.monotonicSeconds() - start, 0.019);
+}
+
+namespace {
+
+class Sleeper {
+public:
+    int body() {
+        ++m_nCycles;
+        OrvaneTime(1, 0).wait();
+        return 0;
+    }
+    std::atomic<int> m_nCycles{0};
+};
+
+}  // namespace
+
+// Background threads follow virtual time instead of racing through it: each
+// of their waits ends only when another thread has moved time that far.
+TEST(VirtualClock, BackgroundThreadsAdvanceOnlyAsVirtualTimeMoves) {
+    ScratchRoot root;
+    Sleeper sleeper;
+    GThread thread(bind_funcobj(&sleeper, &Sleeper::body), "sleeper", GThread::emptyFun,
+                   GThread::emptyFun);
+    ASSERT_TRUE(thread.start());
+    ASSERT_TRUE(root.clock().settle(1));
+    EXPECT_EQ(1, sleeper.m_nCycles.load());
+    root.clock().advance(0.5);
+    ASSERT_TRUE(root.clock().settle(1));
+    EXPECT_EQ(1, sleeper.m_nCycles.load());
+    root.clock().advance(0.5);
+    ASSERT_TRUE(root.clock().settle(1));
+    EXPECT_EQ(2, sleeper.m_nCycles.load());
+    OrvaneTime(3, 0).wait();  // a wait in this thread moves time for everyone
+    ASSERT_TRUE(root.clock().settle(1));
+    EXPECT_EQ(3, sleeper.m_nCycles.load());
+    thread.stop();  // wakes the parked thread at once
+    EXPECT_FALSE(thread.IsRunning());
+    EXPECT_TRUE(root.clock().settle(0));
 }

@@ -16,20 +16,24 @@ TestController::~TestController() {
 }
 
 int TestController::getMirrorValue(int& p_nMirror) {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     p_nMirror = hardware[1];
     return 1;
 }
 
 int TestController::setSensorVideoSystem(int p_nVideoSystem, const VideoResolution&) {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     videoSystem = p_nVideoSystem;
     return 1;
 }
 
 int TestController::initController(int, const ModuleConfigure&) {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     return initResult;
 }
 
 int TestController::getParameterFromSensor(int p_nId, int& p_nValue) {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     if (unreadableIds.count(p_nId) != 0) {
         return 0;
     }
@@ -41,6 +45,7 @@ int TestController::getParameterFromSensor(int p_nId, int& p_nValue) {
 }
 
 int TestController::setParameterToSensor(int p_nId, int p_nValue) {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     int base = ISensorController::setParameterToSensor(p_nId, p_nValue);
     if (base != -1) {
         return base;
@@ -54,6 +59,7 @@ int TestController::setParameterToSensor(int p_nId, int p_nValue) {
 }
 
 int TestController::getDNStatusFromSensor(int& p_nStatus) {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     if (sensorStatusResult) {
         p_nStatus = sensorStatus;
     }
@@ -61,41 +67,49 @@ int TestController::getDNStatusFromSensor(int& p_nStatus) {
 }
 
 int TestController::set2AParam(int p_nStatus) {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     judged.push_back(p_nStatus);
     return 0;
 }
 
 int TestController::turnPictureToDay() {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     calls.push_back("day");
     return pictureResult;
 }
 
 int TestController::turnPictureToNight() {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     calls.push_back("night");
     return pictureResult;
 }
 
 int TestController::turnToAutoDayNightMode() {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     calls.push_back("auto");
     return 1;
 }
 
 int TestController::turnToManualDayNightMode() {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     calls.push_back("manual");
     return 1;
 }
 
 int TestController::enterAutoMode() {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     calls.push_back("enterAuto");
     return 1;
 }
 
 int TestController::updateHDRMode(int p_nMode) {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     calls.push_back("hdr:" + std::to_string(p_nMode));
     return 1;
 }
 
 int TestController::UpdateParameters(std::string& p_strValues) {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     for (const auto& pair : drift) {
         UpdateParametersIdValue(p_strValues, pair.first, pair.second);
     }
@@ -103,22 +117,26 @@ int TestController::UpdateParameters(std::string& p_strValues) {
 }
 
 int TestController::getZoomValue(int& p_nZoom, int& p_nRatio) {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     p_nZoom = 0;
     p_nRatio = 1;
     return zoomResult;
 }
 
 int TestController::setParameterValue(const char* p_pBytes, int p_nLength) {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     frames.emplace_back(p_pBytes, static_cast<size_t>(p_nLength));
     return 1;
 }
 
 int TestController::NotifySensorInitComplate() {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     calls.push_back("notify");
     return 1;
 }
 
 void TestController::doDependOnThread() {
+    std::lock_guard<std::recursive_mutex> guard(sensorMutex);
     ++dependCalls;
 }
 

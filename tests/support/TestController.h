@@ -2,6 +2,7 @@
 #define SENSORCONTROL_TESTS_SUPPORT_TESTCONTROLLER_H
 
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -55,6 +56,9 @@ public:
     std::vector<std::string> frames;            // setParameterValue bytes
     int videoSystem = -1;
     int dependCalls = 0;
+    // Held by every hook, since the background thread and the test's calls
+    // reach the pretend sensor at the same time.
+    std::recursive_mutex sensorMutex;
 
     // Access to the base's protected state.
     using ISensorController::m_bBulkUpdate;
