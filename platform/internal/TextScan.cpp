@@ -121,3 +121,20 @@ bool isValidUtf8(const std::string& p_strText) {
     }
     return true;
 }
+
+int scanCommaInts(const std::string& p_strText, int* p_pValues, int p_nMax) {
+    TextScan scan(p_strText);
+    int count = 0;
+    while (count < p_nMax) {
+        if (count > 0 && !scan.accept(',')) {
+            break;
+        }
+        scan.skipBlanks();
+        int value = 0;
+        if (!scan.readInt(value)) {
+            break;
+        }
+        p_pValues[count++] = value;
+    }
+    return count;
+}

@@ -34,6 +34,12 @@ bool parseWholeInt(const std::string& p_strText, int& p_nValue);
 // Blanks (space, tab, CR, LF) removed from both ends.
 std::string trimBlanks(const std::string& p_strText);
 
+// Reads up to p_nMax decimal ints separated by commas, as "%d,%d,%d" would:
+// blanks before a number are skipped, reading stops at the first thing that
+// is not the next number or comma. A number that does not fit an int stops
+// it too. Returns how many were read; the rest of p_pValues is untouched.
+int scanCommaInts(const std::string& p_strText, int* p_pValues, int p_nMax);
+
 // True when the text is well-formed UTF-8 (no overlong forms, no surrogates).
 bool isValidUtf8(const std::string& p_strText);
 

@@ -1,0 +1,751 @@
+#include "Hi351xSenseController.h"
+
+#include <fcntl.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "../../platform/Devices.h"
+#include "../../platform/ModuleParameterParser.h"
+#include "../../platform/Shell.h"
+#include "../../platform/internal/TextScan.h"
+
+namespace {
+
+// ISP codes outside the parameter table.
+const int kCodePicture = 15;  // 1 colour, 2 night picture
+const int kCodeVideoStandard = 2049;
+const int kCodeLightLevel = 4102;
+const int kCodeNightSwitchDone = 4106;
+const int kCodeMirror = 1567;
+const int kCodeMirrorGet = 1568;
+const int kCodeBeAway = 1569;
+const int kCodeBeAwayGet = 1570;
+const int kCodeDTNThresholdGet = 18;
+const int kCodeNTDThresholdGet = 20;
+const int kCodeSmartInfrared = 39;
+const int kCodeSmartInfraredGet = 40;
+const int kCodeInfraredManual = 41;
+const int kCodeInfraredManualGet = 42;
+
+const int kInfraredDTNThreshold = 70;
+const int kInfraredNTDThreshold = 30;
+const int kCompensationFloor = -60;
+
+// "/dev/adc" requests; the request block is three u32 words: enable flag,
+// 0, conversion result.
+const unsigned long kAdcEnable = 0xC00C4100ul;
+const unsigned long kAdcRead = 0xC00C4101ul;
+// "/dev/pwm" request 1: channel (u8, 3 bytes padding), duty (u32), period
+// (u32), enable (u8, 3 bytes padding).
+const unsigned long kPwmConfigure = 1;
+const unsigned int kPwmPeriod = 1000;
+
+struct PwmRequest {
+    uint8_t channel;
+    uint8_t padding1[3];
+    uint32_t duty;
+    uint32_t period;
+    uint8_t enable;
+    uint8_t padding2[3];
+};
+static_assert(sizeof(PwmRequest) == 16, "the PWM request is 16 bytes");
+
+// An id that goes straight to one ISP set code and one get code. A setter
+// with a narrower range than 0..100 logs its own message; kAny accepts every
+// value; kGateMode2 marks the ids that exist only with PWM infrared.
+const int kAny = -1;
+struct IspParameter {
+    int nId;
+    const char* szSetter;
+    int nSetCode;
+    int nMax;
+    const char* szRangeMessage;  // null: the common 0..100 check
+    const char* szSetFailed;
+    const char* szGetter;
+    int nGetCode;
+    const char* szGetFailed;
+    bool bPwmOnly;
+};
+
+const IspParameter kIspParameters[] = {
+    {1, "setBrightness", 13, 100, nullptr, "setBrightness failed", "getBrightness", 14,
+     "getBrightness failed ", false},
+    {2, "setSaturation", 1537, 100, nullptr, "setSaturation failed", "getSaturation", 1538,
+     "getSaturation failed ", false},
+    {3, "setContrast", 1541, 100, nullptr, "setContrast failed", "getContrast", 1542,
+     "getContrast failed ", false},
+    {4, "setSharpness", 1539, 100, nullptr, "setSharpness failed ", "getSharpness", 1540,
+     "getSharpness failed ", false},
+    {5, "setShutterMode", 1, 1, "p_nShutterMode(%d) out of range", "setShutterMode failed ",
+     "getShutterMode", 2, "getShutterMode failed ", false},
+    {6, "setMaxShutter", 3, 16, "p_nMaxShutter(%d) out of range", "setMaxShutter failed ",
+     "getMaxShutter", 4, "getMaxShutter failed ", false},
+    {7, "setFixShutter", 5, 18, "p_nFixShutter(%d) out of range", "setFixShutter failed ",
+     "getFixShutter", 6, "getFixShutter failed ", false},
+    {8, "setGainMode", 7, 1, "p_nGainMode(%d) out of range", "setGainMode failed ", "getGainMode",
+     8, "getGainMode failed ", false},
+    {9, "setMaxGain", 9, 100, nullptr, "setMaxGain failed ", "getMaxGain", 10, "getMaxGain failed ",
+     false},
+    {10, "setFixGain", 11, 100, nullptr, "setFixGain failed ", "getFixGain", 12,
+     "getFixGain failed ", false},
+    {14, "setIrisMode", 25, 1, "p_nIrisMode(%d) out of range", "setIrisMode failed ", "getIrisMode",
+     26, "getIrisMode failed ", false},
+    {15, "setIrisSpeed", 27, 100, nullptr, "setIrisSpeed failed ", "getIrisSpeed", 28,
+     "getIrisSpeed failed ", false},
+    {16, "setRoomInnerOrOutMode", 1543, 2, "p_nRoomIntOrOutMode(%d) out of range",
+     "setRoomInnerOrOutMode failed ", "getRoomIntOrOutMode", 1544, "getRoomIntOrOutMode failed ",
+     false},
+    {17, "setWDRMode", 1561, 1, "p_nWDRMode(%d) out of range", "setWDRMode failed ", "getWDRMode",
+     1562, "getWDRMode failed ", false},
+    {18, "setWDRContrast", 1563, 100, nullptr, "setWDRContrast failed ", "getWDRContrast", 1564,
+     "getWDRContrast failed ", false},
+    {19, "setPhotometry", 23, 3, "p_nPhotometry(%d) out of range", "setPhotometry failed ",
+     "getPhotometry", 24, "getPhotometry failed ", false},
+    {22, "setNR2DMode", 1545, 2, "p_nNR2DMode(%d) out of range", "setNR2DMode failed ",
+     "getNR2DMode", 1546, "getNR2DMode failed ", false},
+    {23, "setNR2DMaxContrast", 1547, 100, nullptr, "setNR2DMaxContrast failed ",
+     "getNR2DMaxContrast", 1548, "getNR2DMaxContrast failed ", false},
+    {24, "setNR2DFixContrast", 1549, 100, nullptr, "setNR2DFixContrast failed ",
+     "getNR2DFixContrast", 1550, "getNR2DFixContrast failed ", false},
+    {25, "setNR3DMode", 1551, 2, "p_nNR3DMode(%d) out of range", "setNR3DMode failed ",
+     "getNR3DMode", 1552, "getNR3DMode failed ", false},
+    {26, "setNR3DMaxContrast", 1557, 100, nullptr, "setNR3DMaxContrast failed ",
+     "getNR3DMaxContrast", 1558, "getNR3MaxContrast failed ", false},
+    {27, "setNR3DFixContrast", 1559, 100, nullptr, "setNR3DFixContrast failed ",
+     "getNR3DFixContrast", 1560, "getNR3DFixContrast failed ", false},
+    {37, "setHLCMode", 29, 1, "p_nHLCMode(%d) out of range", "setHLCMode failed ", "getHLCMode", 30,
+     "getHLCMode failed ", false},
+    {38, "setHLCContrast", 31, 100, nullptr, "setHLCContrast failed ", "getHLCContrast", 32,
+     "getHLCContrast failed ", false},
+    {39, "setBLCMode", 33, kAny, nullptr, "setBLCMode failed ", "getBLCMode", 34,
+     "getBLCMode failed ", false},
+    {40, "setAntiFogMode", 1571, 100, nullptr, "setAntiFogMode failed ", "getAntiFogMode", 1572,
+     "getAntiFogMode failed ", false},
+    {41, "setAntiFogValue", 1573, 100, nullptr, "setAntiFogValue failed ", "getAntiFogValue", 1574,
+     "getAntiFogValue failed ", false},
+    {42, "setBHLCMode", 37, 3, "p_nBHLCMode(%d) out of range", "setBHLCMode failed ", "getBHLCMode",
+     38, "getBHLCMode failed ", false},
+    {47, "setPictureControlValue", 1577, kAny, nullptr, "setPictureControlValue failed ",
+     "getPictureControlValue", 1578, "getPictureControlValue failed!", false},
+};
+
+const IspParameter* findIspParameter(int p_nId) {
+    for (const IspParameter& parameter : kIspParameters) {
+        if (parameter.nId == p_nId) {
+            return &parameter;
+        }
+    }
+    return nullptr;
+}
+
+int levelOfRaw(int p_nRaw) {
+    return static_cast<int>(std::trunc(98.0 - 0.32 * p_nRaw));
+}
+
+// Mirror 1 and 2 trade places while be-away mode is on.
+int swapMirror(int p_nMirror) {
+    return p_nMirror == 1 ? 2 : p_nMirror == 2 ? 1 : p_nMirror;
+}
+
+void readTriple(const std::string& p_strText, GPIOTriple& p_triple, int& p_nCount) {
+    int values[3] = {p_triple.nGroup, p_triple.nBit, p_triple.nDayLevel};
+    p_nCount = scanCommaInts(p_strText, values, 3);
+    p_triple.nGroup = values[0];
+    p_triple.nBit = values[1];
+    p_triple.nDayLevel = values[2];
+}
+
+}  // namespace
+
+Hi351xSenseController::Hi351xSenseController()
+    : ISensorController(60),
+      m_nDTNThreshold(0),
+      m_nNTDThreshold(0),
+      m_nLastDNStatus(1),
+      m_nIrCompensationRaw(0),
+      m_nIrCompensation(0),
+      m_bNeedIrCompensation(true),
+      m_nSavedSmartInfraredMode(-1),
+      m_nSavedInfraredManualValue(0),
+      m_nPWMFd(-1) {
+    m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 42);
+    m_pIdManager->addParameterId(ID_TYPE_COMMON, 47, 47);
+    m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 43, 46);
+    setSensorConfigVersion(3);
+    setSensorConfigVersion2(3);
+}
+
+Hi351xSenseController::~Hi351xSenseController() {
+    stopBackgroundThread();
+    if (m_nPWMFd > 0) {
+        ovdev_close(m_nPWMFd);
+    }
+}
+
+int Hi351xSenseController::CheckOVEWFIResult(int p_nResult, const char* p_szOperation,
+                                             int p_nLine) {
+    switch (p_nResult) {
+        case OVEWFI_NOT_SUPPORTED:
+            ErrorPrintf("%s   %d unsupport! errcode:0x%x\n", p_szOperation, p_nLine, p_nResult);
+            return 1;
+        case OVEWFI_INVALID_PARAMETER:
+            ErrorPrintf("%s  %d params are invalid! errcode:0x%x\n", p_szOperation, p_nLine,
+                        p_nResult);
+            return 0;
+        case OVEWFI_FAILED:
+            ErrorPrintf("%s  %dparams are fail! errcode:0x%x\n", p_szOperation, p_nLine, p_nResult);
+            return 0;
+        default:
+            return 1;
+    }
+}
+
+int Hi351xSenseController::IsAppointRange(int p_nValue, const char* p_szOperation, int p_nLine) {
+    if (static_cast<unsigned int>(p_nValue) <= 100u) {
+        return 1;
+    }
+    ErrorPrintf("%s   %d IsAppointRange(%d) out of range", p_szOperation, p_nLine, p_nValue);
+    return 0;
+}
+
+int Hi351xSenseController::ispCall(int p_nCode, int& p_nValue, const char* p_szOperation,
+                                   int p_nLine) {
+    return CheckOVEWFIResult(OvEwfi_Api_Ioctrl(p_nCode, &p_nValue), p_szOperation, p_nLine);
+}
+
+int Hi351xSenseController::updateSensorVideoSystem(int p_nVideoSystem, const VideoResolution&) {
+    if (p_nVideoSystem != 0 && p_nVideoSystem != 1) {
+        ErrorPrintf("not PAL or NTSC param!");
+        return 0;
+    }
+    int value = p_nVideoSystem;
+    return ispCall(kCodeVideoStandard, value, "updateSensorVideoSystem", __LINE__);
+}
+
+int Hi351xSenseController::setSensorVideoSystem(int p_nVideoSystem,
+                                                const VideoResolution& p_resolution) {
+    int result = updateSensorVideoSystem(p_nVideoSystem, p_resolution);
+    OrvaneTime(3, 0).wait();  // the sensor restarts its timing
+    return result;
+}
+
+int Hi351xSenseController::getMirrorValue(int&) {
+    return 1;
+}
+
+int Hi351xSenseController::initFactorySetting() {
+    return 1;
+}
+
+int Hi351xSenseController::setMirror(int p_nMirror) {
+    if (static_cast<unsigned int>(p_nMirror) > 3u) {
+        ErrorPrintf("p_nMirror(%d) out of range", p_nMirror);
+        return 0;
+    }
+    int beAway = 0;
+    ispCall(kCodeBeAwayGet, beAway, "getBeAwayMode", __LINE__);
+    int value = beAway == 1 ? swapMirror(p_nMirror) : p_nMirror;
+    return ispCall(kCodeMirror, value, "setMirror", __LINE__);
+}
+
+int Hi351xSenseController::setBeAwayMode(int p_nBeAway) {
+    if (static_cast<unsigned int>(p_nBeAway) > 1u) {
+        ErrorPrintf("setBeAwayMode(%d) out of range", p_nBeAway);
+        return 0;
+    }
+    int mirror = 0;
+    int beAway = 0;
+    ispCall(kCodeMirrorGet, mirror, "getMirror", __LINE__);
+    ispCall(kCodeBeAwayGet, beAway, "getBeAwayMode", __LINE__);
+    // The ISP flips the picture differently in be-away mode, so the stored
+    // mirror is re-sent around the change to keep what the viewer sees.
+    bool restore = mirror != 0 && beAway != p_nBeAway;
+    int restored = p_nBeAway == 0 ? swapMirror(mirror) : mirror;
+    if (restore) {
+        setMirror(0);
+    }
+    int value = p_nBeAway;
+    int result = ispCall(kCodeBeAway, value, "setBeAwayMode", __LINE__);
+    if (restore) {
+        setMirror(restored);
+    }
+    return result;
+}
+
+int Hi351xSenseController::setThreshold(int p_nValue, bool p_bDayToNight, bool p_bInfrared) {
+    const char* setter =
+        p_bInfrared ? (p_bDayToNight ? "setInfraredDTNThreshold" : "setInfraredNTDThreshold")
+                    : (p_bDayToNight ? "setDTNThreshold" : "setNTDThreshold");
+    // Each pair applies only to its infrared configuration.
+    if (p_bInfrared != (m_nIsInfrared != 0)) {
+        return 1;
+    }
+    if (!IsAppointRange(p_nValue, setter, __LINE__)) {
+        return 0;
+    }
+    int partnerId = p_bInfrared ? (p_bDayToNight ? 33 : 32) : (p_bDayToNight ? 13 : 12);
+    int partner = 0;
+    if (getParameter(partnerId, partner)) {
+        if (p_bDayToNight && p_nValue <= partner) {
+            if (p_bInfrared) {
+                ErrorPrintf("Error:DTN(%d)<NTD(%d) @setInfraredDTNThreshold", p_nValue, partner);
+            } else {
+                ErrorPrintf("Error:DTN<NTD @setDTNThreshold");
+            }
+            return 0;
+        }
+        if (!p_bDayToNight && p_nValue >= partner) {
+            if (p_bInfrared) {
+                ErrorPrintf("Error:DTN(%d)<NTD(%d) @setInfraredNTDThreshold \n", partner, p_nValue);
+            } else {
+                ErrorPrintf("Error:DTN<NTD @setNTDThreshold");
+            }
+            return 0;
+        }
+    }
+    (p_bDayToNight ? m_nDTNThreshold : m_nNTDThreshold) = p_nValue;
+    return 1;
+}
+
+int Hi351xSenseController::setDTNThreshold(int p_nValue) {
+    return setThreshold(p_nValue, true, false);
+}
+
+int Hi351xSenseController::setNTDThreshold(int p_nValue) {
+    return setThreshold(p_nValue, false, false);
+}
+
+int Hi351xSenseController::setInfraredDTNThreshold(int p_nValue) {
+    return setThreshold(p_nValue, true, true);
+}
+
+int Hi351xSenseController::setInfraredNTDThreshold(int p_nValue) {
+    return setThreshold(p_nValue, false, true);
+}
+
+int Hi351xSenseController::setSmartInfraredMode(int p_nMode) {
+    if (m_nIsInfrared != 2) {
+        return 1;
+    }
+    if (static_cast<unsigned int>(p_nMode) > 3u) {
+        return 0;
+    }
+    int value = p_nMode;
+    return ispCall(kCodeSmartInfrared, value, "setSmartInfraredMode", __LINE__);
+}
+
+int Hi351xSenseController::setInfraredManualValue(int p_nValue) {
+    if (m_nIsInfrared != 2) {
+        return 1;
+    }
+    if (static_cast<unsigned int>(p_nValue) > 100u) {
+        return 0;
+    }
+    int value = p_nValue;
+    return ispCall(kCodeInfraredManual, value, "setInfraredManualValue", __LINE__);
+}
+
+int Hi351xSenseController::setParameterToSensor(int p_nId, int p_nValue) {
+    if (m_SensorStatus != InitSuccess) {
+        return 0;
+    }
+    int base = ISensorController::setParameterToSensor(p_nId, p_nValue);
+    if (base != -1) {
+        return base;
+    }
+    if (p_nId < 1 || p_nId > 47) {
+        return 1;
+    }
+    int result = 0;
+    const char* failed = nullptr;
+    if (const IspParameter* parameter = findIspParameter(p_nId)) {
+        failed = parameter->szSetFailed;
+        if (parameter->nMax == kAny ||
+            static_cast<unsigned int>(p_nValue) <= static_cast<unsigned int>(parameter->nMax)) {
+            int value = p_nValue;
+            result = ispCall(parameter->nSetCode, value, parameter->szSetter, p_nId);
+        } else if (parameter->szRangeMessage == nullptr) {
+            result = IsAppointRange(p_nValue, parameter->szSetter, p_nId);
+        } else {
+            ErrorPrintf(parameter->szRangeMessage, p_nValue);
+        }
+    } else {
+        switch (p_nId) {
+            case 11:
+                failed = "setDayNightMode failed ";
+                result = setDayNightMode(p_nValue);
+                break;
+            case 12:
+                failed = "setDTNThreshold failed ";
+                result = setDTNThreshold(p_nValue);
+                break;
+            case 13:
+                failed = "setNTDThreshold failed ";
+                result = setNTDThreshold(p_nValue);
+                break;
+            case 20:
+                failed = "setMirror failed ";
+                result = setMirror(p_nValue);
+                break;
+            case 21:
+                failed = "setBeAwayMode failed";
+                result = setBeAwayMode(p_nValue);
+                break;
+            case 28:
+                failed = "setDTNTime_H failed ";
+                result = setDTNTime_H(p_nValue);
+                break;
+            case 29:
+                failed = "setDTNTime_M failed ";
+                result = setDTNTime_M(p_nValue);
+                break;
+            case 30:
+                failed = "setNTDTime_H failed ";
+                result = setNTDTime_H(p_nValue);
+                break;
+            case 31:
+                failed = "setNTDTime_M failed ";
+                result = setNTDTime_M(p_nValue);
+                break;
+            case 32:
+                failed = "setInfraredDTNThreshold failed ";
+                result = setInfraredDTNThreshold(p_nValue);
+                break;
+            case 33:
+                failed = "setInfraredNTDThreshold failed ";
+                result = setInfraredNTDThreshold(p_nValue);
+                break;
+            case 34:
+                failed = "setDNSwitchDelay failed ";
+                result = setDNSwitchDelay(p_nValue);
+                break;
+            case 35:
+                failed = "setSmartInfraredMode failed ";
+                result = setSmartInfraredMode(p_nValue);
+                break;
+            case 36:
+                failed = "setInfraredManualValue failed ";
+                result = setInfraredManualValue(p_nValue);
+                break;
+            default: {  // 43-46: one picture-control action, the value as given
+                failed = "setPictureControlAction failed ";
+                int value = p_nValue;
+                result = ispCall(1575, value, "setPictureControlAction", p_nId);
+                break;
+            }
+        }
+    }
+    if (!result) {
+        ErrorPrintf("%s", failed);
+        return 0;
+    }
+    return 1;
+}
+
+int Hi351xSenseController::getParameterFromSensor(int p_nId, int& p_nValue) {
+    if (m_SensorStatus != InitSuccess) {
+        return 0;
+    }
+    if (ISensorController::getParameterFromSensor(p_nId, p_nValue)) {
+        return 1;
+    }
+    if (p_nId < 1 || p_nId > 47 || (p_nId >= 43 && p_nId <= 46)) {
+        return 1;
+    }
+    int result = 0;
+    const char* failed = nullptr;
+    if (const IspParameter* parameter = findIspParameter(p_nId)) {
+        failed = parameter->szGetFailed;
+        result = ispCall(parameter->nGetCode, p_nValue, parameter->szGetter, p_nId);
+    } else {
+        switch (p_nId) {
+            case 11:
+                failed = "getDayNightMode failed ";
+                result = getDayNightMode(p_nValue);
+                break;
+            case 12:
+                failed = "DayToNightThreshold failed ";
+                result = ispCall(kCodeDTNThresholdGet, p_nValue, "getDTNThreshold", p_nId);
+                if (result) {
+                    m_nDTNThreshold = p_nValue;
+                }
+                break;
+            case 13:
+                failed = "NightToDayThreshold failed ";
+                result = ispCall(kCodeNTDThresholdGet, p_nValue, "getNTDThreshold", p_nId);
+                if (result) {
+                    m_nNTDThreshold = p_nValue;
+                }
+                break;
+            case 20:
+                failed = "getMirror failed ";
+                result = ispCall(kCodeMirrorGet, p_nValue, "getMirror", p_nId);
+                break;
+            case 21:
+                failed = "getBeAwayMode failed";
+                result = ispCall(kCodeBeAwayGet, p_nValue, "getBeAwayMode", p_nId);
+                break;
+            case 28:
+                failed = "getDTNTime_H failed";
+                result = getDTNTime_H(p_nValue);
+                break;
+            case 29:
+                failed = "getDTNTime_M failed";
+                result = getDTNTime_M(p_nValue);
+                break;
+            case 30:
+                failed = "getNTDTime_H failed";
+                result = getNTDTime_H(p_nValue);
+                break;
+            case 31:
+                failed = "getNTDTime_M failed";
+                result = getNTDTime_M(p_nValue);
+                break;
+            case 32:
+                p_nValue = kInfraredDTNThreshold;
+                result = 1;
+                break;
+            case 33:
+                p_nValue = kInfraredNTDThreshold;
+                result = 1;
+                break;
+            case 34:
+                failed = "getDNSwitchDelay failed ";
+                result = getDNSwitchDelay(p_nValue);
+                break;
+            case 35:
+                failed = "getSmartInfraredMode failed ";
+                result = m_nIsInfrared != 2 ? 1
+                                            : ispCall(kCodeSmartInfraredGet, p_nValue,
+                                                      "getSmartInfraredMode", p_nId);
+                break;
+            default:  // 36
+                failed = "getInfraredManualValue failed ";
+                result = m_nIsInfrared != 2 ? 1
+                                            : ispCall(kCodeInfraredManualGet, p_nValue,
+                                                      "getInfraredManualValue", p_nId);
+                break;
+        }
+    }
+    if (!result) {
+        ErrorPrintf("%s", failed);
+        return 0;
+    }
+    return 1;
+}
+
+int Hi351xSenseController::getDNStatusFromSensor(int& p_nStatus) {
+    int level = 0;
+    int result = ispCall(kCodeLightLevel, level, "getDNStatusFromSensor", __LINE__);
+    if (m_nNTDThreshold >= level) {
+        p_nStatus = 1;
+    } else if (level >= m_nDTNThreshold) {
+        p_nStatus = 0;
+    }
+    m_nLastDNStatus = p_nStatus;
+    return result;
+}
+
+int Hi351xSenseController::getDNStatusFromLDR(int& p_nStatus) {
+    int raw = 0;
+    if (!getADCVal(raw)) {
+        ErrorPrintf("getADCValue failed %d", raw);
+        return 0;
+    }
+    int level = levelOfRaw(raw);
+    if (level <= m_nIrCompensation + m_nNTDThreshold) {
+        p_nStatus = 1;
+        m_nIrCompensation = 0;
+        m_nLastDNStatus = 1;
+        m_bNeedIrCompensation = true;
+    } else if (level >= m_nDTNThreshold) {
+        if (m_bNeedIrCompensation) {
+            conductADCValue();
+        }
+        p_nStatus = 0;
+        m_nLastDNStatus = 0;
+        m_bNeedIrCompensation = false;
+    } else {
+        p_nStatus = m_nLastDNStatus;
+    }
+    return 1;
+}
+
+int Hi351xSenseController::conductADCValue() {
+    m_nIrCompensationRaw = 0;
+    int lit = 0;
+    int dark = 0;
+    if (m_nIsInfrared != 2) {
+        if (!getADCValueByGPIOState(1, lit) || !getADCValueByGPIOState(0, dark)) {
+            return 0;
+        }
+    } else {
+        getADCValueByIrValue(100, lit);
+        getADCValueByIrValue(0, dark);
+    }
+    int difference = lit - dark;
+    m_nIrCompensationRaw = difference;
+    m_nIrCompensation = difference < kCompensationFloor ? kCompensationFloor : difference;
+    return 1;
+}
+
+int Hi351xSenseController::getADCValueByGPIOState(int p_nState, int& p_nLevel) {
+    m_pGPIO->setLevel(m_InfraredLightGpio.nGroup, m_InfraredLightGpio.nBit, p_nState);
+    OrvaneTime(1, 0).wait();  // the LDR settles
+    int raw = 0;
+    if (!getADCVal(raw)) {
+        ErrorPrintf("getADCValueByGPIOState failed %d", raw);
+        return 0;
+    }
+    p_nLevel = levelOfRaw(raw);
+    return 1;
+}
+
+int Hi351xSenseController::getADCValueByIrValue(int p_nIrValue, int& p_nLevel) {
+    if (p_nIrValue == 100) {
+        int mode = m_nSavedSmartInfraredMode;
+        ispCall(kCodeSmartInfraredGet, mode, "getSmartInfraredMode", __LINE__);
+        m_nSavedSmartInfraredMode = mode;
+        if (mode == 2) {
+            int value = m_nSavedInfraredManualValue;
+            ispCall(kCodeInfraredManualGet, value, "getInfraredManualValue", __LINE__);
+            m_nSavedInfraredManualValue = value;
+        }
+        setSmartInfraredMode(2);
+    }
+    setPWMIrLight(p_nIrValue);
+    OrvaneTime(1, 0).wait();  // the LDR settles
+    int raw = 0;
+    if (!getADCVal(raw)) {
+        std::printf("getADCValueByGPIOState failed %d\n", raw);
+        raw = 0;
+    }
+    p_nLevel = levelOfRaw(raw);
+    if (p_nIrValue == 0) {
+        setSmartInfraredMode(m_nSavedSmartInfraredMode);
+        if (m_nSavedSmartInfraredMode == 2) {
+            setInfraredManualValue(m_nSavedInfraredManualValue);
+        }
+    }
+    return 1;
+}
+
+int Hi351xSenseController::setPWMIrLight(int p_nLevel) {
+    PwmRequest request;
+    std::memset(&request, 0, sizeof(request));
+    request.channel = 0;
+    request.period = kPwmPeriod;
+    if (p_nLevel == 0) {
+        request.enable = 0;
+        request.duty = 0;
+    } else if (p_nLevel == 100) {
+        request.enable = 1;
+        request.duty = kPwmPeriod;
+    } else {
+        request.enable = 1;
+        request.duty = 230u + (200u * static_cast<unsigned int>(p_nLevel) + 50u) / 100u;
+    }
+    ovdev_ioctl(m_nPWMFd, kPwmConfigure, &request);
+    return 1;
+}
+
+int Hi351xSenseController::getADCVal(int& p_nRaw) {
+    int fd = ovdev_open("/dev/adc", O_RDONLY);
+    if (fd < 0) {
+        std::printf("open adc fail \n");
+        return 0;
+    }
+    uint32_t request[3] = {1, 0, 0};
+    if (ovdev_ioctl(fd, kAdcEnable, request) < 0) {
+        std::printf("enable the adc error 0x%x \n", request[0]);
+        ovdev_close(fd);
+        return 0;
+    }
+    if (ovdev_ioctl(fd, kAdcRead, request) < 0) {
+        std::printf("get the adcdate error 0x%x  enable status 0x%x\n", request[2], request[0]);
+        ovdev_close(fd);
+        return 0;
+    }
+    ovdev_close(fd);
+    p_nRaw = static_cast<int>(request[2]);
+    return 1;
+}
+
+int Hi351xSenseController::turnPictureToDay() {
+    int value = 1;
+    return ispCall(kCodePicture, value, "turnPictureToDay", __LINE__);
+}
+
+int Hi351xSenseController::turnPictureToNight() {
+    int value = 2;
+    OrvaneTime start = OrvaneTime::currentTime();
+    if (!ispCall(kCodePicture, value, "turnPictureToNight", __LINE__)) {
+        return 0;
+    }
+    // The ISP reports the end of the night switch; wait for it at most 1 s.
+    for (;;) {
+        int done = -1;
+        OvEwfi_Api_Ioctrl(kCodeNightSwitchDone, &done);
+        OrvaneTime now = OrvaneTime::currentTime();
+        if (done == 0 || (now - start).toSeconds() >= 1.0) {
+            break;
+        }
+        OrvaneTime(0, 20000).wait();
+    }
+    OrvaneTime(0, 40000).wait();
+    return 1;
+}
+
+int Hi351xSenseController::initController(int, const ModuleConfigure& p_config) {
+    ModuleParameterParser detail;
+    if (!detail.parse(p_config.getDetail())) {
+        ErrorPrintf("parse detail failed");
+        return 0;
+    }
+    std::string text;
+    if (!detail.getValue("isInfrared", text)) {
+        ErrorPrintf("get isInfrared from detail failed");
+        return 0;
+    }
+    m_nIsInfrared = static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
+    if (m_nIsInfrared != 0) {
+        if (m_nIsInfrared == 2) {
+            // Sets the pin function the PWM output needs.
+            sy_system("himm 0x200F00BC 0x1", 30);
+        }
+        std::string lightGpio;
+        if (!detail.getValue("GPIOInfraredLight", lightGpio)) {
+            std::printf("get GPIOInfraredLight from detail failed\n");
+        }
+        int count = 0;
+        readTriple(lightGpio, m_InfraredLightGpio, count);
+        m_bNewInfrared = true;
+    }
+    std::string gpio;
+    if (!detail.getValue("GPIO", gpio)) {
+        ErrorPrintf("get GPIO from detail failed");
+        return 0;
+    }
+    ModuleParameterParser parameters;
+    if (!parameters.parse(p_config.getParameters())) {
+        ErrorPrintf("parse senseParameter failed");
+        return 0;
+    }
+    int count = 0;
+    readTriple(gpio, m_IrCutGpio, count);
+    if (count < 3) {
+        ErrorPrintf("parse GPIO param failed,nRet=%d", count);
+        return 0;
+    }
+    int fd = ovdev_open("/dev/pwm", O_RDWR);
+    if (fd > 0) {
+        m_nPWMFd = fd;
+    } else {
+        std::printf("PWM open Failed\n");
+        m_nPWMFd = -1;
+    }
+    return 1;
+}

@@ -1,0 +1,76 @@
+#ifndef SENSORCONTROL_CONTROLLERS_BUILTIN_HI351XSENSECONTROLLER_H
+#define SENSORCONTROL_CONTROLLERS_BUILTIN_HI351XSENSECONTROLLER_H
+
+#include "../../framework/ISensorController.h"
+
+// The SoC's own image sensor (module id 60): parameters 1-47 go to the ISP
+// through OvEwfi_Api_Ioctrl; day/night comes from the ISP's light level or,
+// with infrared LEDs, from a light-dependent resistor on "/dev/adc" whose
+// reading is corrected for the LEDs' own light; the LEDs are switched on a
+// GPIO pin or dimmed on "/dev/pwm".
+//
+// Light levels count darkness: night when level >= the day-to-night
+// threshold, day when level <= the night-to-day threshold, the last decision
+// in between. The LDR level is trunc(98.0 - 0.32 x raw).
+class SC_EXPORT Hi351xSenseController : public ISensorController {
+public:
+    Hi351xSenseController();
+    ~Hi351xSenseController() override;
+
+    int updateSensorVideoSystem(int p_nVideoSystem, const VideoResolution& p_resolution) override;
+    int getMirrorValue(int& p_nMirror) override;
+    int getParameterFromSensor(int p_nId, int& p_nValue) override;
+    int setParameterToSensor(int p_nId, int p_nValue) override;
+    int setSensorVideoSystem(int p_nVideoSystem, const VideoResolution& p_resolution) override;
+    int getDNStatusFromSensor(int& p_nStatus) override;
+    int getDNStatusFromLDR(int& p_nStatus) override;
+    int turnPictureToDay() override;
+    int turnPictureToNight() override;
+    int initController(int p_nModuleId, const ModuleConfigure& p_config) override;
+    int initFactorySetting() override;
+
+    // 1 for ISP results 0, -3 (logged as unsupported) and unknown codes; 0 for
+    // -1 and -2, logged.
+    int CheckOVEWFIResult(int p_nResult, const char* p_szOperation, int p_nLine);
+    // 0..100, compared unsigned; logged when out of range.
+    int IsAppointRange(int p_nValue, const char* p_szOperation, int p_nLine);
+
+    int setMirror(int p_nMirror);
+    int setBeAwayMode(int p_nBeAway);
+    int setDTNThreshold(int p_nValue);
+    int setNTDThreshold(int p_nValue);
+    int setInfraredDTNThreshold(int p_nValue);
+    int setInfraredNTDThreshold(int p_nValue);
+    int setSmartInfraredMode(int p_nMode);
+    int setInfraredManualValue(int p_nValue);
+
+    // The IR-compensation measurement run on the first night decision after
+    // a day decision.
+    int conductADCValue();
+    int getADCValueByGPIOState(int p_nState, int& p_nLevel);
+    int getADCValueByIrValue(int p_nIrValue, int& p_nLevel);
+    int setPWMIrLight(int p_nLevel);
+    int getADCVal(int& p_nRaw);
+
+    int getIrCompensation() const { return m_nIrCompensation; }
+    int getIrCompensationRaw() const { return m_nIrCompensationRaw; }
+    int getDTNThreshold() const { return m_nDTNThreshold; }
+    int getNTDThreshold() const { return m_nNTDThreshold; }
+
+protected:
+    // One ISP call: sends (set) or fills (get) the value, checks the result.
+    int ispCall(int p_nCode, int& p_nValue, const char* p_szOperation, int p_nLine);
+    int setThreshold(int p_nValue, bool p_bDayToNight, bool p_bInfrared);
+
+    int m_nDTNThreshold;
+    int m_nNTDThreshold;
+    int m_nLastDNStatus;
+    int m_nIrCompensationRaw;
+    int m_nIrCompensation;
+    bool m_bNeedIrCompensation;
+    int m_nSavedSmartInfraredMode;
+    int m_nSavedInfraredManualValue;
+    int m_nPWMFd;
+};
+
+#endif

@@ -1,0 +1,20 @@
+#ifndef SENSORCONTROL_FRAMEWORK_NULLSENSECONTROLLER_H
+#define SENSORCONTROL_FRAMEWORK_NULLSENSECONTROLLER_H
+
+#include "ISensorController.h"
+
+// The controller for a module this library does not drive: it answers every
+// call harmlessly, and its initController fails so that init reports it.
+class SC_EXPORT NullSenseController : public ISensorController {
+public:
+    NullSenseController();
+    ~NullSenseController() override;
+
+    int getMirrorValue(int& p_nMirror) override;
+    int setSensorVideoSystem(int p_nVideoSystem, const VideoResolution& p_resolution) override;
+    int initController(int p_nModuleId, const ModuleConfigure& p_config) override;
+    int getParameterFromSensor(int p_nId, int& p_nValue) override;
+    int setParameterToSensor(int p_nId, int p_nValue) override;
+};
+
+#endif
