@@ -134,6 +134,14 @@ public:
     int getCurrentDayNightMode() const { return m_nDayNightMode; }
     int getDNState() const { return m_nDNState; }
     IdManager* getIdManager() const { return m_pIdManager.get(); }
+    // The tuning values last passed on (-100: none yet), for tools that show
+    // what the tuning step decided.
+    void getISPTuningState(int& p_nEE, int& p_nDC, int& p_nA0, int& p_nTM) const {
+        p_nEE = m_nLastEE;
+        p_nDC = m_nLastDC;
+        p_nA0 = m_nLastA0;
+        p_nTM = m_nLastTM;
+    }
 
     // ---- Initialisation and configuration files ----
     int init(int p_nVideoSystem, const ModuleConfigure& p_config,
@@ -308,8 +316,8 @@ protected:
     std::unique_ptr<ISPParam> m_pISPParam;
     std::atomic<int> m_nLastA0;
     std::atomic<int> m_nLastTM;
-    int m_nLastDC;
-    int m_nLastEE;
+    std::atomic<int> m_nLastDC;
+    std::atomic<int> m_nLastEE;
     std::unique_ptr<EE> m_pEE;
     bool m_bRealTimeUpdate;
     int m_nISPDelayTime;

@@ -108,9 +108,16 @@ int sy_system(const char* p_szCommand, int p_nTimeoutSeconds) {
     record(p_szCommand);
     std::string command = ShellRecord::mapCommand(p_szCommand);
     const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+    // The command's complaints join the library's console output (stdout)
+    // instead of the host's error stream.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     pid_t pid = 0;
-    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) !=
-        0) {
+    int spawned =
+        posix_spawn(&pid, "/bin/sh", &actions, nullptr, const_cast<char* const*>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
         return -1;
     }
     return waitForChild(pid, p_nTimeoutSeconds < 0 ? 0 : p_nTimeoutSeconds);

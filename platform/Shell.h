@@ -11,7 +11,9 @@
 // Returns the command's exit status, or -1 when it could not be run, was
 // killed or timed out. Absolute paths named in the command are mapped through
 // PlatformRoot (a word that starts with '/' at the start of the command, after
-// a blank, after '>' or '<', or after '='); "/dev/null" is left alone.
+// a blank, after '>' or '<', or after '='); "/dev/null" is left alone. The
+// command's standard error goes to standard output, with the library's other
+// console output.
 SC_EXPORT int sy_system(const char* p_szCommand, int p_nTimeoutSeconds);
 
 // The commands run through sy_system, as the library wrote them (before the

@@ -1,0 +1,245 @@
+#include "Host.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+#include "BoardFiles.h"
+#include "platform/GlobalEnv.h"
+#include "platform/ModuleParameterParser.h"
+#include "platform/PlatformRoot.h"
+
+namespace {
+
+const char* const kDefaultHi351xDetail = "isInfrared=1;GPIOInfraredLight=1,3,0;GPIO=1,2,0";
+
+// Directories of the camera's flash that the library expects to exist.
+const char* const kBoardDirectories[] = {"/mnt/mtd/code/config_file", "/mnt/mtd/log", "/proc/wtd",
+                                         "/factory_setting"};
+
+void makeDirectories(const std::string& p_strPath) {
+    for (std::string::size_type slash = p_strPath.find('/', 1);;
+         slash = p_strPath.find('/', slash + 1)) {
+        std::string prefix = slash == std::string::npos ? p_strPath : p_strPath.substr(0, slash);
+        if (mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) {
+            throw CommandError("cannot create " + prefix);
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+    }
+}
+
+std::string absolutePath(const std::string& p_strPath) {
+    if (!p_strPath.empty() && p_strPath[0] == '/') {
+        return p_strPath;
+    }
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof(cwd)) == nullptr) {
+        throw CommandError("cannot read the current directory");
+    }
+    std::string path = p_strPath;
+    if (path.compare(0, 2, "./") == 0) {
+        path = path.substr(2);
+    }
+    return std::string(cwd) + "/" + path;
+}
+
+int parseModuleId(const std::string& p_strModule) {
+    if (p_strModule == "hi351x") {
+        return 60;
+    }
+    char* end = nullptr;
+    errno = 0;
+    long id = std::strtol(p_strModule.c_str(), &end, 10);
+    if (p_strModule.empty() || *end != '\0' || errno != 0 || id < INT_MIN || id > INT_MAX) {
+        throw CommandError("unknown module '" + p_strModule + "' (use a module id or hi351x)", 2);
+    }
+    return static_cast<int>(id);
+}
+
+FILE* g_pOut = nullptr;
+
+}  // namespace
+
+void parseTimeOfDay(const std::string& p_strText, int& p_nHour, int& p_nMinute) {
+    int hour = -1;
+    int minute = -1;
+    char extra = 0;
+    if (std::sscanf(p_strText.c_str(), "%2d:%2d%c", &hour, &minute, &extra) != 2 || hour < 0 ||
+        hour > 23 || minute < 0 || minute > 59) {
+        throw CommandError("bad time of day '" + p_strText + "' (use HH:MM)", 2);
+    }
+    p_nHour = hour;
+    p_nMinute = minute;
+}
+
+FILE* Host::out() {
+    if (g_pOut == nullptr) {
+        g_pOut = stdout;
+    }
+    return g_pOut;
+}
+
+Host::Host(const HostOptions& p_options)
+    : m_options(p_options), m_pGpio(new SimGPIO()), m_gpio(m_pGpio), m_uart(new SimSerialPort()) {
+    // The library talks on the console too; sensorctl keeps the original
+    // stdout for its own output and, unless asked, sends the library's
+    // console lines (also in its logs) to /dev/null.
+    if (g_pOut == nullptr) {
+        std::fflush(stdout);
+        g_pOut = fdopen(dup(STDOUT_FILENO), "w");
+        if (!m_options.bVerbose) {
+            int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+            if (devNull >= 0) {
+                dup2(devNull, STDOUT_FILENO);
+                close(devNull);
+            }
+        }
+    }
+    m_nModuleId = parseModuleId(m_options.strModule);
+    m_strDetail = !m_options.strDetail.empty() ? m_options.strDetail
+                  : m_nModuleId == 60          ? kDefaultHi351xDetail
+                                               : "";
+    GlobalEnv::getInstance()->setPrintFlag(m_options.bPrint);
+    if (m_options.bVirtualTime || !m_options.strTime.empty()) {
+        m_virtualClock.reset(new VirtualClock());
+        if (!m_options.strTime.empty()) {
+            int hour = 0;
+            int minute = 0;
+            parseTimeOfDay(m_options.strTime, hour, minute);
+            m_virtualClock->setTimeOfDay(hour, minute);
+        } else {
+            m_virtualClock->setTimeOfDay(12, 0);
+        }
+        Clock::install(m_virtualClock.get());
+    }
+    m_strRoot = absolutePath(m_options.strRoot);
+}
+
+Host::~Host() {
+    m_controller.reset();
+    m_manager.reset();
+    m_board.reset();
+    m_uart.reset();
+    m_gpio.reset();
+    Clock::install(nullptr);
+    PlatformRoot::setOverride("");
+    std::fflush(out());
+}
+
+void Host::layBoardTree() {
+    makeDirectories(m_strRoot);
+    PlatformRoot::setOverride(m_strRoot);
+    for (const char* directory : kBoardDirectories) {
+        makeDirectories(m_strRoot + directory);
+    }
+    for (const BoardFile& file : boardFiles()) {
+        std::string path = m_strRoot + file.strPath;
+        struct stat info;
+        if (stat(path.c_str(), &info) == 0) {
+            continue;
+        }
+        m_bFirstBoot = true;
+        makeDirectories(path.substr(0, path.rfind('/')));
+        std::ofstream output(path, std::ios::binary);
+        output << file.strContent;
+        if (!output) {
+            throw CommandError("cannot write " + path);
+        }
+    }
+}
+
+void Host::boot() {
+    layBoardTree();
+    m_board.reset(new SimBoard(m_pGpio));
+    m_board->setBrightness(m_options.nLight);
+    ModuleParameterParser detail;
+    std::string ledPin;
+    if (detail.parse(m_strDetail) && detail.getValue("GPIOInfraredLight", ledPin)) {
+        GPIOTriple pin;
+        if (std::sscanf(ledPin.c_str(), "%d,%d,%d", &pin.nGroup, &pin.nBit, &pin.nDayLevel) == 3) {
+            m_board->setLedPin(pin);
+        }
+    }
+    m_manager.reset(new SensorControllerManager());
+    m_manager->setUARTController(m_uart);
+    m_manager->setGPIO(m_gpio);
+    int initialised =
+        m_manager->init(m_options.nVideoSystem, VideoResolution(1920, 1080),
+                        ModuleConfigure(m_nModuleId, m_strDetail, m_options.strParams));
+    m_controller = m_manager->getSensorController();
+    if (!initialised) {
+        if (m_nModuleId != 60) {
+            throw CommandError("module " + std::to_string(m_nModuleId) +
+                               " is not driven by this library (sensorctl --help lists the "
+                               "modules)");
+        }
+        throw CommandError("the controller did not initialise; see " + m_strRoot +
+                           "/mnt/mtd/log/SensorError.log");
+    }
+    waitForFirstCycle();
+    std::ifstream log(m_strRoot + "/mnt/mtd/log/SensorError.log", std::ios::ate);
+    m_nErrorLogSize = log ? static_cast<std::streamoff>(log.tellg()) : 0;
+}
+
+std::string Host::errorSinceBoot() const {
+    std::ifstream log(m_strRoot + "/mnt/mtd/log/SensorError.log");
+    log.seekg(m_nErrorLogSize);
+    std::string line;
+    while (std::getline(log, line)) {
+        std::string::size_type text = line.find("] ");
+        if (text != std::string::npos) {
+            return line.substr(text + 2);
+        }
+    }
+    return "see " + m_strRoot + "/mnt/mtd/log/SensorError.log";
+}
+
+void Host::waitForFirstCycle() {
+    int mode = 1;
+    m_controller->getParamMode(mode);
+    if (mode == 0) {
+        // Manual scheme mode: the host puts the stored scheme back after a
+        // restart, since the background thread will not choose one.
+        int scheme = -2;
+        if (m_controller->getParamSchemeFromFile(scheme) && scheme >= -1) {
+            m_controller->setParamScheme(scheme);
+        }
+    }
+    if (m_virtualClock) {
+        m_virtualClock->settle(1);
+        return;
+    }
+    // On the real clock the thread's first cycle applies the scheme of the
+    // hour; a command must not race it.
+    for (int waited = 0; mode != 0 && waited < 300; ++waited) {
+        int scheme = -2;
+        m_controller->getParamScheme(scheme);
+        if (scheme != -2) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+ISensorController& Host::controller() {
+    return *m_controller;
+}
+
+void Host::pass(double p_dSeconds) {
+    if (!m_virtualClock) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(p_dSeconds));
+        return;
+    }
+    for (double passed = 0.0; passed < p_dSeconds; passed += 1.0) {
+        m_virtualClock->advance(p_dSeconds - passed < 1.0 ? p_dSeconds - passed : 1.0);
+        m_virtualClock->settle(1);
+    }
+}

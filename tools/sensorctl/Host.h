@@ -1,0 +1,95 @@
+#ifndef SENSORCTL_HOST_H
+#define SENSORCTL_HOST_H
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "framework/SensorControllerManager.h"
+#include "platform/Clock.h"
+#include "sim/SimBoard.h"
+#include "sim/SimGPIO.h"
+#include "sim/SimSerialPort.h"
+
+// A failure to report on one line of stderr; the exit code says what kind.
+class CommandError : public std::runtime_error {
+public:
+    explicit CommandError(const std::string& p_strMessage, int p_nExitCode = 1)
+        : std::runtime_error(p_strMessage), m_nExitCode(p_nExitCode) {}
+    int exitCode() const { return m_nExitCode; }
+
+private:
+    int m_nExitCode;
+};
+
+struct HostOptions {
+    std::string strRoot = "./sensorctl-root";
+    std::string strModule = "60";
+    std::string strDetail;  // empty: the module's default
+    std::string strParams;
+    int nVideoSystem = 1;
+    bool bPrint = false;
+    bool bVirtualTime = false;
+    std::string strTime;    // "HH:MM": virtual time of day
+    int nLight = 100;       // scene brightness 0..100
+    bool bVerbose = false;  // let the library's console output through
+};
+
+// sensorctl in the role of the camera's main application: it owns the root
+// directory (the simulated flash), the clock, the simulated board, serial
+// port and GPIO, and the manager with its controller.
+class Host {
+public:
+    explicit Host(const HostOptions& p_options);
+    ~Host();
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    // Lays the board tree if needed, builds and initialises the controller,
+    // and lets its first thread cycle finish. Throws CommandError.
+    void boot();
+
+    ISensorController& controller();
+    SimBoard& board() { return *m_board; }
+    SimGPIO& gpio() { return *m_pGpio; }
+    VirtualClock* virtualClock() { return m_virtualClock.get(); }
+    const std::string& root() const { return m_strRoot; }
+    int moduleId() const { return m_nModuleId; }
+    bool firstBoot() const { return m_bFirstBoot; }
+    const std::string& detail() const { return m_strDetail; }
+
+    // Lets virtual time pass in steps of a second, each ended by the
+    // background thread's cycle; on the real clock, sleeps.
+    void pass(double p_dSeconds);
+
+    // The first line the controller wrote to its error log since boot: why
+    // the command failed.
+    std::string errorSinceBoot() const;
+
+    // Where sensorctl's own output goes (the original stdout).
+    static FILE* out();
+
+private:
+    void layBoardTree();
+    void waitForFirstCycle();
+
+    HostOptions m_options;
+    std::string m_strRoot;
+    int m_nModuleId = 60;
+    std::string m_strDetail;
+    bool m_bFirstBoot = false;
+    std::streamoff m_nErrorLogSize = 0;
+    std::unique_ptr<VirtualClock> m_virtualClock;
+    SimGPIO* m_pGpio;
+    SafePointer<IGPIO> m_gpio;
+    SafePointer<IUARTController> m_uart;
+    std::unique_ptr<SimBoard> m_board;
+    std::unique_ptr<SensorControllerManager> m_manager;
+    SafePointer<ISensorController> m_controller;
+};
+
+// Parses "HH:MM" into hour and minute; throws CommandError.
+void parseTimeOfDay(const std::string& p_strText, int& p_nHour, int& p_nMinute);
+
+#endif

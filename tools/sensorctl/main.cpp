@@ -1,0 +1,141 @@
+// sensorctl: the reference host program of the sensorcontrol library, its
+// bring-up tool and its demo. It boots a camera on a simulated board inside a
+// root directory (the simulated flash), runs one command and exits; the
+// parameter files it leaves behind are what the next run starts from.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <string>
+
+#include "Commands.h"
+#include "DaySimulation.h"
+#include "Host.h"
+
+namespace {
+
+const char* const kDescription =
+    "sensorctl - drive a camera's image source through the sensorcontrol library.\n"
+    "\n"
+    "Each run boots the camera on a simulated board in ROOT (created and laid with the\n"
+    "default board files on first use), runs one command and exits. Parameters persist\n"
+    "in ROOT's parameter files, so a later run sees what an earlier one set.\n"
+    "\n"
+    "Modules (--module): 60 or hi351x - the SoC's own sensor (default).\n"
+    "Parameters are given by id or by name ('sensorctl list' shows both).";
+
+}  // namespace
+
+int main(int p_nArgc, char** p_ppArgv) {
+    CLI::App app(kDescription, "sensorctl");
+    app.require_subcommand(1);
+    app.get_formatter()->column_width(34);
+
+    HostOptions options;
+    app.add_option("--root", options.strRoot, "Root directory of the simulated camera")
+        ->capture_default_str();
+    app.add_option("--module", options.strModule, "Module id or name")->capture_default_str();
+    app.add_option("--detail", options.strDetail,
+                   "Module detail text (key=value;...); default: the module's own, for 60 "
+                   "\"isInfrared=1;GPIOInfraredLight=1,3,0;GPIO=1,2,0\"");
+    app.add_option("--params", options.strParams, "Module parameter text (key=value;...)");
+    app.add_option("--video-system", options.nVideoSystem, "Video standard given to init (0, 1)")
+        ->capture_default_str();
+    app.add_option("--light", options.nLight, "Scene brightness of the simulated board, 0..100")
+        ->check(CLI::Range(0, 100))
+        ->capture_default_str();
+    app.add_flag("--print", options.bPrint, "Set the platform print flag (more console output)");
+    app.add_flag("--virtual-time", options.bVirtualTime,
+                 "Run on the virtual clock (waits take no time; the day starts at 12:00)");
+    app.add_option("--time", options.strTime, "Virtual time of day HH:MM (implies --virtual-time)");
+    app.add_flag("--verbose", options.bVerbose, "Show the library's own console output");
+
+    std::string id;
+    std::string value;
+    std::string text;
+    std::string plot;
+
+    app.add_subcommand("status", "Module, controller, init, day/night mode and state, scheme");
+    CLI::App* get = app.add_subcommand("get", "Print the current value of one parameter");
+    get->add_option("id", id, "Parameter id or name")->required();
+    CLI::App* set = app.add_subcommand("set", "Apply a value and save it (flush)");
+    set->add_option("id", id, "Parameter id or name")->required();
+    set->add_option("value", value, "New value")->required();
+    app.add_subcommand("list", "Every parameter of the module with its name and value");
+    app.add_subcommand("dump", "Every current parameter as parameter text");
+    CLI::App* setMany = app.add_subcommand("setmany", "Apply a parameter text and save it");
+    setMany->add_option("text", text, "Groups such as \"(1,60)(2,40)\"")->required();
+    app.add_subcommand("flush", "Save the current values to the parameter files");
+    app.add_subcommand("reset", "Return every scheme to the factory set");
+    CLI::App* scheme =
+        app.add_subcommand("scheme", "Show the schemes and their windows, or apply scheme N");
+    scheme->add_option("N", value, "Scheme index (-1: the factory set)");
+    CLI::App* mode = app.add_subcommand("mode", "Show or set the scheme mode (0 manual, 1 auto)");
+    mode->add_option("N", value, "0 or 1");
+    CLI::App* dayNight = app.add_subcommand(
+        "daynight",
+        "Show or set the day/night mode (0 auto, 1 day, 2 night, 3 schedule, 4 module)");
+    dayNight->add_option("MODE", value, "0..4");
+    CLI::App* simulate = app.add_subcommand(
+        "simulate-day", "Run 24 h on the virtual clock and show every switch and tuning change");
+    simulate->add_option("--plot", plot, "Also draw the day as an SVG file");
+
+    try {
+        app.parse(p_nArgc, p_ppArgv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
+        return 0;
+    } catch (const CLI::CallForAllHelp&) {
+        std::fputs(app.help("", CLI::AppFormatMode::All).c_str(), stdout);
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        std::fprintf(stderr, "sensorctl: %s (see sensorctl --help)\n", error.what());
+        return 2;
+    }
+
+    const std::string command = app.get_subcommands().front()->get_name();
+    if (command == "simulate-day") {
+        options.bVirtualTime = true;
+        if (options.strTime.empty()) {
+            options.strTime = "00:00";
+        }
+    }
+    try {
+        Host host(options);
+        host.boot();
+        if (command == "status") {
+            commandStatus(host);
+        } else if (command == "get") {
+            commandGet(host, id);
+        } else if (command == "set") {
+            commandSet(host, id, value);
+        } else if (command == "list") {
+            commandList(host);
+        } else if (command == "dump") {
+            commandDump(host);
+        } else if (command == "setmany") {
+            commandSetMany(host, text);
+        } else if (command == "flush") {
+            commandFlush(host);
+        } else if (command == "reset") {
+            commandReset(host);
+        } else if (command == "scheme") {
+            commandScheme(host, value);
+        } else if (command == "mode") {
+            commandMode(host, value);
+        } else if (command == "daynight") {
+            commandDayNight(host, value);
+        } else if (command == "simulate-day") {
+            simulateDay(host, plot);
+        }
+    } catch (const CommandError& error) {
+        std::fflush(Host::out());
+        std::fprintf(stderr, "sensorctl: %s\n", error.what());
+        return error.exitCode();
+    } catch (const std::exception& error) {
+        std::fflush(Host::out());
+        std::fprintf(stderr, "sensorctl: %s\n", error.what());
+        return 1;
+    }
+    std::fflush(Host::out());
+    return 0;
+}
