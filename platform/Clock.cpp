@@ -1,5 +1,6 @@
 #include "Clock.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -7,6 +8,9 @@
 #include <thread>
 
 namespace {
+
+// How long a sleep lasts once its thread is being stopped (real clock).
+const double kStoppingSlice = 0.01;
 
 thread_local WaitInterrupt* t_pInterrupt = nullptr;
 std::atomic<IClock*> g_pInstalled{nullptr};
@@ -69,6 +73,15 @@ bool WaitInterrupt::isRequested() {
 
 bool WaitInterrupt::sleepFor(double p_dSeconds) {
     std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_bRequested) {
+        // The thread is winding down: its remaining waits are cut to a short
+        // slice, so a polling loop bounded by elapsed time neither spins nor
+        // holds the stop up for long.
+        lock.unlock();
+        std::this_thread::sleep_for(
+            std::chrono::duration<double>(std::min(p_dSeconds, kStoppingSlice)));
+        return true;
+    }
     return m_wake.wait_for(lock, std::chrono::duration<double>(p_dSeconds),
                            [this] { return m_bRequested; });
 }
@@ -140,6 +153,11 @@ void VirtualClock::sleep(double p_dSeconds) {
     m_changed.notify_all();
     m_changed.wait(lock, [&] { return m_nNowUs >= end || interrupt->isRequested(); });
     m_parked.erase(parked);
+    // A thread being stopped lets its wait pass in full, so loops bounded by
+    // elapsed time end.
+    if (m_nNowUs < end) {
+        m_nNowUs = end;
+    }
     m_changed.notify_all();
 }
 
@@ -154,6 +172,26 @@ bool VirtualClock::settle(int p_nThreads) {
         return static_cast<int>(m_parked.size()) == p_nThreads &&
                (m_parked.empty() || *m_parked.begin() > m_nNowUs);
     });
+}
+
+bool VirtualClock::runFor(double p_dSeconds, int p_nThreads) {
+    int64_t end;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        end = m_nNowUs + std::max<int64_t>(0, toMicroseconds(p_dSeconds));
+    }
+    for (;;) {
+        if (!settle(p_nThreads)) {
+            return false;
+        }
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (m_nNowUs >= end) {
+            return true;
+        }
+        int64_t next = m_parked.empty() ? end : std::min(end, *m_parked.begin());
+        m_nNowUs = std::max(m_nNowUs, next);
+        m_changed.notify_all();
+    }
 }
 
 void VirtualClock::advance(double p_dSeconds) {

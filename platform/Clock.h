@@ -11,6 +11,8 @@
 
 // Lets a thread's sleeps be cut short: GThread::stop wakes its thread out of
 // the one-second sleeps of its body at once instead of waiting them out.
+// Once stopping, the thread's further sleeps last at most 10 ms (real clock)
+// or pass at once (virtual clock), so the body finishes quickly.
 class SC_EXPORT WaitInterrupt {
 public:
     void request();
@@ -79,6 +81,11 @@ public:
     // Waits (at most a few real seconds) until exactly p_nThreads background
     // threads are parked with waits that end in the future; true when so.
     bool settle(int p_nThreads);
+    // Lets p_dSeconds of virtual time pass for p_nThreads background threads:
+    // time jumps from one wait's end to the next, each time letting the
+    // threads settle, so every wait ends exactly when it should. True when
+    // the threads settled at every step.
+    bool runFor(double p_dSeconds, int p_nThreads);
 
 private:
     // Whole microseconds, so that many small waits add up exactly.

@@ -45,11 +45,13 @@ int SimIsp::ioctrl(int p_nCode, void* p_pValue) {
             value = m_lightLevel ? m_lightLevel() : 0;
             break;
         case kCodeNightSwitchDone:
-            value =
-                m_dNightSwitchStart >= 0.0 &&
-                        Clock::get().monotonicSeconds() - m_dNightSwitchStart >= m_dNightSwitchDelay
-                    ? 0
-                    : 1;
+            // A microsecond of slack: virtual time is whole microseconds, and a
+            // switch due now must read as done.
+            value = m_dNightSwitchStart >= 0.0 &&
+                            Clock::get().monotonicSeconds() - m_dNightSwitchStart >=
+                                m_dNightSwitchDelay - 1e-6
+                        ? 0
+                        : 1;
             break;
         default:
             if (p_nCode % 2 == 1) {

@@ -688,7 +688,7 @@ int Hi351xSenseController::turnPictureToNight() {
     // The ISP reports the end of the night switch; wait for it at most 1 s.
     for (;;) {
         int done = -1;
-        OvEwfi_Api_Ioctrl(kCodeNightSwitchDone, &done);
+        ispCall(kCodeNightSwitchDone, done, "turnPictureToNight", __LINE__);
         OrvaneTime now = OrvaneTime::currentTime();
         if (done == 0 || (now - start).toSeconds() >= 1.0) {
             break;

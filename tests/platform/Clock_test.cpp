@@ -112,3 +112,40 @@ TEST(VirtualClock, BackgroundThreadsAdvanceOnlyAsVirtualTimeMoves) {
     EXPECT_FALSE(thread.IsRunning());
     EXPECT_TRUE(root.clock().settle(0));
 }
+
+namespace {
+
+// A body like a controller's switch sequence: it polls for up to a second
+// of elapsed time before its pause.
+class Poller {
+public:
+    int body() {
+        OrvaneTime start = OrvaneTime::currentTime();
+        while ((OrvaneTime::currentTime() - start).toSeconds() < 1.0) {
+            ++m_nPolls;
+            OrvaneTime(0, 20000).wait();
+        }
+        OrvaneTime(1, 0).wait();
+        return 0;
+    }
+    std::atomic<int> m_nPolls{0};
+};
+
+}  // namespace
+
+// Stopping a thread in the middle of a polling loop must end the loop: the
+// interrupted waits still let their time pass.
+TEST(VirtualClock, StoppingAThreadMidPollEndsItsLoop) {
+    ScratchRoot root;
+    Poller poller;
+    GThread thread(bind_funcobj(&poller, &Poller::body), "poller", GThread::emptyFun,
+                   GThread::emptyFun);
+    ASSERT_TRUE(thread.start());
+    ASSERT_TRUE(root.clock().settle(1));
+    root.clock().advance(0.1);
+    ASSERT_TRUE(root.clock().settle(1));
+    int polls = poller.m_nPolls.load();
+    thread.stop();
+    EXPECT_FALSE(thread.IsRunning());
+    EXPECT_LE(poller.m_nPolls.load(), polls + 50);
+}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controllers/builtin/Hi351xSenseController.h"
+#include "platform/OVDeviceTime.h"
 
 namespace {
 
@@ -17,12 +18,45 @@ int at(int p_nHour, int p_nMinute) {
     return p_nHour * 3600 + p_nMinute * 60;
 }
 
+// The second of the day on the device clock.
+int wallSecond() {
+    OVDeviceTime now = OVDeviceTime::getCurrentTime();
+    return now.hour * 3600 + now.minute * 60 + now.second;
+}
+
 // A smooth ramp from `from` to `to` over [start, end).
 double ramp(int p_nSecond, int p_nStart, int p_nEnd, double p_dFrom, double p_dTo) {
     double phase = static_cast<double>(p_nSecond - p_nStart) / (p_nEnd - p_nStart);
     double eased = 0.5 - 0.5 * std::cos(phase * M_PI);
     return p_dFrom + (p_dTo - p_dFrom) * eased;
 }
+
+// The host's tuning thread: the library leaves running the tuning step to
+// its host. A step that ends at once (a gain it cannot read) still waits a
+// second, so the thread never spins.
+class TuningThread {
+public:
+    explicit TuningThread(ISensorController& p_controller)
+        : m_controller(p_controller),
+          m_thread(bind_funcobj(this, &TuningThread::body), "ISPTuning", GThread::emptyFun,
+                   GThread::emptyFun) {
+        m_thread.start();
+    }
+    ~TuningThread() { m_thread.stop(); }
+
+private:
+    int body() {
+        double before = OVDeviceTime::getSeconds();
+        m_controller.ISPParamBody();
+        if (OVDeviceTime::getSeconds() == before) {
+            OrvaneTime(1, 0).wait();
+        }
+        return 0;
+    }
+
+    ISensorController& m_controller;
+    GThread m_thread;
+};
 
 struct Sample {
     int nSecond;
@@ -173,8 +207,8 @@ void simulateDay(Host& p_host, const std::string& p_strPlotPath) {
     int lastState = controller.getDNState();
     int lastScheme = -2;
     controller.getParamScheme(lastScheme);
-    int tuning[4];
-    controller.getISPTuningState(tuning[0], tuning[1], tuning[2], tuning[3]);
+    int tuned[4];
+    controller.getISPTuningState(tuned[0], tuned[1], tuned[2], tuned[3]);
     int lastCompensation = hi351x != nullptr ? hi351x->getIrCompensation() : 0;
     int toNight = 0;
     int toDay = 0;
@@ -183,31 +217,31 @@ void simulateDay(Host& p_host, const std::string& p_strPlotPath) {
     std::vector<Sample> samples;
     std::vector<std::pair<int, int> > schemes;
 
-    for (int second = 0; second < kDay; ++second) {
+    TuningThread tuning(controller);
+    std::fprintf(out, "%s  start: %s, scheme %d\n", clockText(wallSecond()).c_str(),
+                 lastState == 0 ? "night" : "day", lastScheme);
+    for (int step = 0; step < kDay; ++step) {
+        const int second = wallSecond();
         p_host.board().setBrightness(sceneBrightness(second));
-        double before = clock->monotonicSeconds();
-        controller.ISPParamBody();  // the host's tuning step; its pause moves time on
-        double passed = clock->monotonicSeconds() - before;
-        if (passed < 1.0) {
-            clock->advance(1.0 - passed);
-        }
-        clock->settle(1);
+        // The day/night thread and the tuning thread run through the second.
+        clock->runFor(1.0, 2);
+        const std::string when = clockText(wallSecond());
 
         int level = cameraLevel(p_host, infrared);
         int state = controller.getDNState();
         nightSeconds += state == 0 ? 1 : 0;
         if (state != lastState) {
             (state == 0 ? toNight : toDay) += 1;
-            std::fprintf(out, "%s  %s  (scene light %d, measured level %d)\n",
-                         clockText(second).c_str(), state == 0 ? "day -> night" : "night -> day",
-                         p_host.board().brightness(), level);
+            std::fprintf(out, "%s  %s  (scene light %d, measured level %d)\n", when.c_str(),
+                         state == 0 ? "day -> night" : "night -> day", p_host.board().brightness(),
+                         level);
             lastState = state;
         }
         if (hi351x != nullptr && hi351x->getIrCompensation() != lastCompensation) {
             lastCompensation = hi351x->getIrCompensation();
             if (lastCompensation != 0) {
                 std::fprintf(out, "%s  IR compensation measured: the LEDs change the level by %d\n",
-                             clockText(second).c_str(), lastCompensation);
+                             when.c_str(), lastCompensation);
             }
         }
         int scheme = -2;
@@ -215,17 +249,16 @@ void simulateDay(Host& p_host, const std::string& p_strPlotPath) {
         if (scheme != lastScheme) {
             ++schemeSwitches;
             schemes.emplace_back(second, scheme);
-            std::fprintf(out, "%s  scheme %d applied\n", clockText(second).c_str(), scheme);
+            std::fprintf(out, "%s  scheme %d applied\n", when.c_str(), scheme);
             lastScheme = scheme;
         }
         int now[4];
         controller.getISPTuningState(now[0], now[1], now[2], now[3]);
-        if (!std::equal(now, now + 4, tuning)) {
-            std::fprintf(out, "%s  tuning: EE %d, DC %d\n", clockText(second).c_str(), now[0],
-                         now[1]);
-            std::copy(now, now + 4, tuning);
+        if (!std::equal(now, now + 4, tuned)) {
+            std::fprintf(out, "%s  tuning: EE %d, DC %d\n", when.c_str(), now[0], now[1]);
+            std::copy(now, now + 4, tuned);
         }
-        if (second % kPlotStep == 0) {
+        if (step % kPlotStep == 0) {
             int dtn = hi351x != nullptr ? hi351x->getDTNThreshold() : 0;
             int ntd =
                 hi351x != nullptr ? hi351x->getNTDThreshold() + hi351x->getIrCompensation() : 0;

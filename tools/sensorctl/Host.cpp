@@ -9,11 +9,13 @@
 #include <cstdlib>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "BoardFiles.h"
 #include "platform/GlobalEnv.h"
 #include "platform/ModuleParameterParser.h"
 #include "platform/PlatformRoot.h"
+#include "platform/XmlConfigure.h"
 
 namespace {
 
@@ -65,6 +67,32 @@ int parseModuleId(const std::string& p_strModule) {
 }
 
 FILE* g_pOut = nullptr;
+
+// The scheme index and mode the camera stored before its last power-off.
+// The library starts in automatic scheme mode whatever was stored; restoring
+// the stored state is the host's job, and it reads it before init because
+// the first thread cycle rewrites the index.
+bool readStoredSchemeState(int& p_nIndex, int& p_nMode) {
+    XmlConfigureTool tool;
+    SafePointer<XmlConfigureNode> node;
+    std::vector<SafePointer<XmlConfigureItem> > items;
+    if (!tool.open("/mnt/mtd/code/config_file/sensor.xml", 1, XmlConfigureTool::OPEN_READ) ||
+        !tool.getConfigNode("paramScheme", node) || !node->getItemList(items)) {
+        return false;
+    }
+    bool haveIndex = false;
+    bool haveMode = false;
+    for (const auto& item : items) {
+        std::string name;
+        item->getProperty("name", name);
+        if (name == "SchemeIndex") {
+            haveIndex = item->getProperty("value", p_nIndex) != 0;
+        } else if (name == "SchemeMode") {
+            haveMode = item->getProperty("value", p_nMode) != 0;
+        }
+    }
+    return haveIndex && haveMode;
+}
 
 }  // namespace
 
@@ -168,6 +196,7 @@ void Host::boot() {
             m_board->setLedPin(pin);
         }
     }
+    m_bStoredScheme = readStoredSchemeState(m_nStoredScheme, m_nStoredMode);
     m_manager.reset(new SensorControllerManager());
     m_manager->setUARTController(m_uart);
     m_manager->setGPIO(m_gpio);
@@ -203,29 +232,26 @@ std::string Host::errorSinceBoot() const {
 }
 
 void Host::waitForFirstCycle() {
-    int mode = 1;
-    m_controller->getParamMode(mode);
-    if (mode == 0) {
-        // Manual scheme mode: the host puts the stored scheme back after a
-        // restart, since the background thread will not choose one.
-        int scheme = -2;
-        if (m_controller->getParamSchemeFromFile(scheme) && scheme >= -1) {
-            m_controller->setParamScheme(scheme);
-        }
-    }
     if (m_virtualClock) {
         m_virtualClock->settle(1);
-        return;
-    }
-    // On the real clock the thread's first cycle applies the scheme of the
-    // hour; a command must not race it.
-    for (int waited = 0; mode != 0 && waited < 300; ++waited) {
-        int scheme = -2;
-        m_controller->getParamScheme(scheme);
-        if (scheme != -2) {
-            break;
+    } else {
+        // On the real clock the thread's first cycle applies the scheme of
+        // the hour; a command must not race it.
+        for (int waited = 0; waited < 300; ++waited) {
+            int scheme = -2;
+            m_controller->getParamScheme(scheme);
+            if (scheme != -2) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (m_bStoredScheme && m_nStoredMode == 0) {
+        // Manual scheme mode survives a restart only through the host.
+        m_controller->setParamMode(0);
+        if (m_nStoredScheme >= -1) {
+            m_controller->setParamScheme(m_nStoredScheme);
+        }
     }
 }
 
@@ -238,8 +264,5 @@ void Host::pass(double p_dSeconds) {
         std::this_thread::sleep_for(std::chrono::duration<double>(p_dSeconds));
         return;
     }
-    for (double passed = 0.0; passed < p_dSeconds; passed += 1.0) {
-        m_virtualClock->advance(p_dSeconds - passed < 1.0 ? p_dSeconds - passed : 1.0);
-        m_virtualClock->settle(1);
-    }
+    m_virtualClock->runFor(p_dSeconds, 1);
 }

@@ -59,8 +59,8 @@ public:
     bool firstBoot() const { return m_bFirstBoot; }
     const std::string& detail() const { return m_strDetail; }
 
-    // Lets virtual time pass in steps of a second, each ended by the
-    // background thread's cycle; on the real clock, sleeps.
+    // Lets time pass: on the virtual clock the background thread runs
+    // through it wait by wait; on the real clock this sleeps.
     void pass(double p_dSeconds);
 
     // The first line the controller wrote to its error log since boot: why
@@ -80,6 +80,9 @@ private:
     std::string m_strDetail;
     bool m_bFirstBoot = false;
     std::streamoff m_nErrorLogSize = 0;
+    bool m_bStoredScheme = false;
+    int m_nStoredScheme = -2;
+    int m_nStoredMode = 1;
     std::unique_ptr<VirtualClock> m_virtualClock;
     SimGPIO* m_pGpio;
     SafePointer<IGPIO> m_gpio;

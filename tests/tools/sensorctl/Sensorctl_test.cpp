@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/ScratchRoot.h"
+
+extern char** environ;
+
+namespace {
+
+struct Outcome {
+    int nExit = -1;
+    std::string strOut;
+    std::string strErr;
+};
+
+std::string slurp(const std::string& p_strPath) {
+    std::ifstream in(p_strPath);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Each test gets its own root; every command is a new sensorctl process, as a
+// camera restarting between commands.
+class SensorctlTest : public testing::Test {
+protected:
+    Outcome sensorctl(const std::vector<std::string>& p_arguments, bool p_bVirtual = true) {
+        std::vector<std::string> words = {SENSORCTL_PATH, "--root", m_root.dir() + "/camera"};
+        if (p_bVirtual) {
+            words.push_back("--virtual-time");
+        }
+        words.insert(words.end(), p_arguments.begin(), p_arguments.end());
+        std::vector<char*> argv;
+        for (auto& word : words) {
+            argv.push_back(&word[0]);
+        }
+        argv.push_back(nullptr);
+        std::string outPath = m_root.dir() + "/out";
+        std::string errPath = m_root.dir() + "/err";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        pid_t pid = 0;
+        Outcome run;
+        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+            int status = 0;
+            waitpid(pid, &status, 0);
+            run.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        run.strOut = slurp(outPath);
+        run.strErr = slurp(errPath);
+        return run;
+    }
+
+    bool contains(const std::string& p_strText, const std::string& p_strPart) {
+        return p_strText.find(p_strPart) != std::string::npos;
+    }
+
+    ScratchRoot m_root;
+};
+
+}  // namespace
+
+TEST_F(SensorctlTest, FirstBootLaysTheBoardAndCreatesTheParameterFiles) {
+    Outcome status = sensorctl({"status"});
+    ASSERT_EQ(0, status.nExit) << status.strErr;
+    EXPECT_TRUE(contains(status.strOut, "60 (Hi351xSenseController)")) << status.strOut;
+    EXPECT_TRUE(contains(status.strOut, "first boot")) << status.strOut;
+    EXPECT_TRUE(contains(status.strOut, "day/night state  day")) << status.strOut;
+    EXPECT_EQ("", status.strErr);
+    EXPECT_EQ("sensor.xml sensor0.cfg sensor1.cfg sensor2.cfg sensor3.cfg sensor_Factory.cfg",
+              m_root.listDir("/camera/mnt/mtd/code/config_file"));
+    EXPECT_TRUE(m_root.exists("/camera/hd1/program/config/ISPParam.xml"));
+    Outcome again = sensorctl({"status"});
+    EXPECT_FALSE(contains(again.strOut, "first boot"));
+}
+
+TEST_F(SensorctlTest, ASetValueIsThereInTheNextProcessAndAfterAReset) {
+    Outcome set = sensorctl({"set", "brightness", "77"});
+    ASSERT_EQ(0, set.nExit) << set.strErr;
+    EXPECT_EQ("brightness (1) = 77\n", set.strOut);
+    Outcome get = sensorctl({"get", "1"});
+    EXPECT_EQ(0, get.nExit);
+    EXPECT_EQ("77\n", get.strOut);
+    EXPECT_TRUE(
+        contains(m_root.readFile("/camera/mnt/mtd/code/config_file/sensor0.cfg"), "(1,77)"));
+
+    Outcome many = sensorctl({"setmany", "(2,40)(3,45)"});
+    ASSERT_EQ(0, many.nExit) << many.strErr;
+    Outcome dump = sensorctl({"dump"});
+    EXPECT_TRUE(contains(dump.strOut, "(1,77)(2,40)(3,45)")) << dump.strOut;
+
+    Outcome reset = sensorctl({"reset"});
+    ASSERT_EQ(0, reset.nExit) << reset.strErr;
+    EXPECT_EQ("50\n", sensorctl({"get", "brightness"}).strOut);
+}
+
+TEST_F(SensorctlTest, BadInputGivesOneLineOnStderrAndAFailingExit) {
+    struct Case {
+        std::vector<std::string> arguments;
+        int nExit;
+        const char* szMessage;
+    } cases[] = {
+        {{"set", "brightness", "101"}, 1, "IsAppointRange(101) out of range"},
+        {{"set", "1", "ten"}, 2, "bad value 'ten'"},
+        {{"get", "nonsense"}, 2, "unknown parameter 'nonsense'"},
+        {{"get", "48"}, 2, "module 60 has no parameter 48"},
+        {{"setmany", "(1,2"}, 2, "bad parameter text"},
+        {{"scheme", "9"}, 2, "no scheme 9"},
+        {{"daynight", "5"}, 2, "bad day/night mode '5'"},
+        {{"--module", "tv", "status"}, 2, "unknown module 'tv'"},
+        {{"--module", "59", "status"}, 1, "module 59 is not driven by this library"},
+        {{"--time", "25:00", "status"}, 2, "bad time of day '25:00'"},
+        {{"frobnicate"}, 2, "sensorctl: "},
+        {{"set", "1"}, 2, "value is required"},
+    };
+    for (const Case& c : cases) {
+        Outcome run = sensorctl(c.arguments);
+        EXPECT_EQ(c.nExit, run.nExit) << c.szMessage;
+        EXPECT_TRUE(contains(run.strErr, c.szMessage)) << run.strErr;
+        EXPECT_EQ(1, std::count(run.strErr.begin(), run.strErr.end(), '\n')) << run.strErr;
+    }
+    EXPECT_EQ("50\n", sensorctl({"get", "brightness"}).strOut);  // nothing refused got through
+}
+
+TEST_F(SensorctlTest, ManualSchemeModeAndTheChosenSchemeSurviveARestart) {
+    ASSERT_EQ(0, sensorctl({"mode", "0"}).nExit);
+    ASSERT_EQ(0, sensorctl({"scheme", "2"}).nExit);
+    ASSERT_EQ(0, sensorctl({"set", "sharpness", "11"}).nExit);
+    Outcome scheme = sensorctl({"scheme"});
+    EXPECT_TRUE(contains(scheme.strOut, "scheme 2\n")) << scheme.strOut;
+    EXPECT_TRUE(contains(scheme.strOut, "* 2")) << scheme.strOut;
+    EXPECT_EQ("11\n", sensorctl({"get", "sharpness"}).strOut);
+    EXPECT_TRUE(
+        contains(m_root.readFile("/camera/mnt/mtd/code/config_file/sensor2.cfg"), "(4,11)"));
+    EXPECT_FALSE(
+        contains(m_root.readFile("/camera/mnt/mtd/code/config_file/sensor0.cfg"), "(4,11)"));
+}
+
+TEST_F(SensorctlTest, DayNightModeSwitchesThePictureAndPersists) {
+    Outcome night = sensorctl({"daynight", "2"});
+    ASSERT_EQ(0, night.nExit) << night.strErr;
+    EXPECT_EQ("day/night mode 2 (night), state night\n", night.strOut);
+    Outcome status = sensorctl({"status"});
+    EXPECT_TRUE(contains(status.strOut, "day/night mode   2 (night)")) << status.strOut;
+}
+
+TEST_F(SensorctlTest, ASimulatedDaySwitchesOncePerDuskAndDawnAndDrawsIt) {
+    Outcome day = sensorctl({"simulate-day", "--plot", m_root.dir() + "/day.svg"}, false);
+    ASSERT_EQ(0, day.nExit) << day.strErr;
+    EXPECT_TRUE(contains(day.strOut, "3 switch(es) to night, 2 back to day")) << day.strOut;
+    EXPECT_TRUE(contains(day.strOut, "day -> night")) << day.strOut;
+    EXPECT_TRUE(contains(day.strOut, "tuning: EE 24, DC 2")) << day.strOut;
+    std::string svg = m_root.readFile("/day.svg");
+    EXPECT_EQ(0u, svg.find("<svg "));
+    EXPECT_TRUE(contains(svg, "</svg>"));
+}
+
+TEST_F(SensorctlTest, HelpNamesEveryCommand) {
+    Outcome help = sensorctl({"--help"});
+    EXPECT_EQ(0, help.nExit);
+    for (const char* command : {"status", "get", "set", "list", "dump", "setmany", "flush", "reset",
+                                "scheme", "mode", "daynight", "simulate-day"}) {
+        EXPECT_TRUE(contains(help.strOut, command)) << command;
+    }
+}
