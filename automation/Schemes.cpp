@@ -23,6 +23,33 @@ std::string decimal(int p_nValue) {
     return text;
 }
 
+// Opens the scheme state file in the mode and finds its first "paramScheme"
+// item of that name. False when the file is missing, cannot be opened (said
+// on the console) or has no such item.
+bool openSchemeItem(XmlConfigureTool& p_tool, int p_nMode, const std::string& p_strName,
+                    SafePointer<XmlConfigureItem>& p_item) {
+    if (!OVFile::isExist(kSchemeStatePath)) {
+        return false;
+    }
+    if (!p_tool.open(kSchemeStatePath, 1, p_nMode)) {
+        std::printf("open %s failed\n", kSchemeStatePath);
+        return false;
+    }
+    SafePointer<XmlConfigureNode> node;
+    std::vector<SafePointer<XmlConfigureItem> > items;
+    if (p_tool.getConfigNode("paramScheme", node)) {
+        node->getItemList(items);
+    }
+    for (const auto& item : items) {
+        std::string name;
+        if (item->getProperty("name", name) && name == p_strName) {
+            p_item = item;
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int ISensorController::loadSchemeParamToMemory() {
@@ -170,57 +197,25 @@ int ISensorController::getParamSchemeNum(int& p_nCount) {
 
 int ISensorController::getValueFromParamSchemeNode(const std::string& p_strName,
                                                    std::string& p_strValue) {
-    if (!OVFile::isExist(kSchemeStatePath)) {
-        return 0;
-    }
     XmlConfigureTool tool;
-    if (!tool.open(kSchemeStatePath, 1, XmlConfigureTool::OPEN_READ)) {
-        std::printf("open %s failed\n", kSchemeStatePath);
+    SafePointer<XmlConfigureItem> item;
+    if (!openSchemeItem(tool, XmlConfigureTool::OPEN_READ, p_strName, item)) {
         return 0;
     }
-    SafePointer<XmlConfigureNode> node;
-    std::vector<SafePointer<XmlConfigureItem> > items;
-    if (tool.getConfigNode("paramScheme", node)) {
-        node->getItemList(items);
-    }
-    for (const auto& item : items) {
-        std::string name;
-        if (item->getProperty("name", name) && name == p_strName &&
-            item->getProperty("value", p_strValue)) {
-            tool.close();
-            return 1;
-        }
-    }
+    int result = item->getProperty("value", p_strValue);
     tool.close();
-    return 0;
+    return result;
 }
 
 int ISensorController::setValueToParamSchemeNode(const std::string& p_strName,
                                                  const std::string& p_strValue) {
-    if (!OVFile::isExist(kSchemeStatePath)) {
-        return 0;
-    }
     XmlConfigureTool tool;
-    if (!tool.open(kSchemeStatePath, 1, XmlConfigureTool::OPEN_UPDATE)) {
-        std::printf("open %s failed\n", kSchemeStatePath);
-        return 0;
+    SafePointer<XmlConfigureItem> item;
+    if (!openSchemeItem(tool, XmlConfigureTool::OPEN_UPDATE, p_strName, item) ||
+        !item->setProperty("value", p_strValue)) {
+        return 0;  // ending the use without close() writes nothing
     }
-    SafePointer<XmlConfigureNode> node;
-    std::vector<SafePointer<XmlConfigureItem> > items;
-    if (tool.getConfigNode("paramScheme", node)) {
-        node->getItemList(items);
-    }
-    for (const auto& item : items) {
-        std::string name;
-        if (item->getProperty("name", name) && name == p_strName) {
-            if (!item->setProperty("value", p_strValue)) {
-                break;
-            }
-            return tool.close();
-        }
-    }
-    // Nothing changed; ending the use without close() writes nothing.
-    return 0;
+    return tool.close();
 }
 
 int ISensorController::setParamSchemeToFile(int p_nScheme) {

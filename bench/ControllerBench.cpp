@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchBoard.h"
 #include "framework/ISensorController.h"
 #include "platform/Clock.h"
 #include "platform/OVFile.h"
@@ -46,38 +47,6 @@ public:
         int base = ISensorController::setParameterToSensor(p_nId, p_nValue);
         return base != -1 ? base : 1;
     }
-};
-
-// A fresh board tree under a scratch root, on the virtual clock.
-class BenchBoard {
-public:
-    BenchBoard() {
-        char pattern[] = "/tmp/sensorcontrol-bench-XXXXXX";
-        m_strDir = mkdtemp(pattern);
-        PlatformRoot::setOverride(m_strDir);
-        Clock::install(&m_clock);
-        run("mkdir -p " + m_strDir + "/mnt/mtd/code/config_file " + m_strDir + "/mnt/mtd/log " +
-            m_strDir + "/hd1/moduleConfig");
-        run("printf '<sensorAbility><paramScheme><item name=\"SchemeNum\" value=\"4\"/>"
-            "</paramScheme></sensorAbility>' > " +
-            m_strDir + "/hd1/moduleConfig/sensorAbility.xml");
-    }
-    ~BenchBoard() {
-        Clock::install(nullptr);
-        PlatformRoot::setOverride("");
-        run("rm -rf " + m_strDir);
-    }
-    void clearFlash() { run("rm -f " + m_strDir + "/mnt/mtd/code/config_file/*"); }
-    VirtualClock& clock() { return m_clock; }
-
-private:
-    static void run(const std::string& p_strCommand) {
-        if (std::system(p_strCommand.c_str()) != 0) {
-            std::abort();
-        }
-    }
-    std::string m_strDir;
-    VirtualClock m_clock;
 };
 
 struct Wired {

@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "BenchBoard.h"
 #include "framework/SensorControllerManager.h"
 #include "platform/Clock.h"
 #include "platform/PlatformRoot.h"
@@ -20,38 +21,6 @@
 #include "sim/SimSerialPort.h"
 
 namespace {
-
-// A laid board tree under a scratch root.
-class Board {
-public:
-    explicit Board(bool p_bVirtualClock) {
-        char pattern[] = "/tmp/sensorcontrol-bench-XXXXXX";
-        m_strDir = mkdtemp(pattern);
-        PlatformRoot::setOverride(m_strDir);
-        if (p_bVirtualClock) {
-            Clock::install(&m_clock);
-        }
-        run("mkdir -p " + m_strDir + "/mnt/mtd/code/config_file " + m_strDir + "/mnt/mtd/log " +
-            m_strDir + "/hd1/moduleConfig");
-        run("printf '<a><b><item value=\"4\"/></b></a>' > " + m_strDir +
-            "/hd1/moduleConfig/sensorAbility.xml");
-    }
-    ~Board() {
-        Clock::install(nullptr);
-        PlatformRoot::setOverride("");
-        run("rm -rf " + m_strDir);
-    }
-    VirtualClock& clock() { return m_clock; }
-
-private:
-    static void run(const std::string& p_strCommand) {
-        if (std::system(p_strCommand.c_str()) != 0) {
-            std::abort();
-        }
-    }
-    std::string m_strDir;
-    VirtualClock m_clock;
-};
 
 // A host with module 60 initialised on the simulated board.
 struct Camera {
@@ -95,7 +64,7 @@ double processCpuSeconds() {
 }
 
 void BM_Hi351xSetParameter(benchmark::State& p_state) {
-    Board board(true);
+    BenchBoard board(true);
     Camera camera;
     board.clock().settle(1);
     int value = 0;
@@ -109,7 +78,7 @@ BENCHMARK(BM_Hi351xSetParameter);
 // Switching between two schemes that differ in every one of ids 1-47, with a
 // flush after each switch.
 void BM_Hi351xSchemeSwitchWithFlush(benchmark::State& p_state) {
-    Board board(true);
+    BenchBoard board(true);
     Camera camera;
     board.clock().settle(1);
     ISensorController& controller = *camera.controller;
@@ -133,7 +102,7 @@ BENCHMARK(BM_Hi351xSchemeSwitchWithFlush)->Unit(benchmark::kMicrosecond);
 // CPU spent by an initialised camera left alone for 10 s of real time: its
 // day/night thread wakes once a second on the real clock.
 void BM_Hi351xIdleCpuOver10s(benchmark::State& p_state) {
-    Board board(false);
+    BenchBoard board(false);
     Camera camera;
     std::this_thread::sleep_for(std::chrono::seconds(1));  // past init's own work
     for (auto _ : p_state) {
@@ -147,7 +116,7 @@ BENCHMARK(BM_Hi351xIdleCpuOver10s)->Iterations(1)->Unit(benchmark::kSecond);
 // Memory one initialised camera adds to its host: heap in use and resident
 // pages (the resident figure also holds its thread's stack pages).
 void BM_Hi351xMemory(benchmark::State& p_state) {
-    Board board(true);
+    BenchBoard board(true);
     for (auto _ : p_state) {
         long residentBefore = residentKilobytes();
         size_t heapBefore = mallinfo2().uordblks;

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "BenchBoard.h"
 #include "config/SensorCache.h"
 #include "config/SensorConfigFile.h"
-#include "platform/PlatformRoot.h"
 #include "platform/SensorParameterParser.h"
 
 namespace {
@@ -69,24 +69,9 @@ void BM_SensorCacheSet(benchmark::State& p_state) {
 }
 BENCHMARK(BM_SensorCacheSet);
 
-// A scratch root for the file benchmarks, removed at exit.
-class BenchRoot {
-public:
-    BenchRoot() {
-        char pattern[] = "/tmp/sensorcontrol-bench-XXXXXX";
-        m_strDir = mkdtemp(pattern);
-        PlatformRoot::setOverride(m_strDir);
-        std::system(("mkdir -p " + m_strDir + "/mnt/mtd/code/config_file").c_str());
-    }
-    ~BenchRoot() { std::system(("rm -rf " + m_strDir).c_str()); }
-
-private:
-    std::string m_strDir;
-};
-
 // A scheme file as a camera writes it: about 70 parameters with versions.
 void BM_SensorConfigFileSave(benchmark::State& p_state, bool p_bChanged) {
-    static BenchRoot s_root;
+    static BenchBoard s_board;
     SensorConfigFile file("/mnt/mtd/code/config_file/sensor0.cfg");
     file.setVersion(3);
     file.setVersion2(1);
