@@ -189,8 +189,30 @@ SimBoard::~SimBoard() {
 }
 
 void SimBoard::setBrightness(int p_nBrightness) {
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        m_nBrightness = std::max(0, std::min(100, p_nBrightness));
+    }
+    updateDayNightPin();
+}
+
+void SimBoard::setDayNightPin(const GPIOTriple& p_pin, int p_nThreshold) {
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        m_dayNightPin = p_pin;
+        m_nDayNightThreshold = p_nThreshold;
+    }
+    updateDayNightPin();
+}
+
+void SimBoard::updateDayNightPin() {
     std::lock_guard<std::mutex> guard(m_mutex);
-    m_nBrightness = std::max(0, std::min(100, p_nBrightness));
+    if (m_nDayNightThreshold < 0 || m_pGpio == nullptr) {
+        return;
+    }
+    bool day = m_nBrightness >= m_nDayNightThreshold;
+    m_pGpio->setInput(m_dayNightPin.nGroup, m_dayNightPin.nBit,
+                      day ? m_dayNightPin.nDayLevel : 1 - m_dayNightPin.nDayLevel);
 }
 
 int SimBoard::brightness() {

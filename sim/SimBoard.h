@@ -107,6 +107,9 @@ public:
     void setReflection(int p_nReflection);
     // The pin that switches the IR LEDs and its level for LEDs off.
     void setLedPin(const GPIOTriple& p_pin);
+    // A day/night level input of a module with its own light sensor: the pin
+    // reads its day level while the scene is at least this bright.
+    void setDayNightPin(const GPIOTriple& p_pin, int p_nThreshold);
     // The raw reading the LDR gives now: 4 per brightness unit, 0..1023.
     int adcRaw();
     // 0..100: how brightly the IR LEDs shine now (GPIO pin or PWM duty).
@@ -119,6 +122,8 @@ public:
     SimPwm& pwm() { return *m_pwm; }
 
 private:
+    void updateDayNightPin();
+
     SimGPIO* m_pGpio;
     std::shared_ptr<SimIsp> m_isp;
     std::shared_ptr<SimAdc> m_adc;
@@ -128,6 +133,8 @@ private:
     int m_nReflection = 35;
     GPIOTriple m_ledPin;
     bool m_bLedPinSet = false;
+    GPIOTriple m_dayNightPin;
+    int m_nDayNightThreshold = -1;  // -1: no such pin
 };
 
 #endif

@@ -39,7 +39,7 @@ std::string className(const ISensorController& p_controller) {
 }
 
 std::string labelOf(Host& p_host, int p_nId) {
-    const char* name = parameterName(p_host.moduleId(), p_nId);
+    const char* name = parameterName(p_host.moduleName(), p_nId);
     return name != nullptr ? std::string(name) + " (" + std::to_string(p_nId) + ")"
                            : "parameter " + std::to_string(p_nId);
 }
@@ -137,7 +137,7 @@ void commandStatus(Host& p_host) {
 }
 
 void commandGet(Host& p_host, const std::string& p_strId) {
-    int id = parameterId(p_host.moduleId(), p_strId);
+    int id = parameterId(p_host.moduleName(), p_strId);
     requireRegistered(p_host, id);
     int value = 0;
     if (!p_host.controller().getParameter(id, value)) {
@@ -147,7 +147,7 @@ void commandGet(Host& p_host, const std::string& p_strId) {
 }
 
 void commandSet(Host& p_host, const std::string& p_strId, const std::string& p_strValue) {
-    int id = parameterId(p_host.moduleId(), p_strId);
+    int id = parameterId(p_host.moduleName(), p_strId);
     int value = parseNumber(p_strValue, "value");
     requireRegistered(p_host, id);
     if (!p_host.controller().setParameter(id, value)) {
@@ -171,7 +171,7 @@ void commandList(Host& p_host) {
     ids->getSetOnlyIdList(part);
     all.insert(part.begin(), part.end());
     for (int id : all) {
-        const char* name = parameterName(p_host.moduleId(), id);
+        const char* name = parameterName(p_host.moduleName(), id);
         int value = 0;
         bool known = p_host.controller().getParameter(id, value) != 0;
         std::fprintf(Host::out(), "%5d  %-22s %s\n", id, name != nullptr ? name : "",
@@ -276,7 +276,7 @@ void commandDayNight(Host& p_host, const std::string& p_strMode) {
                                    "module)",
                                2);
         }
-        int id = dayNightModeId(p_host.moduleId());
+        int id = dayNightModeId(p_host.moduleName());
         if (id != 0) {
             if (!controller.setParameter(id, mode)) {
                 throw CommandError("the camera refused day/night mode " + p_strMode + ": " +

@@ -232,9 +232,11 @@ void simulateDay(Host& p_host, const std::string& p_strPlotPath) {
         nightSeconds += state == 0 ? 1 : 0;
         if (state != lastState) {
             (state == 0 ? toNight : toDay) += 1;
-            std::fprintf(out, "%s  %s  (scene light %d, measured level %d)\n", when.c_str(),
+            std::string measured =
+                hi351x != nullptr ? ", measured level " + std::to_string(level) : "";
+            std::fprintf(out, "%s  %s  (scene light %d%s)\n", when.c_str(),
                          state == 0 ? "day -> night" : "night -> day", p_host.board().brightness(),
-                         level);
+                         measured.c_str());
             lastState = state;
         }
         if (hi351x != nullptr && hi351x->getIrCompensation() != lastCompensation) {

@@ -19,7 +19,8 @@
 
 namespace {
 
-const char* const kDefaultHi351xDetail = "isInfrared=1;GPIOInfraredLight=1,3,0;GPIO=1,2,0";
+// The scene brightness from which a module's own light sensor reports day.
+const int kDayNightPinThreshold = 30;
 
 // Directories of the camera's flash that the library expects to exist.
 const char* const kBoardDirectories[] = {"/mnt/mtd/code/config_file", "/mnt/mtd/log", "/proc/wtd",
@@ -51,19 +52,6 @@ std::string absolutePath(const std::string& p_strPath) {
         path = path.substr(2);
     }
     return std::string(cwd) + "/" + path;
-}
-
-int parseModuleId(const std::string& p_strModule) {
-    if (p_strModule == "hi351x") {
-        return 60;
-    }
-    char* end = nullptr;
-    errno = 0;
-    long id = std::strtol(p_strModule.c_str(), &end, 10);
-    if (p_strModule.empty() || *end != '\0' || errno != 0 || id < INT_MIN || id > INT_MAX) {
-        throw CommandError("unknown module '" + p_strModule + "' (use a module id or hi351x)", 2);
-    }
-    return static_cast<int>(id);
 }
 
 FILE* g_pOut = nullptr;
@@ -131,10 +119,11 @@ Host::Host(const HostOptions& p_options)
             }
         }
     }
-    m_nModuleId = parseModuleId(m_options.strModule);
-    m_strDetail = !m_options.strDetail.empty() ? m_options.strDetail
-                  : m_nModuleId == 60          ? kDefaultHi351xDetail
-                                               : "";
+    m_module = findModule(m_options.strModule);
+    m_strDetail = !m_options.strDetail.empty() ? m_options.strDetail : m_module.szDefaultDetail;
+    if (m_options.strParams.empty()) {
+        m_options.strParams = m_module.szDefaultParams;
+    }
     GlobalEnv::getInstance()->setPrintFlag(m_options.bPrint);
     if (m_options.bVirtualTime || !m_options.strTime.empty()) {
         m_virtualClock.reset(new VirtualClock());
@@ -162,7 +151,7 @@ Host::~Host() {
     std::fflush(out());
 }
 
-void Host::layBoardTree() {
+void Host::prepareRoot() {
     makeDirectories(m_strRoot);
     PlatformRoot::setOverride(m_strRoot);
     for (const char* directory : kBoardDirectories) {
@@ -185,28 +174,33 @@ void Host::layBoardTree() {
 }
 
 void Host::boot() {
-    layBoardTree();
+    prepareRoot();
     m_board.reset(new SimBoard(m_pGpio));
     m_board->setBrightness(m_options.nLight);
-    ModuleParameterParser detail;
-    std::string ledPin;
-    if (detail.parse(m_strDetail) && detail.getValue("GPIOInfraredLight", ledPin)) {
-        GPIOTriple pin;
-        if (std::sscanf(ledPin.c_str(), "%d,%d,%d", &pin.nGroup, &pin.nBit, &pin.nDayLevel) == 3) {
-            m_board->setLedPin(pin);
-        }
-    }
+    connectBoardPins();
     m_bStoredScheme = readStoredSchemeState(m_nStoredScheme, m_nStoredMode);
-    m_manager.reset(new SensorControllerManager());
-    m_manager->setUARTController(m_uart);
-    m_manager->setGPIO(m_gpio);
-    int initialised =
-        m_manager->init(m_options.nVideoSystem, VideoResolution(1920, 1080),
-                        ModuleConfigure(m_nModuleId, m_strDetail, m_options.strParams));
-    m_controller = m_manager->getSensorController();
+    ModuleConfigure configure(m_module.nModuleId, m_strDetail, m_options.strParams);
+    VideoResolution resolution(1920, 1080);
+    int initialised = 0;
+    if (m_module.create != nullptr) {
+        // A controller the factory never builds: the host builds, wires and
+        // initialises it itself, as the manager would.
+        m_controller = SafePointer<ISensorController>(m_module.create(m_module.nModuleId));
+        m_controller->setOperator(m_uart, m_gpio);
+        initialised = m_controller->init(m_options.nVideoSystem, configure, resolution);
+        if (initialised) {
+            m_gpio->start();
+        }
+    } else {
+        m_manager.reset(new SensorControllerManager());
+        m_manager->setUARTController(m_uart);
+        m_manager->setGPIO(m_gpio);
+        initialised = m_manager->init(m_options.nVideoSystem, resolution, configure);
+        m_controller = m_manager->getSensorController();
+    }
     if (!initialised) {
-        if (m_nModuleId != 60) {
-            throw CommandError("module " + std::to_string(m_nModuleId) +
+        if (m_module.szName[0] == '\0') {
+            throw CommandError("module " + std::to_string(m_module.nModuleId) +
                                " is not driven by this library (sensorctl --help lists the "
                                "modules)");
         }
@@ -229,6 +223,25 @@ std::string Host::errorSinceBoot() const {
         }
     }
     return "see " + m_strRoot + "/mnt/mtd/log/SensorError.log";
+}
+
+void Host::connectBoardPins() {
+    // The board wires the module's IR LEDs and its day/night level output to
+    // the GPIO lines the detail text names.
+    ModuleParameterParser detail;
+    if (!detail.parse(m_strDetail)) {
+        return;
+    }
+    std::string text;
+    GPIOTriple pin;
+    if (detail.getValue("GPIOInfraredLight", text) &&
+        std::sscanf(text.c_str(), "%d,%d,%d", &pin.nGroup, &pin.nBit, &pin.nDayLevel) == 3) {
+        m_board->setLedPin(pin);
+    }
+    if (detail.getValue("GPIODNLevel", text) &&
+        std::sscanf(text.c_str(), "%d,%d,%d", &pin.nGroup, &pin.nBit, &pin.nDayLevel) == 3) {
+        m_board->setDayNightPin(pin, kDayNightPinThreshold);
+    }
 }
 
 void Host::waitForFirstCycle() {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "Modules.h"
 #include "framework/SensorControllerManager.h"
 #include "platform/Clock.h"
 #include "sim/SimBoard.h"
@@ -25,7 +26,7 @@ private:
 
 struct HostOptions {
     std::string strRoot = "./sensorctl-root";
-    std::string strModule = "60";
+    std::string strModule = "hi351x";
     std::string strDetail;  // empty: the module's default
     std::string strParams;
     int nVideoSystem = 1;
@@ -46,8 +47,11 @@ public:
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
-    // Lays the board tree if needed, builds and initialises the controller,
-    // and lets its first thread cycle finish. Throws CommandError.
+    // Lays the board tree into the root if needed (first use). Throws
+    // CommandError.
+    void prepareRoot();
+    // prepareRoot, then builds and initialises the controller and lets its
+    // first thread cycle finish. Throws CommandError.
     void boot();
 
     ISensorController& controller();
@@ -55,7 +59,10 @@ public:
     SimGPIO& gpio() { return *m_pGpio; }
     VirtualClock* virtualClock() { return m_virtualClock.get(); }
     const std::string& root() const { return m_strRoot; }
-    int moduleId() const { return m_nModuleId; }
+    int moduleId() const { return m_module.nModuleId; }
+    // The module's sensorctl name ("hi351x"), empty for a bare module id.
+    std::string moduleName() const { return m_module.szName; }
+    const ModuleInfo& module() const { return m_module; }
     bool firstBoot() const { return m_bFirstBoot; }
     const std::string& detail() const { return m_strDetail; }
 
@@ -71,12 +78,12 @@ public:
     static FILE* out();
 
 private:
-    void layBoardTree();
+    void connectBoardPins();
     void waitForFirstCycle();
 
     HostOptions m_options;
     std::string m_strRoot;
-    int m_nModuleId = 60;
+    ModuleInfo m_module;
     std::string m_strDetail;
     bool m_bFirstBoot = false;
     std::streamoff m_nErrorLogSize = 0;

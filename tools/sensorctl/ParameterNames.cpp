@@ -46,6 +46,22 @@ const Name kHi351xNames[] = {
     {47, "picture-value"},
 };
 
+const Name kOrvaneNames[] = {
+    {1, "brightness"},       {2, "saturation"},       {3, "contrast"},
+    {4, "gain-mode"},        {5, "max-gain"},         {6, "fixed-gain"},
+    {7, "shutter-mode"},     {8, "max-shutter-time"}, {9, "fixed-shutter-time"},
+    {10, "daynight-mode"},   {11, "dtn-transition"},  {12, "ntd-transition"},
+    {13, "sharpness"},       {15, "night-color"},     {16, "iris-speed"},
+    {18, "auto-iris"},       {23, "power-frequency"}, {24, "highlight-hold"},
+    {25, "photometry-area"}, {26, "wb-mode"},         {27, "wb-manual"},
+    {28, "red-gain"},        {29, "blue-gain"},       {30, "mirror"},
+    {32, "hdr-mode"},        {33, "hdr-run-mode"},    {34, "nr-mode"},
+    {35, "nr-manual"},       {36, "nr-auto"},         {37, "tnf"},
+    {39, "door-mode"},       {57, "daynight-delay"},  {58, "dtn-hour"},
+    {59, "dtn-minute"},      {60, "ntd-hour"},        {61, "ntd-minute"},
+    {62, "tnf-mode"},
+};
+
 template <size_t N>
 const char* find(const Name (&p_names)[N], int p_nId) {
     for (const Name& name : p_names) {
@@ -66,16 +82,30 @@ int find(const Name (&p_names)[N], const std::string& p_strName) {
     return 0;
 }
 
+const char* moduleName(const std::string& p_strModule, int p_nId) {
+    if (p_strModule == "hi351x") {
+        return find(kHi351xNames, p_nId);
+    }
+    return p_strModule == "orvane" ? find(kOrvaneNames, p_nId) : nullptr;
+}
+
+int moduleId(const std::string& p_strModule, const std::string& p_strName) {
+    if (p_strModule == "hi351x") {
+        return find(kHi351xNames, p_strName);
+    }
+    return p_strModule == "orvane" ? find(kOrvaneNames, p_strName) : 0;
+}
+
 }  // namespace
 
-const char* parameterName(int p_nModuleId, int p_nId) {
+const char* parameterName(const std::string& p_strModule, int p_nId) {
     if (const char* name = find(kSchemeNames, p_nId)) {
         return name;
     }
-    return p_nModuleId == 60 ? find(kHi351xNames, p_nId) : nullptr;
+    return moduleName(p_strModule, p_nId);
 }
 
-int parameterId(int p_nModuleId, const std::string& p_strText) {
+int parameterId(const std::string& p_strModule, const std::string& p_strText) {
     char* end = nullptr;
     errno = 0;
     long id = std::strtol(p_strText.c_str(), &end, 10);
@@ -83,8 +113,8 @@ int parameterId(int p_nModuleId, const std::string& p_strText) {
         return static_cast<int>(id);
     }
     int found = find(kSchemeNames, p_strText);
-    if (found == 0 && p_nModuleId == 60) {
-        found = find(kHi351xNames, p_strText);
+    if (found == 0) {
+        found = moduleId(p_strModule, p_strText);
     }
     if (found == 0) {
         throw CommandError(
@@ -94,6 +124,6 @@ int parameterId(int p_nModuleId, const std::string& p_strText) {
     return found;
 }
 
-int dayNightModeId(int p_nModuleId) {
-    return p_nModuleId == 60 ? 11 : 0;
+int dayNightModeId(const std::string& p_strModule) {
+    return p_strModule == "hi351x" ? 11 : p_strModule == "orvane" ? 10 : 0;
 }

@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "DaySimulation.h"
 #include "Host.h"
+#include "UiCommands.h"
 
 namespace {
 
@@ -20,13 +21,14 @@ const char* const kDescription =
     "default board files on first use), runs one command and exits. Parameters persist\n"
     "in ROOT's parameter files, so a later run sees what an earlier one set.\n"
     "\n"
-    "Modules (--module): 60 or hi351x - the SoC's own sensor (default).\n"
-    "Parameters are given by id or by name ('sensorctl list' shows both).";
+    "Parameters are given by id or by name ('sensorctl list' shows both).\n"
+    "\n"
+    "Modules (--module NAME or ID):\n";
 
 }  // namespace
 
 int main(int p_nArgc, char** p_ppArgv) {
-    CLI::App app(kDescription, "sensorctl");
+    CLI::App app(std::string(kDescription) + moduleHelp(), "sensorctl");
     app.require_subcommand(1);
     app.get_formatter()->column_width(34);
 
@@ -35,8 +37,7 @@ int main(int p_nArgc, char** p_ppArgv) {
         ->capture_default_str();
     app.add_option("--module", options.strModule, "Module id or name")->capture_default_str();
     app.add_option("--detail", options.strDetail,
-                   "Module detail text (key=value;...); default: the module's own, for 60 "
-                   "\"isInfrared=1;GPIOInfraredLight=1,3,0;GPIO=1,2,0\"");
+                   "Module detail text (key=value;...); default: the module's own");
     app.add_option("--params", options.strParams, "Module parameter text (key=value;...)");
     app.add_option("--video-system", options.nVideoSystem, "Video standard given to init (0, 1)")
         ->capture_default_str();
@@ -75,6 +76,21 @@ int main(int p_nArgc, char** p_ppArgv) {
         "daynight",
         "Show or set the day/night mode (0 auto, 1 day, 2 night, 3 schedule, 4 module)");
     dayNight->add_option("MODE", value, "0..4");
+    std::string product;
+    int language = 1;
+    CLI::App* ui =
+        app.add_subcommand("ui", "The UI description: merged style, common and language texts");
+    ui->add_option("--product", product,
+                   "Product whose module record to use (default: the module's own)");
+    ui->add_option("--lang", language, "Language id")->capture_default_str();
+    std::string irFile = "/hd1/program/config/IRPower.xml";
+    std::string action;
+    CLI::App* irPower = app.add_subcommand("irpower", "The IR power table: get | set N | load");
+    irPower->add_option("action", action, "get, set or load")
+        ->required()
+        ->check(CLI::IsMember({"get", "set", "load"}));
+    irPower->add_option("N", value, "Version number for set");
+    irPower->add_option("--file", irFile, "IR power file")->capture_default_str();
     CLI::App* simulate = app.add_subcommand(
         "simulate-day", "Run 24 h on the virtual clock and show every switch and tuning change");
     simulate->add_option("--plot", plot, "Also draw the day as an SVG file");
@@ -101,6 +117,19 @@ int main(int p_nArgc, char** p_ppArgv) {
     }
     try {
         Host host(options);
+        if (command == "ui") {
+            host.prepareRoot();
+            commandUi(host, product.empty() ? std::string(host.module().szProduct) : product,
+                      language);
+            std::fflush(Host::out());
+            return 0;
+        }
+        if (command == "irpower") {
+            host.prepareRoot();
+            commandIrPower(host, irFile, action, value);
+            std::fflush(Host::out());
+            return 0;
+        }
         host.boot();
         if (command == "status") {
             commandStatus(host);

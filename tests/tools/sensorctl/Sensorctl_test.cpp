@@ -178,3 +178,53 @@ TEST_F(SensorctlTest, HelpNamesEveryCommand) {
         EXPECT_TRUE(contains(help.strOut, command)) << command;
     }
 }
+
+TEST_F(SensorctlTest, UiShowsTheMergedStyleAndWhichBlocksApplied) {
+    Outcome plain = sensorctl({"ui", "--lang", "2"});
+    ASSERT_EQ(0, plain.nExit) << plain.strErr;
+    EXPECT_TRUE(contains(plain.strOut, "module record   60 for product hi351x")) << plain.strOut;
+    EXPECT_TRUE(contains(plain.strOut, "variant blocks  0 applied")) << plain.strOut;
+    EXPECT_TRUE(contains(plain.strOut, "value=\"Tag und Nacht\"")) << plain.strOut;
+
+    Outcome merged = sensorctl({"ui", "--product", "orvane"});
+    ASSERT_EQ(0, merged.nExit) << merged.strErr;
+    EXPECT_TRUE(contains(merged.strOut,
+                         "variant blocks  2 applied\n"
+                         "  Block isInfrared=\"1,2\" HDR=\"1\"\n"
+                         "  Block autoIris=\"1\"\n"))
+        << merged.strOut;
+    EXPECT_TRUE(contains(merged.strOut,
+                         "name=\"exposure\" params=\"5,6,7,8,9,10\" />\n"
+                         "    <Tab id=\"7\" name=\"wdr\""))
+        << merged.strOut;
+
+    Outcome unknown = sensorctl({"ui", "--product", "toaster"});
+    EXPECT_EQ(1, unknown.nExit);
+    EXPECT_TRUE(contains(unknown.strErr, "product 'toaster' cannot be loaded")) << unknown.strErr;
+}
+
+TEST_F(SensorctlTest, IrPowerReadsAndWritesTheTable) {
+    Outcome load = sensorctl({"irpower", "load"});
+    ASSERT_EQ(0, load.nExit) << load.strErr;
+    EXPECT_TRUE(contains(load.strOut, "       10    70    40    10\n")) << load.strOut;
+    EXPECT_EQ("IR power table version 1\n", sensorctl({"irpower", "get"}).strOut);
+    EXPECT_EQ(0, sensorctl({"irpower", "set", "7"}).nExit);
+    EXPECT_EQ("IR power table version 7\n", sensorctl({"irpower", "get"}).strOut);
+    EXPECT_TRUE(contains(sensorctl({"irpower", "load"}).strOut, "       20   100    20     0"));
+
+    Outcome missing = sensorctl({"irpower", "load", "--file", "/nowhere/IR.xml"});
+    EXPECT_EQ(1, missing.nExit);
+    EXPECT_TRUE(contains(missing.strErr, "cannot open /nowhere/IR.xml")) << missing.strErr;
+    EXPECT_EQ(2, sensorctl({"irpower", "fry"}).nExit);
+}
+
+TEST_F(SensorctlTest, TheOrvaneControllerIsBuiltByTheHostAndKeepsItsSettings) {
+    Outcome status = sensorctl({"--module", "orvane", "status"});
+    ASSERT_EQ(0, status.nExit) << status.strErr;
+    EXPECT_TRUE(contains(status.strOut, "61 (OrvaneISPSenseController)")) << status.strOut;
+    ASSERT_EQ(0, sensorctl({"--module", "orvane", "set", "red-gain", "90"}).nExit);
+    EXPECT_EQ("90\n", sensorctl({"--module", "orvane", "get", "28"}).strOut);
+    Outcome refused = sensorctl({"--module", "orvane", "set", "red-gain", "101"});
+    EXPECT_EQ(1, refused.nExit);
+    EXPECT_TRUE(contains(refused.strErr, "p_nRedGain is out of range")) << refused.strErr;
+}

@@ -1,0 +1,41 @@
+// Style merging: any variant file, over a fixed style, merges or fails
+// cleanly.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+#include "config/MergedXml.h"
+#include "platform/PlatformRoot.h"
+
+namespace {
+
+const std::string& scratchRoot() {
+    static const std::string s_dir = [] {
+        char pattern[] = "/tmp/sensorcontrol-fuzz-XXXXXX";
+        std::string dir = mkdtemp(pattern);
+        PlatformRoot::setOverride(dir);
+        std::ofstream style(dir + "/Style.xml");
+        style << "<Style><Tab id=\"1\"/><Tab id=\"2\"><x/></Tab><Tab/><Tab id=\"007\"/></Style>";
+        return dir;
+    }();
+    return s_dir;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
+    const std::string& root = scratchRoot();
+    {
+        std::ofstream out(root + "/StyleDiversity.xml", std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(p_pData), static_cast<std::streamsize>(p_nSize));
+    }
+    MergedXml merged;
+    merged.setStyleOriginalPath("/Style.xml");
+    merged.setStyleModifyPath("/StyleDiversity.xml");
+    std::string text;
+    merged.getStyleMergedString("model=A;ir=1,2;empty=", text);
+    return 0;
+}
