@@ -174,6 +174,26 @@ public:
     void UpdateParametersIdValue(std::string& p_strValues, int p_nId, int p_nValue);
     int stopPTZ();
 
+    // The base's own settings, which each controller exposes under parameter
+    // ids of its own numbering; the virtual setters (lights, power mode,
+    // day/night mode) dispatch to the controller.
+    enum BaseSetting {
+        BASE_DAYNIGHT_MODE,
+        BASE_DTN_HOUR,
+        BASE_DTN_MINUTE,
+        BASE_NTD_HOUR,
+        BASE_NTD_MINUTE,
+        BASE_DN_SWITCH_DELAY,
+        BASE_TNF,
+        BASE_TNF_MODE,
+        BASE_NEAR_LIGHT,
+        BASE_MIDDLE_LIGHT,
+        BASE_FAR_LIGHT,
+        BASE_POWER_MODE
+    };
+    int setBaseSetting(int p_nSetting, int p_nValue);
+    int getBaseSetting(int p_nSetting, int& p_nValue);
+
     // ---- Serial helpers and diagnostics ----
     void InitPrintf(const char* p_szFormat, ...) __attribute__((format(printf, 2, 3)));
     void ErrorPrintf(const char* p_szFormat, ...) __attribute__((format(printf, 2, 3)));

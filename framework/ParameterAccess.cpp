@@ -302,3 +302,65 @@ int ISensorController::getParameterFromSensor(int p_nId, int& p_nValue) {
 int ISensorController::setParameterToSensor(int p_nId, int) {
     return p_nId >= 500 && p_nId <= 504 ? 1 : -1;
 }
+
+int ISensorController::setBaseSetting(int p_nSetting, int p_nValue) {
+    switch (p_nSetting) {
+        case BASE_DAYNIGHT_MODE:
+            return setDayNightMode(p_nValue);
+        case BASE_DTN_HOUR:
+            return setDTNTime_H(p_nValue);
+        case BASE_DTN_MINUTE:
+            return setDTNTime_M(p_nValue);
+        case BASE_NTD_HOUR:
+            return setNTDTime_H(p_nValue);
+        case BASE_NTD_MINUTE:
+            return setNTDTime_M(p_nValue);
+        case BASE_DN_SWITCH_DELAY:
+            return setDNSwitchDelay(p_nValue);
+        case BASE_TNF:
+            return setTNF(p_nValue);
+        case BASE_TNF_MODE:
+            return setTNFMode(p_nValue);
+        case BASE_NEAR_LIGHT:
+            return setNearLight(p_nValue);
+        case BASE_MIDDLE_LIGHT:
+            return setMiddleLight(p_nValue);
+        case BASE_FAR_LIGHT:
+            return setFarLight(p_nValue);
+        case BASE_POWER_MODE:
+            return setPowerMode(p_nValue);
+        default:
+            return 0;
+    }
+}
+
+int ISensorController::getBaseSetting(int p_nSetting, int& p_nValue) {
+    switch (p_nSetting) {
+        case BASE_DAYNIGHT_MODE:
+            return getDayNightMode(p_nValue);
+        case BASE_DTN_HOUR:
+            return getDTNTime_H(p_nValue);
+        case BASE_DTN_MINUTE:
+            return getDTNTime_M(p_nValue);
+        case BASE_NTD_HOUR:
+            return getNTDTime_H(p_nValue);
+        case BASE_NTD_MINUTE:
+            return getNTDTime_M(p_nValue);
+        case BASE_DN_SWITCH_DELAY:
+            return getDNSwitchDelay(p_nValue);
+        case BASE_TNF:
+            return getTNF(p_nValue);
+        case BASE_TNF_MODE:
+            return getTNFMode(p_nValue);
+        case BASE_NEAR_LIGHT:
+            return getNearLight(p_nValue);
+        case BASE_MIDDLE_LIGHT:
+            return getMiddleLight(p_nValue);
+        case BASE_FAR_LIGHT:
+            return getFarLight(p_nValue);
+        case BASE_POWER_MODE:
+            return getPowerMode(p_nValue);
+        default:
+            return 0;
+    }
+}

@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "BoardFiles.h"
+#include "TracingUART.h"
 #include "platform/GlobalEnv.h"
 #include "platform/ModuleParameterParser.h"
 #include "platform/PlatformRoot.h"
+#include "platform/PosixUARTController.h"
+#include "platform/SysfsGPIO.h"
 #include "platform/XmlConfigure.h"
 
 namespace {
@@ -104,7 +107,7 @@ FILE* Host::out() {
 }
 
 Host::Host(const HostOptions& p_options)
-    : m_options(p_options), m_pGpio(new SimGPIO()), m_gpio(m_pGpio), m_uart(new SimSerialPort()) {
+    : m_options(p_options), m_pGpio(new SimGPIO()), m_simGpio(m_pGpio) {
     // The library talks on the console too; sensorctl keeps the original
     // stdout for its own output and, unless asked, sends the library's
     // console lines (also in its logs) to /dev/null.
@@ -121,6 +124,7 @@ Host::Host(const HostOptions& p_options)
     }
     m_module = findModule(m_options.strModule);
     m_strDetail = !m_options.strDetail.empty() ? m_options.strDetail : m_module.szDefaultDetail;
+    wireSerialLine();
     if (m_options.strParams.empty()) {
         m_options.strParams = m_module.szDefaultParams;
     }
@@ -146,14 +150,72 @@ Host::~Host() {
     m_board.reset();
     m_uart.reset();
     m_gpio.reset();
+    m_simGpio.reset();
     Clock::install(nullptr);
     PlatformRoot::setOverride("");
     std::fflush(out());
 }
 
+void Host::wireSerialLine() {
+    if (m_options.strGpio == "sysfs") {
+        m_gpio = SafePointer<IGPIO>(new SysfsGPIO());
+    } else if (m_options.strGpio == "sim") {
+        m_gpio = m_simGpio;
+    } else {
+        throw CommandError("unknown GPIO '" + m_options.strGpio + "' (sim or sysfs)", 2);
+    }
+    SafePointer<IUARTController> port;
+    if (!m_options.strUart.empty()) {
+        port = SafePointer<IUARTController>(new PosixUARTController());
+        if (m_options.strDetail.empty()) {
+            // The module's default detail names the device given.
+            ModuleParameterParser detail;
+            detail.parse(m_strDetail);
+            std::string rebuilt = "RS485=" + m_options.strUart;
+            for (const auto& entry : detail.getAll()) {
+                if (entry.first != "RS485") {
+                    rebuilt += ";" + entry.first + "=" + entry.second;
+                }
+            }
+            m_strDetail = rebuilt;
+        }
+    } else if (std::string(m_module.szSerialSimulator) == "visca") {
+        m_pVisca = new SimViscaCamera();
+        // The simulated camera already runs the standard sensorctl asks for,
+        // and restarts in two seconds rather than twenty.
+        m_pVisca->setRegister(0x72, m_options.nVideoSystem == 1 ? 8 : 6);
+        m_pVisca->setRestartSeconds(2);
+        port = SafePointer<IUARTController>(m_pVisca);
+    } else {
+        port = SafePointer<IUARTController>(new SimSerialPort());
+    }
+    m_uart = m_options.bTrace ? SafePointer<IUARTController>(new TracingUART(port, out())) : port;
+}
+
+void Host::linkRealDevice(const std::string& p_strDevice) {
+    // Fixed paths are opened under the root: the real device is linked into
+    // it, so the library reaches it the way it reaches every file.
+    if (p_strDevice.empty() || p_strDevice[0] != '/') {
+        return;
+    }
+    std::string link = m_strRoot + p_strDevice;
+    makeDirectories(link.substr(0, link.rfind('/')));
+    struct stat info;
+    if (lstat(link.c_str(), &info) == 0) {
+        unlink(link.c_str());
+    }
+    if (symlink(p_strDevice.c_str(), link.c_str()) != 0) {
+        throw CommandError("cannot link " + p_strDevice + " into " + m_strRoot);
+    }
+}
+
 void Host::prepareRoot() {
     makeDirectories(m_strRoot);
     PlatformRoot::setOverride(m_strRoot);
+    linkRealDevice(m_options.strUart);
+    if (m_options.strGpio == "sysfs") {
+        linkRealDevice("/sys/class/gpio");
+    }
     for (const char* directory : kBoardDirectories) {
         makeDirectories(m_strRoot + directory);
     }

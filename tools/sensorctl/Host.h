@@ -12,6 +12,7 @@
 #include "sim/SimBoard.h"
 #include "sim/SimGPIO.h"
 #include "sim/SimSerialPort.h"
+#include "sim/SimViscaCamera.h"
 
 // A failure to report on one line of stderr; the exit code says what kind.
 class CommandError : public std::runtime_error {
@@ -32,9 +33,12 @@ struct HostOptions {
     int nVideoSystem = 1;
     bool bPrint = false;
     bool bVirtualTime = false;
-    std::string strTime;    // "HH:MM": virtual time of day
-    int nLight = 100;       // scene brightness 0..100
-    bool bVerbose = false;  // let the library's console output through
+    std::string strTime;          // "HH:MM": virtual time of day
+    int nLight = 100;             // scene brightness 0..100
+    bool bVerbose = false;        // let the library's console output through
+    std::string strUart;          // a real serial device instead of the simulator
+    std::string strGpio = "sim";  // "sim" or "sysfs"
+    bool bTrace = false;          // print every serial frame
 };
 
 // sensorctl in the role of the camera's main application: it owns the root
@@ -57,6 +61,8 @@ public:
     ISensorController& controller();
     SimBoard& board() { return *m_board; }
     SimGPIO& gpio() { return *m_pGpio; }
+    // The simulated VISCA camera on the serial line, or null.
+    SimViscaCamera* visca() { return m_pVisca; }
     VirtualClock* virtualClock() { return m_virtualClock.get(); }
     const std::string& root() const { return m_strRoot; }
     int moduleId() const { return m_module.nModuleId; }
@@ -79,6 +85,8 @@ public:
 
 private:
     void connectBoardPins();
+    void wireSerialLine();
+    void linkRealDevice(const std::string& p_strDevice);
     void waitForFirstCycle();
 
     HostOptions m_options;
@@ -91,8 +99,10 @@ private:
     int m_nStoredScheme = -2;
     int m_nStoredMode = 1;
     std::unique_ptr<VirtualClock> m_virtualClock;
-    SimGPIO* m_pGpio;
+    SimGPIO* m_pGpio;  // the board's pins, also when the controller has sysfs
+    SafePointer<IGPIO> m_simGpio;
     SafePointer<IGPIO> m_gpio;
+    SimViscaCamera* m_pVisca = nullptr;
     SafePointer<IUARTController> m_uart;
     std::unique_ptr<SimBoard> m_board;
     std::unique_ptr<SensorControllerManager> m_manager;

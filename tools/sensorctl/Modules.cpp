@@ -6,6 +6,7 @@
 
 #include "Host.h"
 #include "controllers/builtin/OrvaneISPSenseController.h"
+#include "controllers/serial/FCBEV7310SenseController.h"
 
 namespace {
 
@@ -13,16 +14,23 @@ ISensorController* createOrvane(int p_nModuleId) {
     return new OrvaneISPSenseController(p_nModuleId);
 }
 
+ISensorController* createFCBEV7310(int) {
+    return new FCBEV7310SenseController();
+}
+
 }  // namespace
 
 const std::vector<ModuleInfo>& knownModules() {
     static const std::vector<ModuleInfo> s_modules = {
         {"hi351x", 60, "the SoC's own sensor: ISP, LDR, IR LEDs on GPIO or PWM (default)",
-         "isInfrared=1;GPIOInfraredLight=1,3,0;GPIO=1,2,0", "", "hi351x", nullptr},
+         "isInfrared=1;GPIOInfraredLight=1,3,0;GPIO=1,2,0", "", "hi351x", nullptr, ""},
         {"orvane", 61, "the SoC's ISP with packed settings and a day/night level input",
          "isInfrared=1;autoIris=1;isNewInfrared=1;GPIO=1,2,0;GPIOInfraredLight=1,3,0;"
          "GPIODNLevel=1,4,1;TNF=1;HDR=1",
-         "", "orvane", createOrvane},
+         "", "orvane", createOrvane, ""},
+        {"fcbev7310", 85, "Sony FCB-EV7310 block camera (VISCA, zoom lens, IR board)",
+         "RS485=/dev/ttyAMA1;isInfrared=0;generation=1", "RS485=9600,8,0,0", "", createFCBEV7310,
+         "visca"},
     };
     return s_modules;
 }
@@ -39,7 +47,7 @@ ModuleInfo findModule(const std::string& p_strModule) {
     if (p_strModule.empty() || *end != '\0' || errno != 0 || id < INT_MIN || id > INT_MAX) {
         throw CommandError("unknown module '" + p_strModule + "' (sensorctl --help lists them)", 2);
     }
-    return ModuleInfo{"", static_cast<int>(id), "", "", "", "", nullptr};
+    return ModuleInfo{"", static_cast<int>(id), "", "", "", "", nullptr, ""};
 }
 
 std::string moduleHelp() {

@@ -19,6 +19,9 @@ struct ModuleInfo {
     // Builds the controller the host constructs itself; null when the
     // library's factory builds it for the module id.
     ISensorController* (*create)(int p_nModuleId);
+    // The module simulator behind its serial line ("visca"), or empty for a
+    // module without one.
+    const char* szSerialSimulator;
 };
 
 const std::vector<ModuleInfo>& knownModules();

@@ -62,47 +62,126 @@ const Name kOrvaneNames[] = {
     {62, "tnf-mode"},
 };
 
+const Name kFCBEV7310Names[] = {
+    {1, "sharpness"},
+    {2, "low-light-chroma"},
+    {3, "gamma"},
+    {4, "noise-reduction"},
+    {5, "hr"},
+    {6, "mirror"},
+    {7, "threshold"},
+    {8, "still-image"},
+    {10, "exposure-mode"},
+    {11, "shutter"},
+    {12, "iris"},
+    {13, "bright"},
+    {14, "gain"},
+    {15, "gain-limit"},
+    {16, "auto-slow-shutter"},
+    {17, "exposure-comp"},
+    {18, "ae-response"},
+    {19, "spot-ae"},
+    {20, "spot-x"},
+    {21, "spot-y"},
+    {22, "backlight"},
+    {23, "wb-mode"},
+    {24, "r-gain"},
+    {25, "b-gain"},
+    {26, "daynight-mode"},
+    {27, "ir-correction"},
+    {28, "wd-mode"},
+    {29, "digital-zoom"},
+    {30, "focus-mode"},
+    {32, "focus-auto-mode"},
+    {33, "af-sensitivity"},
+    {34, "focus-near-limit"},
+    {37, "one-push"},
+    {38, "display"},
+    {39, "sens"},
+    {40, "b-intensity"},
+    {41, "w-intensity"},
+    {44, "short-exposure"},
+    {45, "lens-movement"},
+    {46, "lens-interval"},
+    {47, "saturation"},
+    {48, "hue"},
+    {49, "high-sensitivity"},
+    {50, "bright-remote"},
+    {51, "tnf-mode"},
+    {52, "iris-up"},
+    {53, "iris-down"},
+    {54, "focus-up"},
+    {55, "focus-down"},
+    {56, "brightness"},
+    {57, "near-light"},
+    {58, "middle-light"},
+    {59, "far-light"},
+    {60, "dtn-hour"},
+    {61, "dtn-minute"},
+    {62, "ntd-hour"},
+    {63, "ntd-minute"},
+    {64, "power-mode"},
+    {65, "defog"},
+    {66, "hlc-level"},
+    {67, "hlc-mask-level"},
+    {68, "hlc"},
+};
+
+// Each module's names and the id of its day/night mode.
+struct ModuleNames {
+    const char* szModule;
+    const Name* pNames;
+    size_t nCount;
+    int nDayNightModeId;
+};
+
 template <size_t N>
-const char* find(const Name (&p_names)[N], int p_nId) {
-    for (const Name& name : p_names) {
-        if (name.nId == p_nId) {
-            return name.szName;
+ModuleNames entry(const char* p_szModule, const Name (&p_names)[N], int p_nDayNightModeId) {
+    return ModuleNames{p_szModule, p_names, N, p_nDayNightModeId};
+}
+
+const ModuleNames* namesOf(const std::string& p_strModule) {
+    static const ModuleNames s_modules[] = {
+        entry("hi351x", kHi351xNames, 11),
+        entry("orvane", kOrvaneNames, 10),
+        entry("fcbev7310", kFCBEV7310Names, 26),
+    };
+    for (const ModuleNames& module : s_modules) {
+        if (p_strModule == module.szModule) {
+            return &module;
         }
     }
     return nullptr;
 }
 
-template <size_t N>
-int find(const Name (&p_names)[N], const std::string& p_strName) {
-    for (const Name& name : p_names) {
-        if (p_strName == name.szName) {
-            return name.nId;
+const char* findName(const Name* p_pNames, size_t p_nCount, int p_nId) {
+    for (size_t index = 0; index < p_nCount; ++index) {
+        if (p_pNames[index].nId == p_nId) {
+            return p_pNames[index].szName;
+        }
+    }
+    return nullptr;
+}
+
+int findId(const Name* p_pNames, size_t p_nCount, const std::string& p_strName) {
+    for (size_t index = 0; index < p_nCount; ++index) {
+        if (p_strName == p_pNames[index].szName) {
+            return p_pNames[index].nId;
         }
     }
     return 0;
 }
 
-const char* moduleName(const std::string& p_strModule, int p_nId) {
-    if (p_strModule == "hi351x") {
-        return find(kHi351xNames, p_nId);
-    }
-    return p_strModule == "orvane" ? find(kOrvaneNames, p_nId) : nullptr;
-}
-
-int moduleId(const std::string& p_strModule, const std::string& p_strName) {
-    if (p_strModule == "hi351x") {
-        return find(kHi351xNames, p_strName);
-    }
-    return p_strModule == "orvane" ? find(kOrvaneNames, p_strName) : 0;
-}
+const size_t kSchemeCount = sizeof(kSchemeNames) / sizeof(kSchemeNames[0]);
 
 }  // namespace
 
 const char* parameterName(const std::string& p_strModule, int p_nId) {
-    if (const char* name = find(kSchemeNames, p_nId)) {
+    if (const char* name = findName(kSchemeNames, kSchemeCount, p_nId)) {
         return name;
     }
-    return moduleName(p_strModule, p_nId);
+    const ModuleNames* module = namesOf(p_strModule);
+    return module != nullptr ? findName(module->pNames, module->nCount, p_nId) : nullptr;
 }
 
 int parameterId(const std::string& p_strModule, const std::string& p_strText) {
@@ -112,9 +191,10 @@ int parameterId(const std::string& p_strModule, const std::string& p_strText) {
     if (!p_strText.empty() && *end == '\0' && errno == 0 && id >= INT_MIN && id <= INT_MAX) {
         return static_cast<int>(id);
     }
-    int found = find(kSchemeNames, p_strText);
-    if (found == 0) {
-        found = moduleId(p_strModule, p_strText);
+    int found = findId(kSchemeNames, kSchemeCount, p_strText);
+    const ModuleNames* module = namesOf(p_strModule);
+    if (found == 0 && module != nullptr) {
+        found = findId(module->pNames, module->nCount, p_strText);
     }
     if (found == 0) {
         throw CommandError(
@@ -125,5 +205,6 @@ int parameterId(const std::string& p_strModule, const std::string& p_strText) {
 }
 
 int dayNightModeId(const std::string& p_strModule) {
-    return p_strModule == "hi351x" ? 11 : p_strModule == "orvane" ? 10 : 0;
+    const ModuleNames* module = namesOf(p_strModule);
+    return module != nullptr ? module->nDayNightModeId : 0;
 }

@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "DaySimulation.h"
 #include "Host.h"
+#include "SerialCommands.h"
 #include "UiCommands.h"
 
 namespace {
@@ -49,6 +50,11 @@ int main(int p_nArgc, char** p_ppArgv) {
                  "Run on the virtual clock (waits take no time; the day starts at 12:00)");
     app.add_option("--time", options.strTime, "Virtual time of day HH:MM (implies --virtual-time)");
     app.add_flag("--verbose", options.bVerbose, "Show the library's own console output");
+    app.add_option("--uart", options.strUart,
+                   "Real serial device for a serial module (default: its simulator)");
+    app.add_option("--gpio", options.strGpio, "GPIO: sim (simulated) or sysfs (Linux sysfs)")
+        ->capture_default_str();
+    app.add_flag("--trace", options.bTrace, "Print every serial frame as tx:/rx: lines");
 
     std::string id;
     std::string value;
@@ -91,6 +97,25 @@ int main(int p_nArgc, char** p_ppArgv) {
         ->check(CLI::IsMember({"get", "set", "load"}));
     irPower->add_option("N", value, "Version number for set");
     irPower->add_option("--file", irFile, "IR power file")->capture_default_str();
+    std::vector<std::string> words;
+    CLI::App* zoom = app.add_subcommand("zoom",
+                                        "Lens zoom: in [SPEED] | out [SPEED] | stop | "
+                                        "get | set POSITION");
+    zoom->add_option("args", words, "Action and value")->required();
+    CLI::App* focus = app.add_subcommand(
+        "focus", "Lens focus: far [SPEED] | near [SPEED] | stop | get | set POSITION | mode N");
+    focus->add_option("args", words, "Action and value")->required();
+    CLI::App* mask = app.add_subcommand(
+        "mask",
+        "Privacy masks: region N | set | show | hide | clear | clear-all | wider | "
+        "narrower | taller | shorter");
+    mask->add_option("args", words, "Action and value")->required();
+    std::string simulatorKind;
+    int seconds = 0;
+    CLI::App* simModule = app.add_subcommand(
+        "sim-module", "Serve a simulated module on a pseudo-terminal (for --uart)");
+    simModule->add_option("kind", simulatorKind, "Simulator: visca")->required();
+    simModule->add_option("--seconds", seconds, "Stop after this many seconds (0: Ctrl-C)");
     CLI::App* simulate = app.add_subcommand(
         "simulate-day", "Run 24 h on the virtual clock and show every switch and tuning change");
     simulate->add_option("--plot", plot, "Also draw the day as an SVG file");
@@ -116,6 +141,11 @@ int main(int p_nArgc, char** p_ppArgv) {
         }
     }
     try {
+        if (command == "sim-module") {
+            commandSimModule(simulatorKind, seconds);
+            std::fflush(Host::out());
+            return 0;
+        }
         Host host(options);
         if (command == "ui") {
             host.prepareRoot();
@@ -153,6 +183,12 @@ int main(int p_nArgc, char** p_ppArgv) {
             commandMode(host, value);
         } else if (command == "daynight") {
             commandDayNight(host, value);
+        } else if (command == "zoom") {
+            commandZoom(host, words);
+        } else if (command == "focus") {
+            commandFocus(host, words);
+        } else if (command == "mask") {
+            commandMask(host, words);
         } else if (command == "simulate-day") {
             simulateDay(host, plot);
         }

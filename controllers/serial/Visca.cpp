@@ -1,0 +1,210 @@
+#include "Visca.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const int kAttempts = 3;
+const int kMaxMessage = 100;
+const int kZoomSteps[] = {16384, 24576, 27264, 28672, 29440, 30016,
+                          30400, 30720, 30912, 31104, 31232, 31424};
+
+bool isAcknowledge(const char* p_pBytes, int p_nLength) {
+    return p_nLength == 3 && static_cast<unsigned char>(p_pBytes[0]) == 0x90 &&
+           (p_pBytes[1] == 0x41 || p_pBytes[1] == 0x42) &&
+           static_cast<unsigned char>(p_pBytes[2]) == 0xFF;
+}
+
+bool isCompletion(const char* p_pBytes, int p_nLength) {
+    return p_nLength == 3 && static_cast<unsigned char>(p_pBytes[0]) == 0x90 &&
+           (p_pBytes[1] == 0x51 || p_pBytes[1] == 0x52) &&
+           static_cast<unsigned char>(p_pBytes[2]) == 0xFF;
+}
+
+}  // namespace
+
+namespace Visca {
+
+std::string bytes(std::initializer_list<int> p_values) {
+    std::string text;
+    for (int value : p_values) {
+        text += static_cast<char>(value);
+    }
+    return text;
+}
+
+std::string command(int p_nCode, const std::string& p_strParameters) {
+    return bytes({0x81, 0x01, 0x04, p_nCode}) + p_strParameters + bytes({0xFF});
+}
+
+std::string inquiry(int p_nCode, const std::string& p_strParameters) {
+    return bytes({0x81, 0x09, 0x04, p_nCode}) + p_strParameters + bytes({0xFF});
+}
+
+std::string nibbles(unsigned int p_nValue, int p_nCount) {
+    std::string text;
+    for (int index = p_nCount - 1; index >= 0; --index) {
+        text += static_cast<char>((p_nValue >> (4 * index)) & 0x0F);
+    }
+    return text;
+}
+
+unsigned int fromNibbles(const char* p_pBytes, int p_nCount) {
+    unsigned int value = 0;
+    for (int index = 0; index < p_nCount; ++index) {
+        value = (value << 4) | (static_cast<unsigned char>(p_pBytes[index]) & 0x0F);
+    }
+    return value;
+}
+
+std::string boardFrame(const std::string& p_strPayload) {
+    unsigned int sum = 0;
+    for (char byte : p_strPayload) {
+        sum += static_cast<unsigned char>(byte);
+    }
+    return bytes({0xFE}) + p_strPayload + bytes({static_cast<int>(sum & 0xFF), 0xFF});
+}
+
+bool zoomRatio(int p_nPosition, int& p_nRatio) {
+    if (p_nPosition <= kZoomSteps[0]) {
+        p_nRatio = 1000;
+        return true;
+    }
+    for (int k = 1; k < 12; ++k) {
+        if (kZoomSteps[k - 1] < p_nPosition && p_nPosition <= kZoomSteps[k]) {
+            p_nRatio = 1000 + k * 1000 -
+                       1000 * (kZoomSteps[k] - p_nPosition) / (kZoomSteps[k] - kZoomSteps[k - 1]);
+            return true;
+        }
+    }
+    return false;
+}
+
+void traceBytes(const char* p_pBytes, int p_nLength) {
+    for (int index = 0; index < p_nLength; ++index) {
+        std::printf("%02x ", static_cast<unsigned char>(p_pBytes[index]));
+    }
+    std::printf("\n");
+}
+
+}  // namespace Visca
+
+ViscaLink::ViscaLink(ISensorController& p_owner, SafePointer<IUARTController>& p_port,
+                     const int& p_nIndex, OVMutex& p_mutex, Reader p_eReader)
+    : m_owner(p_owner),
+      m_port(p_port),
+      m_nIndex(p_nIndex),
+      m_mutex(p_mutex),
+      m_eReader(p_eReader) {}
+
+int ViscaLink::getRealData(char* p_pBuffer, int p_nMaxLength, int p_nTimeout) {
+    char message[kMaxMessage];
+    int length = 0;
+    for (int reads = 0; reads < kMaxMessage; ++reads) {
+        char byte = 0;
+        if (m_port->read(m_nIndex, &byte, 1, p_nTimeout) != 1) {
+            break;
+        }
+        if (length == 0 && static_cast<unsigned char>(byte) != 0x90) {
+            continue;  // noise before the start of a message
+        }
+        message[length++] = byte;
+        if (static_cast<unsigned char>(byte) == 0xFF || length == kMaxMessage) {
+            break;
+        }
+    }
+    if (length < 1 || length > p_nMaxLength) {
+        return -1;
+    }
+    std::memcpy(p_pBuffer, message, static_cast<size_t>(length));
+    return length;
+}
+
+int ViscaLink::recvData(char* p_pBuffer, int p_nMaxLength, int p_nTimeout) {
+    for (;;) {
+        char message[kMaxMessage];
+        int length = getRealData(message, kMaxMessage, p_nTimeout);
+        if (isCompletion(message, length)) {
+            continue;
+        }
+        if (length < 1 || length > p_nMaxLength) {
+            return -1;
+        }
+        std::memcpy(p_pBuffer, message, static_cast<size_t>(length));
+        return length;
+    }
+}
+
+int ViscaLink::readAnswer(char* p_pBuffer, int p_nLength, int p_nTimeout) {
+    if (m_eReader == FRAMED) {
+        return recvData(p_pBuffer, p_nLength, p_nTimeout);
+    }
+    return m_port->read(m_nIndex, p_pBuffer, p_nLength, p_nTimeout);
+}
+
+int ViscaLink::sendCommand(const char* p_pFrame, int p_nLength) {
+    OVMutexManager guard(m_mutex);
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        Visca::traceBytes(p_pFrame, p_nLength);
+        int written = m_port->write(m_nIndex, p_pFrame, p_nLength);
+        if (written != p_nLength) {
+            m_owner.ErrorPrintf("===send(%d times) @setParameterValue failed,send(%d):", attempt,
+                                written);
+            m_owner.recodeArray(p_pFrame, p_nLength);
+        } else {
+            char answer[8] = {0};
+            int length = m_eReader == FRAMED ? readAnswer(answer, 3, 3) : readAnswer(answer, 3, 4);
+            if (length > 0) {
+                Visca::traceBytes(answer, length);
+            }
+            bool accepted =
+                m_eReader == FRAMED
+                    ? isAcknowledge(answer, length)
+                    : (length > 0 && (m_owner.checkUARTRecv("\x90\x41\xFF", 3, answer, length) ||
+                                      m_owner.checkUARTRecv("\x90\x51\xFF", 3, answer, length)));
+            if (length != 3) {
+                m_owner.ErrorPrintf("===recv(%d times) @setParameterValue failed,send:", attempt);
+                m_owner.recodeArray(p_pFrame, p_nLength);
+                m_owner.ErrorPrintf("===recv(%d):", length);
+                m_owner.recodeArray(answer, length);
+            } else if (accepted) {
+                return 1;
+            } else {
+                m_owner.ErrorPrintf("===send:");
+                m_owner.recodeArray(p_pFrame, p_nLength);
+                m_owner.ErrorPrintf("===setParameterValue(%d times) recv error,recv:0x%x,0x%x,0x%x",
+                                    attempt, static_cast<unsigned char>(answer[0]),
+                                    static_cast<unsigned char>(answer[1]),
+                                    static_cast<unsigned char>(answer[2]));
+            }
+        }
+        m_owner.clearUartBuffer();
+    }
+    return 0;
+}
+
+int ViscaLink::sendInquiry(const char* p_pFrame, int p_nLength, char* p_pReply,
+                           int p_nReplyLength) {
+    OVMutexManager guard(m_mutex);
+    std::string answer(static_cast<size_t>(p_nReplyLength > 0 ? p_nReplyLength : 1), '\0');
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        int written = m_port->write(m_nIndex, p_pFrame, p_nLength);
+        if (written != p_nLength) {
+            m_owner.ErrorPrintf("===send(%d times) @getParameterValue failed,send(%d):", attempt,
+                                written);
+            m_owner.recodeArray(p_pFrame, p_nLength);
+        } else {
+            int length = readAnswer(&answer[0], p_nReplyLength, m_eReader == FRAMED ? 2 : 4);
+            if (length == p_nReplyLength) {
+                std::memcpy(p_pReply, answer.data(), static_cast<size_t>(length));
+                return 1;
+            }
+            m_owner.ErrorPrintf("===recv(%d times) @getParameterValue failed,send:", attempt);
+            m_owner.recodeArray(p_pFrame, p_nLength);
+            m_owner.recodeArray(answer.data(), length);
+        }
+        m_owner.clearUartBuffer();
+    }
+    return 0;
+}

@@ -1,0 +1,73 @@
+#ifndef SENSORCONTROL_CONTROLLERS_SERIAL_VISCA_H
+#define SENSORCONTROL_CONTROLLERS_SERIAL_VISCA_H
+
+#include <string>
+
+#include "../../framework/ISensorController.h"
+
+// VISCA frames, byte by byte (hex):
+//   command      81 01 04 cc params FF   (camera 1, category 04, code cc)
+//   inquiry      81 09 04 cc params FF
+//   acknowledge  90 41 FF / 90 42 FF     (socket 1 / 2)
+//   completion   90 51 FF / 90 52 FF
+//   reply        90 50 ... FF
+// Multi-digit values travel as nibbles, most significant first (a 16-bit v
+// is 0p 0q 0r 0s). Board frames (IR lamp board, restart) are FE, payload,
+// the 8-bit sum of the payload, FF.
+namespace Visca {
+
+std::string command(int p_nCode, const std::string& p_strParameters = std::string());
+std::string inquiry(int p_nCode, const std::string& p_strParameters = std::string());
+// `count` nibbles of `value`, most significant first.
+std::string nibbles(unsigned int p_nValue, int p_nCount);
+unsigned int fromNibbles(const char* p_pBytes, int p_nCount);
+std::string bytes(std::initializer_list<int> p_values);
+std::string boardFrame(const std::string& p_strPayload);
+// 02 on, 03 off.
+inline int onOff(int p_nValue) {
+    return p_nValue == 1 ? 0x02 : 0x03;
+}
+
+// Zoom position to zoom factor x 1000 over the 12 optical steps; false
+// (ratio untouched) above the last step.
+bool zoomRatio(int p_nPosition, int& p_nRatio);
+
+// "%02x " per byte, for the console trace of exchanges.
+void traceBytes(const char* p_pBytes, int p_nLength);
+
+}  // namespace Visca
+
+// One controller's side of a VISCA serial line: the port, its index and the
+// lock that keeps exchanges whole, and the controller's logs for what went
+// wrong. Two ways to read answers exist among the modules:
+//  - framed: messages are read byte by byte from 90 to FF, noise before 90 is
+//    dropped and completions (90 5y FF) are skipped;
+//  - single read: the answer is taken from one port read of its length.
+// Every exchange is tried 3 times, the port emptied between tries.
+class SC_EXPORT ViscaLink {
+public:
+    enum Reader { FRAMED, SINGLE_READ };
+
+    ViscaLink(ISensorController& p_owner, SafePointer<IUARTController>& p_port, const int& p_nIndex,
+              OVMutex& p_mutex, Reader p_eReader);
+
+    // A command and its acknowledgement; 1 or 0.
+    int sendCommand(const char* p_pFrame, int p_nLength);
+    // An inquiry and a reply of exactly p_nReplyLength bytes; 1 or 0.
+    int sendInquiry(const char* p_pFrame, int p_nLength, char* p_pReply, int p_nReplyLength);
+    // Framed reception: the first message that is not a completion; its
+    // length, or -1.
+    int recvData(char* p_pBuffer, int p_nMaxLength, int p_nTimeout);
+    int getRealData(char* p_pBuffer, int p_nMaxLength, int p_nTimeout);
+
+private:
+    int readAnswer(char* p_pBuffer, int p_nLength, int p_nTimeout);
+
+    ISensorController& m_owner;
+    SafePointer<IUARTController>& m_port;
+    const int& m_nIndex;
+    OVMutex& m_mutex;
+    Reader m_eReader;
+};
+
+#endif

@@ -1,0 +1,136 @@
+#ifndef SENSORCONTROL_SIM_SIMVISCACAMERA_H
+#define SENSORCONTROL_SIM_SIMVISCACAMERA_H
+
+#include <cstddef>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "framework/IUARTController.h"
+
+// A Sony block camera on a VISCA serial line, with the IR lamp board that
+// shares the line and the privacy-mask echo of the zoom modules.
+//
+// Bytes written to it are cut into frames and each complete frame is
+// answered at once into a receive buffer that reads drain:
+//   81 01 04 cc .. FF  command: 90 41 FF, then 90 51 FF
+//   81 09 04 cc .. FF  inquiry: 90 50 .. FF
+//   FE payload cs FF   IR board (cs = 8-bit sum of the payload): 90 41 FF
+//   A1 xx yy FF        privacy mask: echoed
+//   anything else      90 60 02 FF (syntax error)
+// The camera only hears a host port set to its own baud rate, and goes
+// silent for a while when it restarts. Faults can be queued for the next
+// answers.
+class SimViscaCamera : public IUARTController {
+public:
+    enum Fault {
+        FAULT_SILENT,            // no answer
+        FAULT_COMPLETION_FIRST,  // 90 51 FF before 90 41 FF
+        FAULT_NOISE,             // a few non-90 bytes before the answer
+        FAULT_CORRUPT,           // one byte of the answer changed (90 41 FF -> 90 4F FF)
+        FAULT_LATE,              // the answer appears only after two empty reads
+        FAULT_SYNTAX_ERROR       // 90 60 02 FF instead of the answer
+    };
+
+    SimViscaCamera();
+
+    int open(const std::string& p_strDevice) override;
+    void close(int p_nIndex) override;
+    // Records the host port's line; returns 1.
+    int setParameter(int p_nIndex, int p_nBaudRate, int p_nDataBits, int p_nStopBits,
+                     int p_nParity) override;
+    // Takes whole or partial frames; returns p_nLength.
+    int write(int p_nIndex, const char* p_pBytes, int p_nLength) override;
+    // Up to p_nMaxLength pending answer bytes, 0 when none; never waits.
+    int read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int p_nWait) override;
+
+    void setOpenResult(int p_nIndex);
+    // 0 = 9600, 1 = 19200, 2 = 38400, 3 = 115200; at once, no restart.
+    void setBaudIndex(int p_nIndex);
+    void setSendCompletions(bool p_bSend);
+    // Platform clock seconds the camera stays silent after a restart.
+    void setRestartSeconds(double p_dSeconds);
+    // Faults apply to the next answered frames, in the order queued.
+    void injectFault(Fault p_fault, int p_nCount = 1);
+
+    // Registers as the running camera uses them; setRegister takes effect at
+    // once and drops a value waiting for the restart.
+    void setRegister(int p_nRegister, int p_nValue);
+    int registerValue(int p_nRegister);
+    void setZoomPosition(int p_nPosition);
+    int zoomPosition();
+    void setFocusPosition(int p_nPosition);
+    int focusPosition();
+    void setIrCutNight(bool p_bNight);
+    bool irCutNight();
+    // The raw gain byte the 4C inquiry reports.
+    void setGain(int p_nGain);
+
+    // 2 day, 1 night, 0 auto as last set over the FE protocol; -1 before.
+    int irBoardMode();
+    // The value of the last lamp frame with this code (06 near, 07 middle,
+    // 08 far, 01 power mode); -1 before.
+    int lampValue(int p_nCode);
+    // The parameter bytes of the last accepted command with this code.
+    std::string commandParameters(int p_nCode);
+    int commandCount(int p_nCode);
+    // Every mask frame echoed, in order.
+    std::vector<std::string> maskFrames();
+
+    int restarts();
+    bool restarting();
+    // Every complete frame the camera took (not those it could not hear).
+    std::vector<std::string> received();
+    void clearReceived();
+    std::string opened();
+    std::vector<int> lineParameters();  // baud, data bits, stop bits, parity
+    size_t pendingBytes();
+
+private:
+    enum { NO_FAULT = -1 };
+    typedef std::vector<std::string> Messages;
+
+    void updateRestart();
+    void startRestart();
+    bool hears();
+    void consumeInput();
+    void take(const std::string& p_strFrame);
+    Messages execute(const std::string& p_strFrame);
+    Messages command(int p_nCode, const std::string& p_strParameters);
+    Messages inquiry(int p_nCode, const std::string& p_strParameters);
+    Messages irBoard(const std::string& p_strFrame);
+    void emit(Messages p_messages, int p_nFault);
+    Messages acknowledged() const;
+
+    std::mutex m_mutex;
+    std::string m_strInput;   // bytes of a frame not yet complete
+    std::string m_strOutput;  // answers ready to be read
+    std::string m_strLate;    // answers held back by FAULT_LATE
+    int m_nLateReads = 0;     // empty reads still due before m_strLate shows
+    std::deque<int> m_faults;
+    std::vector<std::string> m_received;
+    std::vector<std::string> m_masks;
+    std::map<int, std::string> m_commandParameters;
+    std::map<int, int> m_commandCounts;
+    std::map<int, int> m_registers;
+    std::map<int, int> m_pendingRegisters;
+    std::map<int, int> m_lamps;
+    std::string m_strDevice;
+    std::vector<int> m_lineParameters;
+    int m_nHostBaud = 9600;
+    int m_nOpenResult = 0;
+    bool m_bSendCompletions = true;
+    double m_dRestartSeconds = 20.0;
+    bool m_bRestarting = false;
+    double m_dRestartEnd = 0.0;
+    int m_nRestarts = 0;
+    int m_nZoom = 0;
+    int m_nFocus = 0;
+    bool m_bIrCutNight = false;
+    int m_nGain = 0;
+    int m_nIrBoardMode = -1;
+};
+
+#endif

@@ -1,0 +1,128 @@
+#include "SerialCommands.h"
+
+#include <csignal>
+#include <cstdio>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "Commands.h"
+#include "sim/PtyBridge.h"
+#include "sim/SimViscaCamera.h"
+
+namespace {
+
+std::atomic<bool> g_bStop{false};
+
+void onSignal(int) {
+    g_bStop.store(true);
+}
+
+std::string argument(const std::vector<std::string>& p_arguments, size_t p_nIndex) {
+    return p_nIndex < p_arguments.size() ? p_arguments[p_nIndex] : std::string();
+}
+
+int optionalNumber(const std::vector<std::string>& p_arguments, size_t p_nIndex, int p_nDefault,
+                   const char* p_szWhat) {
+    std::string text = argument(p_arguments, p_nIndex);
+    return text.empty() ? p_nDefault : parseNumber(text, p_szWhat);
+}
+
+void check(int p_nResult, const std::string& p_strWhat, Host& p_host) {
+    if (!p_nResult) {
+        throw CommandError(p_strWhat + " failed: " + p_host.errorSinceBoot());
+    }
+}
+
+}  // namespace
+
+void commandZoom(Host& p_host, const std::vector<std::string>& p_arguments) {
+    ISensorController& controller = p_host.controller();
+    const std::string action = argument(p_arguments, 0);
+    FILE* out = Host::out();
+    if (action == "in" || action == "out") {
+        int speed = optionalNumber(p_arguments, 1, 4, "zoom speed");
+        check(action == "in" ? controller.ZoomIn(speed) : controller.ZoomOut(speed),
+              "zoom " + action, p_host);
+        std::fprintf(out, "zooming %s at speed %d\n", action.c_str(), speed);
+    } else if (action == "stop") {
+        check(controller.StopZoomContrl(), "zoom stop", p_host);
+        std::fprintf(out, "zoom stopped\n");
+    } else if (action == "set") {
+        int position = parseNumber(argument(p_arguments, 1), "zoom position");
+        check(controller.setZoomValue(position), "zoom set", p_host);
+        std::fprintf(out, "zoom position set to %d\n", position);
+    } else if (action == "get") {
+        int position = 0;
+        int ratio = -1;
+        check(controller.getZoomValue(position, ratio), "zoom get", p_host);
+        if (ratio >= 0) {
+            std::fprintf(out, "zoom position %d, %d.%03dx\n", position, ratio / 1000, ratio % 1000);
+        } else {
+            std::fprintf(out, "zoom position %d (digital zoom)\n", position);
+        }
+    } else {
+        throw CommandError("zoom needs in [SPEED], out [SPEED], stop, get or set POSITION", 2);
+    }
+}
+
+void commandFocus(Host& p_host, const std::vector<std::string>& p_arguments) {
+    ISensorController& controller = p_host.controller();
+    const std::string action = argument(p_arguments, 0);
+    FILE* out = Host::out();
+    if (action == "far" || action == "near") {
+        int speed = optionalNumber(p_arguments, 1, 4, "focus speed");
+        check(action == "far" ? controller.FocusFar(speed) : controller.FocusNear(speed),
+              "focus " + action, p_host);
+        std::fprintf(out, "focusing %s at speed %d\n", action.c_str(), speed);
+    } else if (action == "stop") {
+        check(controller.StopFocusContrl(), "focus stop (only in manual focus)", p_host);
+        std::fprintf(out, "focus stopped\n");
+    } else if (action == "set") {
+        int position = parseNumber(argument(p_arguments, 1), "focus position");
+        check(controller.setFocusValue(position), "focus set", p_host);
+        std::fprintf(out, "focus position set to %d\n", position);
+    } else if (action == "get") {
+        int position = 0;
+        check(controller.getFocusValue(position), "focus get", p_host);
+        std::fprintf(out, "focus position %d\n", position);
+    } else if (action == "mode") {
+        int mode = parseNumber(argument(p_arguments, 1), "focus mode");
+        check(controller.setFocusMode(mode), "focus mode", p_host);
+        std::fprintf(out, "focus mode %d\n", mode);
+    } else {
+        throw CommandError(
+            "focus needs far [SPEED], near [SPEED], stop, get, set POSITION or mode N", 2);
+    }
+}
+
+void commandMask(Host& p_host, const std::vector<std::string>& p_arguments) {
+    throw CommandError("module " + p_host.moduleName() + " has no privacy masks", 2);
+    (void)p_arguments;
+}
+
+void commandSimModule(const std::string& p_strKind, int p_nSeconds) {
+    if (p_strKind != "visca") {
+        throw CommandError("unknown module simulator '" + p_strKind + "' (visca)", 2);
+    }
+    SimViscaCamera* camera = new SimViscaCamera();
+    SafePointer<IUARTController> holder(camera);
+    PtyBridge bridge(*camera);
+    if (!bridge.start()) {
+        throw CommandError("cannot open a pseudo-terminal");
+    }
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    std::fprintf(Host::out(),
+                 "simulated VISCA camera on %s (9600 8N1); try:\n"
+                 "  sensorctl --module fcbev7310 --uart %s --trace status\n"
+                 "Ctrl-C ends it.\n",
+                 bridge.slavePath().c_str(), bridge.slavePath().c_str());
+    std::fflush(Host::out());
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(p_nSeconds);
+    while (!g_bStop.load() && (p_nSeconds <= 0 || std::chrono::steady_clock::now() < end)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    bridge.stop();
+}

@@ -1,0 +1,66 @@
+#include "TracingUART.h"
+
+TracingUART::TracingUART(const SafePointer<IUARTController>& p_port, FILE* p_pOut)
+    : m_port(p_port), m_pOut(p_pOut) {}
+
+TracingUART::~TracingUART() {
+    flushReceived();
+}
+
+void TracingUART::printFrame(const char* p_szDirection, const std::string& p_strBytes) {
+    std::string line = std::string(p_szDirection) + ":";
+    char hex[4];
+    for (char byte : p_strBytes) {
+        std::snprintf(hex, sizeof(hex), " %02X", static_cast<unsigned char>(byte));
+        line += hex;
+    }
+    std::fprintf(m_pOut, "%s\n", line.c_str());
+    std::fflush(m_pOut);
+}
+
+void TracingUART::flushReceived() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (!m_strReceived.empty()) {
+        printFrame("rx", m_strReceived);
+        m_strReceived.clear();
+    }
+}
+
+int TracingUART::open(const std::string& p_strDevice) {
+    return m_port->open(p_strDevice);
+}
+
+void TracingUART::close(int p_nIndex) {
+    m_port->close(p_nIndex);
+}
+
+int TracingUART::setParameter(int p_nIndex, int p_nBaudRate, int p_nDataBits, int p_nStopBits,
+                              int p_nParity) {
+    return m_port->setParameter(p_nIndex, p_nBaudRate, p_nDataBits, p_nStopBits, p_nParity);
+}
+
+int TracingUART::write(int p_nIndex, const char* p_pBytes, int p_nLength) {
+    flushReceived();
+    if (p_pBytes != nullptr && p_nLength > 0) {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        printFrame("tx", std::string(p_pBytes, static_cast<size_t>(p_nLength)));
+    }
+    return m_port->write(p_nIndex, p_pBytes, p_nLength);
+}
+
+int TracingUART::read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int p_nWait) {
+    int count = m_port->read(p_nIndex, p_pBuffer, p_nMaxLength, p_nWait);
+    if (count <= 0) {
+        flushReceived();
+        return count;
+    }
+    std::lock_guard<std::mutex> guard(m_mutex);
+    for (int index = 0; index < count; ++index) {
+        m_strReceived += p_pBuffer[index];
+        if (static_cast<unsigned char>(p_pBuffer[index]) == 0xFF) {
+            printFrame("rx", m_strReceived);
+            m_strReceived.clear();
+        }
+    }
+    return count;
+}
