@@ -1,5 +1,7 @@
 #include "SerialSetup.h"
 
+#include <cstdio>
+
 #include "../../platform/internal/TextScan.h"
 
 int SerialLineSettings::parse(const std::string& p_strText) {
@@ -11,3 +13,60 @@ int SerialLineSettings::parse(const std::string& p_strText) {
     nStopBits = values[3];
     return count;
 }
+
+namespace SerialSetup {
+
+int readConfig(ISensorController& p_owner, const ModuleConfigure& p_config,
+               const char* p_szMissingLine, ModuleParameterParser& p_detail,
+               std::string& p_strDevice, SerialLineSettings& p_line) {
+    if (!p_detail.parse(p_config.getDetail())) {
+        p_owner.ErrorPrintf("parse detail failed");
+        return 0;
+    }
+    if (!p_detail.getValue("RS485", p_strDevice)) {
+        p_owner.ErrorPrintf("get RS232DeviceName from detail failed");
+        return 0;
+    }
+    ModuleParameterParser parameters;
+    if (!parameters.parse(p_config.getParameters())) {
+        p_owner.ErrorPrintf("parse senseParameter failed");
+        return 0;
+    }
+    std::string text;
+    if (!parameters.getValue("RS485", text)) {
+        p_owner.ErrorPrintf("%s", p_szMissingLine);
+        return 0;
+    }
+    int count = p_line.parse(text);
+    if (count < 4) {
+        p_owner.ErrorPrintf("parse RS485 param failed,nRet=%d", count);
+        return 0;
+    }
+    std::printf("RS485(%s) param is (%d,%d,%d,%d)\n", p_strDevice.c_str(), p_line.nBaudRate,
+                p_line.nDataBits, p_line.nParity, p_line.nStopBits);
+    return 1;
+}
+
+int openPort(ISensorController& p_owner, IUARTController& p_port, int& p_nIndex,
+             const std::string& p_strDevice, const SerialLineSettings& p_line) {
+    p_nIndex = p_port.open(p_strDevice);
+    if (p_nIndex < 0) {
+        p_owner.ErrorPrintf("open uart (%s) failed", p_strDevice.c_str());
+        return 0;
+    }
+    return configurePort(p_owner, p_port, p_nIndex, p_line.nBaudRate, p_line);
+}
+
+int configurePort(ISensorController& p_owner, IUARTController& p_port, int p_nIndex,
+                  int p_nBaudRate, const SerialLineSettings& p_line) {
+    if (!p_port.setParameter(p_nIndex, p_nBaudRate, p_line.nDataBits, p_line.nStopBits,
+                             p_line.nParity)) {
+        p_owner.ErrorPrintf(
+            "m_pUART->setParameter(m_nUARTIndex,m_nBaudarate,m_nDataBits,m_nStopBits,m_nParity) "
+            "failed\n");
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace SerialSetup

@@ -3,7 +3,9 @@
 
 #include <string>
 
+#include "../../framework/ISensorController.h"
 #include "../../platform/Export.h"
+#include "../../platform/ModuleParameterParser.h"
 
 // The line settings of a serial module, as the module configuration's
 // parameter text gives them: "baud,data bits,parity,stop bits", for example
@@ -18,5 +20,24 @@ struct SC_EXPORT SerialLineSettings {
     // their values.
     int parse(const std::string& p_strText);
 };
+
+// The serial steps every RS485 module's initialisation shares, each failure
+// logged through the controller.
+namespace SerialSetup {
+
+// Reads the device (detail key "RS485") and the line settings (parameter key
+// "RS485", p_szMissingLine logged when absent) and prints them. p_detail
+// keeps the parsed detail for the module's own keys. 1 or 0.
+SC_EXPORT int readConfig(ISensorController& p_owner, const ModuleConfigure& p_config,
+                         const char* p_szMissingLine, ModuleParameterParser& p_detail,
+                         std::string& p_strDevice, SerialLineSettings& p_line);
+// Opens the device into p_nIndex and configures it at the line's settings.
+SC_EXPORT int openPort(ISensorController& p_owner, IUARTController& p_port, int& p_nIndex,
+                       const std::string& p_strDevice, const SerialLineSettings& p_line);
+// Configures the open port at p_nBaudRate with the line's other settings.
+SC_EXPORT int configurePort(ISensorController& p_owner, IUARTController& p_port, int p_nIndex,
+                            int p_nBaudRate, const SerialLineSettings& p_line);
+
+}  // namespace SerialSetup
 
 #endif

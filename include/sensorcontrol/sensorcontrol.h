@@ -49,8 +49,14 @@
 #include "controllers/builtin/Hi351xSenseController.h"
 #include "controllers/builtin/OrvaneISPSenseController.h"
 #include "controllers/serial/FCBEV7310SenseController.h"
+#include "controllers/serial/IKeelZoomSensorController.h"
+#include "controllers/serial/NoSensorUIController.h"
+#include "controllers/serial/SONYCH3310SenseController.h"
+#include "controllers/serial/SONYCV7500SenseController.h"
+#include "controllers/serial/SONYEH4300SenseController.h"
 #include "controllers/serial/SerialSetup.h"
 #include "controllers/serial/Visca.h"
 #include "controllers/serial/ViscaCommandSet.h"
+#include "controllers/serial/ViscaSenseController.h"
 
 #endif

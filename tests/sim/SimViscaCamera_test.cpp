@@ -5,25 +5,15 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "sim/PtyBridge.h"
 #include "sim/SimViscaCamera.h"
+#include "support/HexBytes.h"
 #include "support/ScratchRoot.h"
 
 namespace {
-
-// "81 01 04 07 00 FF" -> those bytes.
-std::string hex(const std::string& p_strText) {
-    std::istringstream in(p_strText);
-    std::string bytes;
-    for (unsigned int value; in >> std::hex >> value;) {
-        bytes += static_cast<char>(value);
-    }
-    return bytes;
-}
 
 const std::string kAck = hex("90 41 FF");
 const std::string kCompletion = hex("90 51 FF");

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,30 +11,10 @@
 #include "sim/SimGPIO.h"
 #include "sim/SimSerialPort.h"
 #include "sim/SimViscaCamera.h"
+#include "support/HexBytes.h"
 #include "support/ScratchRoot.h"
 
 namespace {
-
-// "81 01 04 07 00 FF" -> those bytes, and back.
-std::string hex(const std::string& p_strText) {
-    std::istringstream in(p_strText);
-    std::string bytes;
-    for (unsigned int value; in >> std::hex >> value;) {
-        bytes += static_cast<char>(value);
-    }
-    return bytes;
-}
-
-std::string text(const std::string& p_strBytes) {
-    std::string out;
-    char part[4];
-    for (char byte : p_strBytes) {
-        std::snprintf(part, sizeof(part), "%s%02X", out.empty() ? "" : " ",
-                      static_cast<unsigned char>(byte));
-        out += part;
-    }
-    return out;
-}
 
 class Camera : public FCBEV7310SenseController {
 public:
