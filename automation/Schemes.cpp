@@ -109,12 +109,17 @@ int ISensorController::switchScheme(int p_nScheme) {
     if (!readParamByScheme(p_nScheme, values)) {
         return 0;
     }
-    m_nCurrentScheme = p_nScheme;
-    std::printf("switch param(p_Scheme=%d):\n %s\n", p_nScheme, values.c_str());
-    bool bulkBefore = m_bBulkUpdate;
-    m_bBulkUpdate = true;
-    int result = setParameters(values);
-    m_bBulkUpdate = bulkBefore;
+    int result = 0;
+    {
+        // The index and the values change together for a flush.
+        OVMutexManager guard(m_paramMutex);
+        m_nCurrentScheme = p_nScheme;
+        std::printf("switch param(p_Scheme=%d):\n %s\n", p_nScheme, values.c_str());
+        bool bulkBefore = m_bBulkUpdate;
+        m_bBulkUpdate = true;
+        result = setParametersLocked(values);
+        m_bBulkUpdate = bulkBefore;
+    }
     if (result != 0) {
         // The index stays, so the automatic selection does not retry the same
         // scheme every second.

@@ -265,6 +265,11 @@ public:
 protected:
     // Stops and joins the background thread; safe to call more than once.
     void stopBackgroundThread();
+    // The body of setParameters, for callers that hold m_paramMutex: a scheme
+    // switch changes the scheme index and applies its values under that
+    // lock, and flush takes it too, so a flush never pairs one scheme's file
+    // with another scheme's values.
+    int setParametersLocked(const std::string& p_strValues);
     // Sends the 8-byte infrared lamp frame (code 6 near, 7 middle, 8 far, 1
     // power mode) after the range check.
     int sendLampFrame(const char* p_szSetter, int p_nCode, int p_nValue, unsigned int p_nMax);

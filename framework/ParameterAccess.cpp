@@ -69,7 +69,11 @@ int ISensorController::getParameters(const std::string& p_strIdList, std::string
 }
 
 int ISensorController::setParameters(const std::string& p_strValues) {
-    m_paramMutex.lock(kLockSource, __LINE__);
+    OVMutexManager guard(m_paramMutex, kLockSource, __LINE__);
+    return setParametersLocked(p_strValues);
+}
+
+int ISensorController::setParametersLocked(const std::string& p_strValues) {
     m_pSensorLastValueCache->clear();
     m_pSensorLastValueCache->setSensorValues(p_strValues);
     int result = 0;
@@ -83,7 +87,6 @@ int ISensorController::setParameters(const std::string& p_strValues) {
             break;
         }
     }
-    m_paramMutex.unlock(kLockSource, __LINE__);
     return result;
 }
 
@@ -109,12 +112,12 @@ int ISensorController::getAllParameters(std::string& p_strValues) {
         m_paramMutex.unlock(kLockSource, __LINE__);
         return 0;
     }
+    m_paramMutex.unlock(kLockSource, __LINE__);
     if (updated != before) {
         std::puts("save sensor parameter");
-        flush();  // takes no lock of its own: m_paramMutex is held here
+        flush();  // takes the lock itself
     }
     p_strValues = updated;
-    m_paramMutex.unlock(kLockSource, __LINE__);
     return 1;
 }
 
@@ -138,6 +141,7 @@ int ISensorController::getAllParametersFromSensor(std::string& p_strValues) {
 }
 
 int ISensorController::flush() {
+    OVMutexManager guard(m_paramMutex, kLockSource, __LINE__);
     OVMutexManager schemeGuard(m_schemeMutex, kLockSource, __LINE__);
     const int current = m_nCurrentScheme;  // the thread may switch meanwhile
     const bool schemeActive = current >= 0 &&

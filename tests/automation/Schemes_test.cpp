@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/SimGPIO.h"
@@ -194,6 +196,35 @@ TEST_F(SchemesTest, PickingTheCurrentSchemeByHandOnlySavesTheValues) {
     EXPECT_EQ(0, cycleAt(10, 1));
     EXPECT_EQ(55, m_controller.hardware[1]);
     EXPECT_EQ(66, m_controller.hardware[2]);
+}
+
+// The host's flush may come while the thread is half-way through a switch:
+// the new index is set but the old scheme's values are still cached. The
+// flush must wait for the switch, or the old values land in the new file.
+TEST_F(SchemesTest, AFlushDuringASwitchWaitsForTheNewSchemesValues) {
+    prepare({schemeSet(11, 1, 0, 0, 24, 0), schemeSet(12, 0, 0, 0, 24, 0)});
+    EXPECT_EQ(0, cycleAt(10, 0));
+    testing::internal::CaptureStdout();
+    std::thread switching;
+    std::thread flushing;
+    int flushed = -1;
+    {
+        // Holding the pretend sensor stops the switch at its first value.
+        std::lock_guard<std::recursive_mutex> hold(m_controller.sensorMutex);
+        switching = std::thread([this] { m_controller.switchScheme(1); });
+        while (current() != 1) {
+            std::this_thread::yield();
+        }
+        flushing = std::thread([&] { flushed = m_controller.flush(); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    switching.join();
+    flushing.join();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(0, flushed);
+    const std::string file = m_root.readFile(schemePath(1));
+    EXPECT_NE(std::string::npos, file.find("(1,12)")) << file;
+    EXPECT_EQ(std::string::npos, file.find("(1,11)")) << file;
 }
 
 TEST_F(SchemesTest, ModeZeroStopsTheAutomaticSelectionAndIsStored) {
