@@ -96,6 +96,10 @@ void WaitInterrupt::setCurrent(WaitInterrupt* p_pInterrupt) {
 
 IClock::~IClock() = default;
 
+void IClock::lockHeld(std::mutex& p_mutex, const std::atomic<std::thread::id>&) {
+    p_mutex.lock();
+}
+
 double RealClock::monotonicSeconds() {
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -150,15 +154,33 @@ void VirtualClock::sleep(double p_dSeconds) {
     }
     int64_t end = m_nNowUs + span;
     auto parked = m_parked.insert(end);
+    m_parkedThreads[std::this_thread::get_id()] = end;
     m_changed.notify_all();
     m_changed.wait(lock, [&] { return m_nNowUs >= end || interrupt->isRequested(); });
     m_parked.erase(parked);
+    m_parkedThreads.erase(std::this_thread::get_id());
     // A thread being stopped lets its wait pass in full, so loops bounded by
     // elapsed time end.
     if (m_nNowUs < end) {
         m_nNowUs = end;
     }
     m_changed.notify_all();
+}
+
+void VirtualClock::lockHeld(std::mutex& p_mutex, const std::atomic<std::thread::id>& p_holder) {
+    if (WaitInterrupt::current() != nullptr) {
+        p_mutex.lock();  // background threads wait for each other as usual
+        return;
+    }
+    while (!p_mutex.try_lock()) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        auto holder = m_parkedThreads.find(p_holder.load());
+        if (holder != m_parkedThreads.end() && holder->second > m_nNowUs) {
+            m_nNowUs = std::max(m_nNowUs, *m_parked.begin());
+            m_changed.notify_all();
+        }
+        m_changed.wait_for(lock, std::chrono::milliseconds(1));
+    }
 }
 
 void VirtualClock::wakeWaiters() {

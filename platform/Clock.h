@@ -1,10 +1,13 @@
 #ifndef SENSORCONTROL_PLATFORM_CLOCK_H
 #define SENSORCONTROL_PLATFORM_CLOCK_H
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include "Export.h"
 #include "OVDeviceTime.h"
@@ -45,6 +48,8 @@ public:
     // Called when a WaitInterrupt fires, so waits the clock keeps itself can
     // notice it.
     virtual void wakeWaiters() {}
+    // Takes p_mutex, which p_holder (as far as it is known) holds.
+    virtual void lockHeld(std::mutex& p_mutex, const std::atomic<std::thread::id>& p_holder);
 };
 
 // The real clock: CLOCK_MONOTONIC, local time, real sleeps.
@@ -73,6 +78,11 @@ public:
     OVDeviceTime wallTime() override;
     void sleep(double p_dSeconds) override;
     void wakeWaiters() override;
+    // A background thread may hold a lock across a wait. An ordinary thread
+    // that needs that lock would wait forever, since nothing else moves time;
+    // so while the holder is parked, time moves to the next wait's end, as it
+    // would pass on a real clock.
+    void lockHeld(std::mutex& p_mutex, const std::atomic<std::thread::id>& p_holder) override;
 
     void advance(double p_dSeconds);
     void setTimeOfDay(int p_nHour, int p_nMinute, int p_nSecond = 0);
@@ -95,6 +105,7 @@ private:
     int64_t m_nWallOffsetUs;  // wall time since the epoch = m_nNowUs + offset
     int64_t m_nSleptUs = 0;
     std::multiset<int64_t> m_parked;  // ends of the background threads' waits
+    std::map<std::thread::id, int64_t> m_parkedThreads;
 };
 
 // Which clock is in use. The default is the real clock.

@@ -1,12 +1,18 @@
 #include "OVMutex.h"
 
+#include "Clock.h"
+
 void OVMutex::lock(const char* p_szFile, int p_nLine) {
-    m_mutex.lock();
+    if (!m_mutex.try_lock()) {
+        Clock::get().lockHeld(m_mutex, m_holder);
+    }
+    m_holder.store(std::this_thread::get_id());
     m_szLockFile.store(p_szFile);
     m_nLockLine.store(p_nLine);
 }
 
 void OVMutex::unlock(const char* /*p_szFile*/, int /*p_nLine*/) {
+    m_holder.store(std::thread::id());
     m_mutex.unlock();
 }
 
@@ -14,6 +20,7 @@ int OVMutex::tryLock(const char* p_szFile, int p_nLine) {
     if (!m_mutex.try_lock()) {
         return 0;
     }
+    m_holder.store(std::this_thread::get_id());
     m_szLockFile.store(p_szFile);
     m_nLockLine.store(p_nLine);
     return 1;

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <thread>
 
 #include "Export.h"
 
@@ -24,6 +25,7 @@ public:
 
 private:
     std::mutex m_mutex;
+    std::atomic<std::thread::id> m_holder{};
     std::atomic<const char*> m_szLockFile{nullptr};
     std::atomic<int> m_nLockLine{0};
 };

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/GThread.h"
 #include "platform/OVDeviceTime.h"
+#include "platform/OVMutex.h"
 #include "platform/OrvaneTime.h"
 #include "support/ScratchRoot.h"
 
@@ -148,4 +149,42 @@ TEST(VirtualClock, StoppingAThreadMidPollEndsItsLoop) {
     thread.stop();
     EXPECT_FALSE(thread.IsRunning());
     EXPECT_LE(poller.m_nPolls.load(), polls + 50);
+}
+
+namespace {
+
+// A body that holds a lock across a wait, as the day/night thread holds its
+// lock while the camera switches its filter.
+class Holder {
+public:
+    int body() {
+        {
+            OVMutexManager guard(m_mutex);
+            ++m_nCycles;
+            OrvaneTime(5, 0).wait();
+        }
+        OrvaneTime(1, 0).wait();
+        return 0;
+    }
+    OVMutex m_mutex;
+    std::atomic<int> m_nCycles{0};
+};
+
+}  // namespace
+
+// The host needs a lock a parked thread holds: nothing else moves time, so
+// time moves on to the end of the holder's wait, as it would on a real clock.
+TEST(VirtualClock, TheHostWaitingForAParkedHoldersLockLetsTimePass) {
+    ScratchRoot root;
+    Holder holder;
+    GThread thread(bind_funcobj(&holder, &Holder::body), "holder", GThread::emptyFun,
+                   GThread::emptyFun);
+    ASSERT_TRUE(thread.start());
+    ASSERT_TRUE(root.clock().settle(1));
+    double before = root.clock().monotonicSeconds();
+    holder.m_mutex.lock();
+    EXPECT_DOUBLE_EQ(before + 5.0, root.clock().monotonicSeconds());
+    EXPECT_EQ(1, holder.m_nCycles.load());
+    holder.m_mutex.unlock();
+    thread.stop();
 }
