@@ -284,6 +284,12 @@ bool SimViscaCamera::hears() {
 
 void SimViscaCamera::consumeInput() {
     while (!m_strInput.empty() && !m_bRestarting) {
+        // A frame starts with a byte whose top bit is set; anything else
+        // between frames (a host's ASCII "MENUON", line noise) is dropped.
+        if (byteAt(m_strInput, 0) < 0x80) {
+            m_strInput.erase(0, 1);
+            continue;
+        }
         size_t length = 0;
         if (byteAt(m_strInput, 0) == 0xA1) {
             // Mask frames are fixed-length: the region byte may itself be FF.

@@ -20,6 +20,8 @@
 //   FE payload cs FF   IR board (cs = 8-bit sum of the payload): 90 41 FF
 //   A1 xx yy FF        privacy mask: echoed
 //   anything else      90 60 02 FF (syntax error)
+// Bytes with the top bit clear before a frame's first byte are dropped, as a
+// camera waiting for a header byte ignores them.
 // The camera only hears a host port set to its own baud rate, and goes
 // silent for a while when it restarts. Faults can be queued for the next
 // answers.
