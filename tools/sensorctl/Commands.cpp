@@ -278,7 +278,12 @@ void commandDayNight(Host& p_host, const std::string& p_strMode) {
         }
         int id = dayNightModeId(p_host.moduleName());
         if (id != 0) {
-            if (!controller.setParameter(id, mode)) {
+            int value = dayNightModeValue(p_host.moduleName(), mode);
+            if (value < 0) {
+                throw CommandError(
+                    "module " + p_host.moduleName() + " has no day/night mode " + p_strMode, 2);
+            }
+            if (!controller.setParameter(id, value)) {
                 throw CommandError("the camera refused day/night mode " + p_strMode + ": " +
                                    lastError(p_host));
             }

@@ -223,8 +223,8 @@ void simulateDay(Host& p_host, const std::string& p_strPlotPath) {
     for (int step = 0; step < kDay; ++step) {
         const int second = wallSecond();
         p_host.board().setBrightness(sceneBrightness(second));
-        // The day/night thread and the tuning thread run through the second.
-        clock->runFor(1.0, 2);
+        // The controller's threads and the tuning thread run through the second.
+        clock->runFor(1.0, p_host.backgroundThreads() + 1);
         const std::string when = clockText(wallSecond());
 
         int level = cameraLevel(p_host, infrared);

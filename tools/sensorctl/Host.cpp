@@ -8,11 +8,13 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <thread>
 #include <vector>
 
 #include "BoardFiles.h"
 #include "TracingUART.h"
+#include "controllers/serial/NoSensorUIController.h"
 #include "platform/GlobalEnv.h"
 #include "platform/ModuleParameterParser.h"
 #include "platform/PlatformRoot.h"
@@ -145,6 +147,7 @@ Host::Host(const HostOptions& p_options)
 }
 
 Host::~Host() {
+    saveSimulatorState();
     m_controller.reset();
     m_manager.reset();
     m_board.reset();
@@ -179,17 +182,55 @@ void Host::wireSerialLine() {
             }
             m_strDetail = rebuilt;
         }
-    } else if (std::string(m_module.szSerialSimulator) == "visca") {
-        m_pVisca = new SimViscaCamera();
-        // The simulated camera already runs the standard sensorctl asks for,
-        // and restarts in two seconds rather than twenty.
-        m_pVisca->setRegister(0x72, m_options.nVideoSystem == 1 ? 8 : 6);
-        m_pVisca->setRestartSeconds(2);
+    } else if (isViscaSimulator(m_module.szSerialSimulator)) {
+        m_pVisca = newViscaSimulator(m_module.szSerialSimulator, m_options.nVideoSystem);
         port = SafePointer<IUARTController>(m_pVisca);
     } else {
         port = SafePointer<IUARTController>(new SimSerialPort());
     }
     m_uart = m_options.bTrace ? SafePointer<IUARTController>(new TracingUART(port, out())) : port;
+}
+
+// A simulated module keeps its state across sensorctl runs, as a powered
+// camera would between two commands.
+std::string Host::simulatorStatePath() const {
+    return m_strRoot + "/sim/visca.state";
+}
+
+void Host::loadSimulatorState() {
+    if (m_pVisca == nullptr) {
+        return;
+    }
+    std::ifstream in(simulatorStatePath());
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ModuleParameterParser state;
+    std::string value;
+    if (!state.parse(text)) {
+        return;
+    }
+    if (state.getValue("zoom", value)) {
+        m_pVisca->setZoomPosition(std::atoi(value.c_str()));
+    }
+    if (state.getValue("focus", value)) {
+        m_pVisca->setFocusPosition(std::atoi(value.c_str()));
+    }
+    if (state.getValue("ircut", value)) {
+        m_pVisca->setIrCutNight(value == "night");
+    }
+}
+
+void Host::saveSimulatorState() {
+    if (m_pVisca == nullptr || m_strRoot.empty()) {
+        return;
+    }
+    struct stat info;
+    if (stat(m_strRoot.c_str(), &info) != 0) {
+        return;
+    }
+    mkdir((m_strRoot + "/sim").c_str(), 0755);
+    std::ofstream out(simulatorStatePath(), std::ios::trunc);
+    out << "zoom=" << m_pVisca->zoomPosition() << ";focus=" << m_pVisca->focusPosition()
+        << ";ircut=" << (m_pVisca->irCutNight() ? "night" : "day") << "\n";
 }
 
 void Host::linkRealDevice(const std::string& p_strDevice) {
@@ -209,8 +250,28 @@ void Host::linkRealDevice(const std::string& p_strDevice) {
     }
 }
 
+// The parameter files a root holds are one module's: another module's ids
+// and ranges do not fit them, so a root stays with the module it was first
+// booted with.
+void Host::checkRootModule() {
+    std::ifstream in(m_strRoot + "/sim/module");
+    int owner = 0;
+    if (in >> owner && owner != m_module.nModuleId && m_module.szName[0] != '\0') {
+        throw CommandError("root " + m_strRoot + " holds the parameter files of module " +
+                               std::to_string(owner) + "; give module " + m_module.szName +
+                               " a root of its own",
+                           2);
+    }
+}
+
+void Host::recordRootModule() {
+    makeDirectories(m_strRoot + "/sim");
+    std::ofstream(m_strRoot + "/sim/module") << m_module.nModuleId << "\n";
+}
+
 void Host::prepareRoot() {
     makeDirectories(m_strRoot);
+    checkRootModule();
     PlatformRoot::setOverride(m_strRoot);
     linkRealDevice(m_options.strUart);
     if (m_options.strGpio == "sysfs") {
@@ -237,6 +298,7 @@ void Host::prepareRoot() {
 
 void Host::boot() {
     prepareRoot();
+    loadSimulatorState();
     m_board.reset(new SimBoard(m_pGpio));
     m_board->setBrightness(m_options.nLight);
     connectBoardPins();
@@ -269,6 +331,7 @@ void Host::boot() {
         throw CommandError("the controller did not initialise; see " + m_strRoot +
                            "/mnt/mtd/log/SensorError.log");
     }
+    recordRootModule();
     waitForFirstCycle();
     std::ifstream log(m_strRoot + "/mnt/mtd/log/SensorError.log", std::ios::ate);
     m_nErrorLogSize = log ? static_cast<std::streamoff>(log.tellg()) : 0;
@@ -307,8 +370,13 @@ void Host::connectBoardPins() {
 }
 
 void Host::waitForFirstCycle() {
+    if (backgroundThreads() > 1) {
+        // Initialisation ends on the day picture whatever the module shows;
+        // the module's state is in once the poll after it has run.
+        pass(1.0);
+    }
     if (m_virtualClock) {
-        m_virtualClock->settle(1);
+        m_virtualClock->settle(backgroundThreads());
     } else {
         // On the real clock the thread's first cycle applies the scheme of
         // the hour; a command must not race it.
@@ -334,10 +402,15 @@ ISensorController& Host::controller() {
     return *m_controller;
 }
 
+int Host::backgroundThreads() {
+    auto* polling = dynamic_cast<NoSensorUIController*>(&*m_controller);
+    return polling != nullptr && polling->isPolling() ? 2 : 1;
+}
+
 void Host::pass(double p_dSeconds) {
     if (!m_virtualClock) {
         std::this_thread::sleep_for(std::chrono::duration<double>(p_dSeconds));
         return;
     }
-    m_virtualClock->runFor(p_dSeconds, 1);
+    m_virtualClock->runFor(p_dSeconds, backgroundThreads());
 }

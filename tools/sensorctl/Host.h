@@ -72,6 +72,10 @@ public:
     bool firstBoot() const { return m_bFirstBoot; }
     const std::string& detail() const { return m_strDetail; }
 
+    // The controller's background threads: its day/night thread, and the
+    // polling thread of a controller that follows its module.
+    int backgroundThreads();
+
     // Lets time pass: on the virtual clock the background thread runs
     // through it wait by wait; on the real clock this sleeps.
     void pass(double p_dSeconds);
@@ -84,8 +88,13 @@ public:
     static FILE* out();
 
 private:
+    void checkRootModule();
+    void recordRootModule();
     void connectBoardPins();
     void wireSerialLine();
+    std::string simulatorStatePath() const;
+    void loadSimulatorState();
+    void saveSimulatorState();
     void linkRealDevice(const std::string& p_strDevice);
     void waitForFirstCycle();
 

@@ -7,6 +7,11 @@
 #include "Host.h"
 #include "controllers/builtin/OrvaneISPSenseController.h"
 #include "controllers/serial/FCBEV7310SenseController.h"
+#include "controllers/serial/NoSensorUIController.h"
+#include "controllers/serial/SONYCH3310SenseController.h"
+#include "controllers/serial/SONYCV7500SenseController.h"
+#include "controllers/serial/SONYEH4300SenseController.h"
+#include "sim/SimViscaCamera.h"
 
 namespace {
 
@@ -14,9 +19,17 @@ ISensorController* createOrvane(int p_nModuleId) {
     return new OrvaneISPSenseController(p_nModuleId);
 }
 
-ISensorController* createFCBEV7310(int) {
-    return new FCBEV7310SenseController();
+template <class Controller>
+ISensorController* create(int) {
+    return new Controller();
 }
+
+ISensorController* createNoSensor(int p_nModuleId) {
+    return new NoSensorUIController(p_nModuleId);
+}
+
+const char* const kViscaDetail = "RS485=/dev/ttyAMA1;isInfrared=0";
+const char* const kViscaLine = "RS485=9600,8,0,0";
 
 }  // namespace
 
@@ -29,8 +42,16 @@ const std::vector<ModuleInfo>& knownModules() {
          "GPIODNLevel=1,4,1;TNF=1;HDR=1",
          "", "orvane", createOrvane, ""},
         {"fcbev7310", 85, "Sony FCB-EV7310 block camera (VISCA, zoom lens, IR board)",
-         "RS485=/dev/ttyAMA1;isInfrared=0;generation=1", "RS485=9600,8,0,0", "", createFCBEV7310,
-         "visca"},
+         "RS485=/dev/ttyAMA1;isInfrared=0;generation=1", kViscaLine, "",
+         create<FCBEV7310SenseController>, "visca"},
+        {"ch3310", 18, "Sony CH3310 block camera (VISCA, internal sync)", kViscaDetail, kViscaLine,
+         "", create<SONYCH3310SenseController>, "visca-ack"},
+        {"cv7500", 19, "Sony CV7500 block camera (VISCA, stabilizer, point-light focus)",
+         kViscaDetail, kViscaLine, "", create<SONYCV7500SenseController>, "visca-ack"},
+        {"eh4300", 11, "Sony EH4300 zoom camera (VISCA, Keel privacy masks)", kViscaDetail,
+         kViscaLine, "", create<SONYEH4300SenseController>, "visca-ack"},
+        {"nosensor", 90, "a camera whose image this library leaves alone; follows its IR-cut state",
+         "RS485=/dev/ttyAMA1", kViscaLine, "", createNoSensor, "visca-ack"},
     };
     return s_modules;
 }
@@ -48,6 +69,23 @@ ModuleInfo findModule(const std::string& p_strModule) {
         throw CommandError("unknown module '" + p_strModule + "' (sensorctl --help lists them)", 2);
     }
     return ModuleInfo{"", static_cast<int>(id), "", "", "", "", nullptr, ""};
+}
+
+bool isViscaSimulator(const std::string& p_strKind) {
+    return p_strKind == "visca" || p_strKind == "visca-ack";
+}
+
+SimViscaCamera* newViscaSimulator(const std::string& p_strKind, int p_nVideoSystem) {
+    if (!isViscaSimulator(p_strKind)) {
+        return nullptr;
+    }
+    SimViscaCamera* camera = new SimViscaCamera();
+    camera->setSendCompletions(p_strKind == "visca");
+    // The simulated camera already runs the standard the host asks for, and
+    // restarts in two seconds rather than twenty.
+    camera->setRegister(0x72, p_nVideoSystem == 1 ? 8 : 6);
+    camera->setRestartSeconds(2);
+    return camera;
 }
 
 std::string moduleHelp() {

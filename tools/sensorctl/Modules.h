@@ -19,10 +19,17 @@ struct ModuleInfo {
     // Builds the controller the host constructs itself; null when the
     // library's factory builds it for the module id.
     ISensorController* (*create)(int p_nModuleId);
-    // The module simulator behind its serial line ("visca"), or empty for a
-    // module without one.
+    // The module simulator behind its serial line, or empty for a module
+    // without one: "visca", or "visca-ack" for the members that read one
+    // answer per exchange and so are not sent completions.
     const char* szSerialSimulator;
 };
+
+class SimViscaCamera;
+bool isViscaSimulator(const std::string& p_strKind);
+// A simulated camera of that kind, running the video standard p_nVideoSystem
+// (sensorctl's --video-system); null for an unknown kind.
+SimViscaCamera* newViscaSimulator(const std::string& p_strKind, int p_nVideoSystem);
 
 const std::vector<ModuleInfo>& knownModules();
 // The module for a name or a number. A number that is no known module gives

@@ -62,7 +62,8 @@ const Name kOrvaneNames[] = {
     {62, "tnf-mode"},
 };
 
-const Name kFCBEV7310Names[] = {
+// The ids the Sony VISCA members share, as the FCB-EV7310 numbers them.
+const Name kViscaNames[] = {
     {1, "sharpness"},
     {2, "low-light-chroma"},
     {3, "gamma"},
@@ -121,30 +122,91 @@ const Name kFCBEV7310Names[] = {
     {62, "ntd-hour"},
     {63, "ntd-minute"},
     {64, "power-mode"},
+};
+
+// What each member numbers differently; a null name is an id it lacks.
+const Name kFCBEV7310Names[] = {
     {65, "defog"},
     {66, "hlc-level"},
     {67, "hlc-mask-level"},
     {68, "hlc"},
 };
 
-// Each module's names and the id of its day/night mode.
+const Name kCH3310Names[] = {
+    {52, "brightness"}, {53, nullptr},      {54, nullptr},
+    {55, nullptr},      {56, "power-mode"}, {64, nullptr},
+};
+
+const Name kCV7500Names[] = {
+    {22, nullptr},
+    {38, nullptr},
+    {39, "compens-level"},
+    {40, "bright-compens"},
+    {41, nullptr},
+    {44, "bright-level"},
+    {51, nullptr},
+    {56, "stabilizer"},
+    {57, "defog"},
+    {58, "brightness"},
+    {59, "near-light"},
+    {60, "middle-light"},
+    {61, "far-light"},
+    {62, "ntd-hour"},
+    {63, "ntd-minute"},
+    {64, "dtn-hour"},
+    {65, "dtn-minute"},
+    {66, "power-mode"},
+    {67, "point-light-open"},
+    {68, "point-light-close"},
+};
+
+// The VISCA members take their own day/night values: 1 the module's
+// automatic, 3 day, 4 night, 5 schedule; switching by the light level is
+// not theirs.
+const int kViscaDayNightValues[] = {-1, 3, 4, 5, 1};
+
+// Each module's names (its own looked up before the shared ones), the id of
+// its day/night mode and the values that id takes for the base's modes 0..4
+// (null: the same numbers).
 struct ModuleNames {
     const char* szModule;
-    const Name* pNames;
-    size_t nCount;
+    const Name* pOwn;
+    size_t nOwn;
+    const Name* pShared;
+    size_t nShared;
     int nDayNightModeId;
+    const int* pDayNightValues;
+
+    // Null for an id without a name.
+    const char* nameOf(int p_nId) const;
+    int idOf(const std::string& p_strName) const;
 };
 
 template <size_t N>
 ModuleNames entry(const char* p_szModule, const Name (&p_names)[N], int p_nDayNightModeId) {
-    return ModuleNames{p_szModule, p_names, N, p_nDayNightModeId};
+    return ModuleNames{p_szModule, p_names, N, nullptr, 0, p_nDayNightModeId, nullptr};
+}
+
+ModuleNames viscaMember(const char* p_szModule, const Name* p_pOwn, size_t p_nOwn) {
+    return ModuleNames{p_szModule,
+                       p_pOwn,
+                       p_nOwn,
+                       kViscaNames,
+                       sizeof(kViscaNames) / sizeof(kViscaNames[0]),
+                       26,
+                       kViscaDayNightValues};
+}
+
+template <size_t N>
+ModuleNames viscaEntry(const char* p_szModule, const Name (&p_own)[N]) {
+    return viscaMember(p_szModule, p_own, N);
 }
 
 const ModuleNames* namesOf(const std::string& p_strModule) {
     static const ModuleNames s_modules[] = {
-        entry("hi351x", kHi351xNames, 11),
-        entry("orvane", kOrvaneNames, 10),
-        entry("fcbev7310", kFCBEV7310Names, 26),
+        entry("hi351x", kHi351xNames, 11),        entry("orvane", kOrvaneNames, 10),
+        viscaEntry("fcbev7310", kFCBEV7310Names), viscaEntry("ch3310", kCH3310Names),
+        viscaEntry("cv7500", kCV7500Names),       viscaMember("eh4300", nullptr, 0),
     };
     for (const ModuleNames& module : s_modules) {
         if (p_strModule == module.szModule) {
@@ -154,22 +216,39 @@ const ModuleNames* namesOf(const std::string& p_strModule) {
     return nullptr;
 }
 
-const char* findName(const Name* p_pNames, size_t p_nCount, int p_nId) {
+const Name* findById(const Name* p_pNames, size_t p_nCount, int p_nId) {
     for (size_t index = 0; index < p_nCount; ++index) {
         if (p_pNames[index].nId == p_nId) {
-            return p_pNames[index].szName;
+            return &p_pNames[index];
         }
     }
     return nullptr;
 }
 
-int findId(const Name* p_pNames, size_t p_nCount, const std::string& p_strName) {
+const Name* findByName(const Name* p_pNames, size_t p_nCount, const std::string& p_strName) {
     for (size_t index = 0; index < p_nCount; ++index) {
-        if (p_strName == p_pNames[index].szName) {
-            return p_pNames[index].nId;
+        if (p_pNames[index].szName != nullptr && p_strName == p_pNames[index].szName) {
+            return &p_pNames[index];
         }
     }
-    return 0;
+    return nullptr;
+}
+
+const char* ModuleNames::nameOf(int p_nId) const {
+    const Name* name = findById(pOwn, nOwn, p_nId);
+    if (name == nullptr) {
+        name = findById(pShared, nShared, p_nId);
+    }
+    return name != nullptr ? name->szName : nullptr;
+}
+
+int ModuleNames::idOf(const std::string& p_strName) const {
+    if (const Name* name = findByName(pOwn, nOwn, p_strName)) {
+        return name->nId;
+    }
+    // A shared name counts only where the module does not renumber its id.
+    const Name* name = findByName(pShared, nShared, p_strName);
+    return name != nullptr && findById(pOwn, nOwn, name->nId) == nullptr ? name->nId : 0;
 }
 
 const size_t kSchemeCount = sizeof(kSchemeNames) / sizeof(kSchemeNames[0]);
@@ -177,11 +256,11 @@ const size_t kSchemeCount = sizeof(kSchemeNames) / sizeof(kSchemeNames[0]);
 }  // namespace
 
 const char* parameterName(const std::string& p_strModule, int p_nId) {
-    if (const char* name = findName(kSchemeNames, kSchemeCount, p_nId)) {
-        return name;
+    if (const Name* name = findById(kSchemeNames, kSchemeCount, p_nId)) {
+        return name->szName;
     }
     const ModuleNames* module = namesOf(p_strModule);
-    return module != nullptr ? findName(module->pNames, module->nCount, p_nId) : nullptr;
+    return module != nullptr ? module->nameOf(p_nId) : nullptr;
 }
 
 int parameterId(const std::string& p_strModule, const std::string& p_strText) {
@@ -191,10 +270,11 @@ int parameterId(const std::string& p_strModule, const std::string& p_strText) {
     if (!p_strText.empty() && *end == '\0' && errno == 0 && id >= INT_MIN && id <= INT_MAX) {
         return static_cast<int>(id);
     }
-    int found = findId(kSchemeNames, kSchemeCount, p_strText);
+    const Name* scheme = findByName(kSchemeNames, kSchemeCount, p_strText);
+    int found = scheme != nullptr ? scheme->nId : 0;
     const ModuleNames* module = namesOf(p_strModule);
     if (found == 0 && module != nullptr) {
-        found = findId(module->pNames, module->nCount, p_strText);
+        found = module->idOf(p_strText);
     }
     if (found == 0) {
         throw CommandError(
@@ -207,4 +287,14 @@ int parameterId(const std::string& p_strModule, const std::string& p_strText) {
 int dayNightModeId(const std::string& p_strModule) {
     const ModuleNames* module = namesOf(p_strModule);
     return module != nullptr ? module->nDayNightModeId : 0;
+}
+
+int dayNightModeValue(const std::string& p_strModule, int p_nMode) {
+    const ModuleNames* module = namesOf(p_strModule);
+    if (p_nMode < 0 || p_nMode > 4) {
+        return -1;
+    }
+    return module != nullptr && module->pDayNightValues != nullptr
+               ? module->pDayNightValues[p_nMode]
+               : p_nMode;
 }

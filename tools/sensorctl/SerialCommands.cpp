@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "Commands.h"
+#include "Modules.h"
+#include "controllers/serial/IKeelZoomSensorController.h"
 #include "sim/PtyBridge.h"
 #include "sim/SimViscaCamera.h"
 
@@ -98,15 +100,67 @@ void commandFocus(Host& p_host, const std::vector<std::string>& p_arguments) {
 }
 
 void commandMask(Host& p_host, const std::vector<std::string>& p_arguments) {
-    throw CommandError("module " + p_host.moduleName() + " has no privacy masks", 2);
-    (void)p_arguments;
+    auto* masks = dynamic_cast<IKeelZoomSensorController*>(&p_host.controller());
+    if (masks == nullptr) {
+        throw CommandError("module " + p_host.moduleName() + " has no privacy masks", 2);
+    }
+    struct Action {
+        const char* szAction;
+        int (IKeelZoomSensorController::*operation)();
+        const char* szDone;
+    };
+    static const Action kActions[] = {
+        {"set", &IKeelZoomSensorController::setMask, "mask set"},
+        {"show", &IKeelZoomSensorController::showMask, "mask shown"},
+        {"hide", &IKeelZoomSensorController::hideMask, "mask hidden"},
+        {"clear", &IKeelZoomSensorController::clearMask, "mask cleared"},
+        {"clear-all", &IKeelZoomSensorController::clearAllMask, "all masks cleared"},
+        {"wider", &IKeelZoomSensorController::increaseWidth, "mask wider"},
+        {"narrower", &IKeelZoomSensorController::decreaseWidth, "mask narrower"},
+        {"taller", &IKeelZoomSensorController::increaseHight, "mask taller"},
+        {"shorter", &IKeelZoomSensorController::decreaseHight, "mask shorter"},
+    };
+    // Mask commands act on the selected region, which lives only as long as
+    // the process: "region N" goes first on the same command line.
+    size_t first = 0;
+    int region = 0;
+    if (argument(p_arguments, 0) == "region") {
+        region = parseNumber(argument(p_arguments, 1), "mask region");
+        first = 2;
+    }
+    std::vector<const Action*> actions;
+    for (size_t index = first; index < p_arguments.size(); ++index) {
+        const Action* found = nullptr;
+        for (const Action& entry : kActions) {
+            found = p_arguments[index] == entry.szAction ? &entry : found;
+        }
+        if (found == nullptr) {
+            throw CommandError(
+                "mask needs [region N] then set, show, hide, clear, clear-all, wider, narrower, "
+                "taller or shorter",
+                2);
+        }
+        if (first == 0 && found->operation != &IKeelZoomSensorController::clearAllMask) {
+            throw CommandError(
+                "select a region first: sensorctl mask region N " + p_arguments[index], 2);
+        }
+        actions.push_back(found);
+    }
+    if (first == 2) {
+        check(masks->setRegion(region), "mask region", p_host);
+        std::fprintf(Host::out(), "mask region %d selected\n", region);
+    }
+    for (const Action* action : actions) {
+        check((masks->*action->operation)(), std::string("mask ") + action->szAction, p_host);
+        std::fprintf(Host::out(), "%s\n", action->szDone);
+    }
 }
 
-void commandSimModule(const std::string& p_strKind, int p_nSeconds) {
-    if (p_strKind != "visca") {
-        throw CommandError("unknown module simulator '" + p_strKind + "' (visca)", 2);
+void commandSimModule(const std::string& p_strKind, int p_nSeconds, int p_nVideoSystem) {
+    SimViscaCamera* camera = newViscaSimulator(p_strKind, p_nVideoSystem);
+    if (camera == nullptr) {
+        throw CommandError("unknown module simulator '" + p_strKind + "' (visca, visca-ack)", 2);
     }
-    SimViscaCamera* camera = new SimViscaCamera();
     SafePointer<IUARTController> holder(camera);
     PtyBridge bridge(*camera);
     if (!bridge.start()) {
@@ -116,9 +170,10 @@ void commandSimModule(const std::string& p_strKind, int p_nSeconds) {
     std::signal(SIGTERM, onSignal);
     std::fprintf(Host::out(),
                  "simulated VISCA camera on %s (9600 8N1); try:\n"
-                 "  sensorctl --module fcbev7310 --uart %s --trace status\n"
+                 "  sensorctl --module %s --uart %s --trace status\n"
                  "Ctrl-C ends it.\n",
-                 bridge.slavePath().c_str(), bridge.slavePath().c_str());
+                 bridge.slavePath().c_str(), p_strKind == "visca" ? "fcbev7310" : "ch3310",
+                 bridge.slavePath().c_str());
     std::fflush(Host::out());
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(p_nSeconds);
     while (!g_bStop.load() && (p_nSeconds <= 0 || std::chrono::steady_clock::now() < end)) {

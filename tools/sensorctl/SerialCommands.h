@@ -17,6 +17,6 @@ void commandMask(Host& p_host, const std::vector<std::string>& p_arguments);
 
 // Serves a simulated module behind a pseudo-terminal until interrupted (or
 // for p_nSeconds > 0), printing the terminal's path.
-void commandSimModule(const std::string& p_strKind, int p_nSeconds);
+void commandSimModule(const std::string& p_strKind, int p_nSeconds, int p_nVideoSystem);
 
 #endif

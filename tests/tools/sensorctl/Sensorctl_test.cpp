@@ -1,79 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <vector>
 
-#include "support/ScratchRoot.h"
-
-extern char** environ;
-
-namespace {
-
-struct Outcome {
-    int nExit = -1;
-    std::string strOut;
-    std::string strErr;
-};
-
-std::string slurp(const std::string& p_strPath) {
-    std::ifstream in(p_strPath);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Each test gets its own root; every command is a new sensorctl process, as a
-// camera restarting between commands.
-class SensorctlTest : public testing::Test {
-protected:
-    Outcome sensorctl(const std::vector<std::string>& p_arguments, bool p_bVirtual = true) {
-        std::vector<std::string> words = {SENSORCTL_PATH, "--root", m_root.dir() + "/camera"};
-        if (p_bVirtual) {
-            words.push_back("--virtual-time");
-        }
-        words.insert(words.end(), p_arguments.begin(), p_arguments.end());
-        std::vector<char*> argv;
-        for (auto& word : words) {
-            argv.push_back(&word[0]);
-        }
-        argv.push_back(nullptr);
-        std::string outPath = m_root.dir() + "/out";
-        std::string errPath = m_root.dir() + "/err";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        pid_t pid = 0;
-        Outcome run;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-            int status = 0;
-            waitpid(pid, &status, 0);
-            run.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        run.strOut = slurp(outPath);
-        run.strErr = slurp(errPath);
-        return run;
-    }
-
-    bool contains(const std::string& p_strText, const std::string& p_strPart) {
-        return p_strText.find(p_strPart) != std::string::npos;
-    }
-
-    ScratchRoot m_root;
-};
-
-}  // namespace
+#include "SensorctlRun.h"
 
 TEST_F(SensorctlTest, FirstBootLaysTheBoardAndCreatesTheParameterFiles) {
     Outcome status = sensorctl({"status"});
