@@ -1,6 +1,8 @@
 #ifndef SENSORCONTROL_BENCH_BENCHBOARD_H
 #define SENSORCONTROL_BENCH_BENCHBOARD_H
 
+#include <sys/resource.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -46,5 +48,19 @@ private:
     std::string m_strDir;
     VirtualClock m_clock;
 };
+
+// CPU seconds (user and system) of the process or of the calling thread.
+inline double cpuSeconds(int p_nWho) {
+    struct rusage usage;
+    getrusage(p_nWho, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+inline double processCpuSeconds() {
+    return cpuSeconds(RUSAGE_SELF);
+}
+inline double threadCpuSeconds() {
+    return cpuSeconds(RUSAGE_THREAD);
+}
 
 #endif

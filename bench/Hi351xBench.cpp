@@ -56,13 +56,6 @@ long residentKilobytes() {
     return 0;
 }
 
-double processCpuSeconds() {
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 void BM_Hi351xSetParameter(benchmark::State& p_state) {
     BenchBoard board(true);
     Camera camera;
