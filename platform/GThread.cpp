@@ -7,7 +7,8 @@
 
 namespace {
 thread_local const GThread* t_pCurrentThread = nullptr;
-}
+std::atomic<int> g_nRunning{0};
+}  // namespace
 
 OVThread::~OVThread() = default;
 
@@ -26,6 +27,10 @@ int GThread::emptyFun() {
     return 0;
 }
 
+int GThread::runningCount() {
+    return g_nRunning.load();
+}
+
 int GThread::start() {
     std::lock_guard<std::mutex> guard(m_controlMutex);
     if (m_bRunning.load()) {
@@ -37,10 +42,12 @@ int GThread::start() {
     m_bStopRequested.store(false);
     m_interrupt.reset();
     m_bRunning.store(true);
+    g_nRunning.fetch_add(1);
     try {
         m_thread = std::thread(&GThread::run, this);
     } catch (const std::exception& error) {
         m_bRunning.store(false);
+        g_nRunning.fetch_sub(1);
         std::printf("GThread(%s) start failed: %s\n", m_strName.c_str(), error.what());
         return 0;
     }
@@ -79,4 +86,5 @@ void GThread::run() {
     WaitInterrupt::setCurrent(nullptr);
     t_pCurrentThread = nullptr;
     m_bRunning.store(false);
+    g_nRunning.fetch_sub(1);
 }

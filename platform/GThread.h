@@ -46,6 +46,9 @@ public:
 
     // A hook that does nothing.
     static int emptyFun();
+    // GThreads of the process running now: what a virtual clock must wait
+    // for before it moves time on.
+    static int runningCount();
 
 private:
     void run();

@@ -1,10 +1,12 @@
 #include "SimViscaCamera.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
 #include "platform/Clock.h"
+#include "platform/ModuleParameterParser.h"
 
 namespace {
 
@@ -520,5 +522,29 @@ void SimViscaCamera::emit(Messages p_messages, int p_nFault) {
         m_strLate += bytes;  // keeps the order behind a late answer
     } else {
         m_strOutput += bytes;
+    }
+}
+
+std::string SimViscaCamera::saveState() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return "zoom=" + std::to_string(m_nZoom) + ";focus=" + std::to_string(m_nFocus) +
+           ";ircut=" + (m_bIrCutNight ? "night" : "day");
+}
+
+void SimViscaCamera::loadState(const std::string& p_strState) {
+    ModuleParameterParser state;
+    if (!state.parse(p_strState)) {
+        return;
+    }
+    std::string value;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (state.getValue("zoom", value)) {
+        m_nZoom = std::atoi(value.c_str());
+    }
+    if (state.getValue("focus", value)) {
+        m_nFocus = std::atoi(value.c_str());
+    }
+    if (state.getValue("ircut", value)) {
+        m_bIrCutNight = value == "night";
     }
 }

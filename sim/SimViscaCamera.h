@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/IUARTController.h"
+#include "SimModule.h"
 
 // A Sony block camera on a VISCA serial line, with the IR lamp board that
 // shares the line and the privacy-mask echo of the zoom modules.
@@ -25,7 +25,7 @@
 // The camera only hears a host port set to its own baud rate, and goes
 // silent for a while when it restarts. Faults can be queued for the next
 // answers.
-class SimViscaCamera : public IUARTController {
+class SimViscaCamera : public SimModule {
 public:
     enum Fault {
         FAULT_SILENT,            // no answer
@@ -47,6 +47,9 @@ public:
     int write(int p_nIndex, const char* p_pBytes, int p_nLength) override;
     // Up to p_nMaxLength pending answer bytes, 0 when none; never waits.
     int read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int p_nWait) override;
+    // Zoom and focus position and the IR-cut state.
+    std::string saveState() override;
+    void loadState(const std::string& p_strState) override;
 
     void setOpenResult(int p_nIndex);
     // 0 = 9600, 1 = 19200, 2 = 38400, 3 = 115200; at once, no restart.

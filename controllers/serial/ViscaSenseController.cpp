@@ -110,15 +110,6 @@ ViscaParameterList fcbUpperIds() {
 
 }  // namespace ViscaParameters
 
-const ViscaParameter* ViscaParameterList::find(int p_nId) const {
-    for (size_t index = 0; index < nCount; ++index) {
-        if (pRows[index].nId == p_nId) {
-            return &pRows[index];
-        }
-    }
-    return nullptr;
-}
-
 namespace {
 
 // Ids above this are no member's; reads of unlisted ids up to it answer 0.
@@ -155,20 +146,10 @@ ViscaSenseController<Base>::ViscaSenseController(
       m_link(*this, this->m_pUART, this->m_nUARTIndex, this->m_mutex, p_eReader),
       m_commands(*this, *this->m_pSensorCache),
       m_parameters(p_modules) {
-    m_parameters.push_back(ViscaParameters::family());
+    m_parameters.append(ViscaParameters::family());
     this->m_bIsUARTModule = true;
     this->setSensorConfigVersion(0);
     this->setSensorConfigVersion2(0);
-}
-
-template <class Base>
-const ViscaParameter* ViscaSenseController<Base>::findParameter(int p_nId) const {
-    for (const ViscaParameterList& list : m_parameters) {
-        if (const ViscaParameter* row = list.find(p_nId)) {
-            return row;
-        }
-    }
-    return nullptr;
 }
 
 template <class Base>
@@ -245,31 +226,8 @@ int ViscaSenseController<Base>::setParameterToSensor(int p_nId, int p_nValue) {
     if (base != -1) {
         return base;
     }
-    const ViscaParameter* row = findParameter(p_nId);
-    if (row == nullptr || row->eKind == ViscaParameter::ABSENT) {
-        return 0;
-    }
-    int result = 0;
-    switch (row->eKind) {
-        case ViscaParameter::SETTING:
-            result = (m_commands.*(row->pfnSet))(p_nValue);
-            break;
-        case ViscaParameter::BASE_SETTING:
-            result = this->setBaseSetting(row->nBaseSetting, p_nValue);
-            break;
-        default:
-            result = row->pfnAction(*this, m_commands, p_nValue);
-            break;
-    }
-    if (!result) {
-        if (row->szFailure != nullptr) {
-            this->ErrorPrintf("%s", row->szFailure);
-        } else {
-            this->ErrorPrintf("%s error,value is %d", row->szSetter, p_nValue);
-        }
-        return 0;
-    }
-    return 1;
+    int result = m_parameters.write(*this, m_commands, p_nId, p_nValue);
+    return result == -1 ? 0 : result;
 }
 
 template <class Base>
@@ -285,21 +243,16 @@ int ViscaSenseController<Base>::getParameterFromSensor(int p_nId, int& p_nValue)
     if (p_nId < 1 || p_nId > kLastId) {
         return 0;
     }
-    const ViscaParameter* row = findParameter(p_nId);
-    if (row == nullptr || row->eKind == ViscaParameter::ABSENT) {
-        return 1;
-    }
-    if (row->eKind == ViscaParameter::BASE_SETTING) {
-        if (!this->getBaseSetting(row->nBaseSetting, p_nValue)) {
-            this->ErrorPrintf("get%s error,value is %d", row->szSetter + 3, p_nValue);
-            return 0;
-        }
-        return 1;
+    int found = m_parameters.read(*this, p_nId, p_nValue);
+    if (found != 1) {
+        return found == -1 ? 1 : 0;  // an id no member has reads as 0
     }
     // With an infrared lamp the focus may come nearer.
-    bool nearLimit =
-        row->eKind == ViscaParameter::SETTING && row->pfnSet == &ViscaCommandSet::setFocusNearLimit;
-    p_nValue = nearLimit && this->m_nIsInfrared == 1 ? 14 : row->nDefault;
+    const ViscaParameter* row = m_parameters.find(p_nId);
+    if (row->eKind == ViscaParameter::SETTING &&
+        row->pfnSet == &ViscaCommandSet::setFocusNearLimit && this->m_nIsInfrared == 1) {
+        p_nValue = 14;
+    }
     return 1;
 }
 

@@ -6,61 +6,15 @@
 #include <vector>
 
 #include "../../framework/ISensorController.h"
+#include "../../framework/ParameterTable.h"
 #include "IKeelZoomSensorController.h"
 #include "SerialSetup.h"
 #include "Visca.h"
 #include "ViscaCommandSet.h"
 
-// One parameter id of a Sony VISCA module: what a write does, what a read
-// answers (the module's factory default; the module itself is not asked) and
-// the names its failure is logged under.
-struct ViscaParameter {
-    enum Kind {
-        ABSENT,        // not a parameter of this module, though the family has it
-        SETTING,       // one setting of the command set
-        BASE_SETTING,  // one of the base's own settings, read back from the base
-        ACTION         // anything else, through a function
-    };
-    typedef int (ViscaCommandSet::*Setting)(int);
-    typedef int (*Action)(ISensorController& p_owner, ViscaCommandSet& p_commands, int p_nValue);
-
-    int nId;
-    Kind eKind;
-    // "<setter> error,value is %d" is logged when a write fails, unless a
-    // fixed failure text is given.
-    const char* szSetter;
-    Setting pfnSet;
-    int nBaseSetting;
-    Action pfnAction;
-    int nDefault;
-    const char* szFailure;
-
-    static constexpr ViscaParameter setting(int p_nId, const char* p_szSetter, Setting p_set,
-                                            int p_nDefault, const char* p_szFailure = nullptr) {
-        return {p_nId, SETTING, p_szSetter, p_set, 0, nullptr, p_nDefault, p_szFailure};
-    }
-    static constexpr ViscaParameter base(int p_nId, int p_nSetting, const char* p_szSetter,
-                                         const char* p_szFailure = nullptr) {
-        return {p_nId, BASE_SETTING, p_szSetter, nullptr, p_nSetting, nullptr, 0, p_szFailure};
-    }
-    static constexpr ViscaParameter action(int p_nId, const char* p_szSetter, Action p_action,
-                                           int p_nDefault, const char* p_szFailure = nullptr) {
-        return {p_nId, ACTION, p_szSetter, nullptr, 0, p_action, p_nDefault, p_szFailure};
-    }
-    static constexpr ViscaParameter absent(int p_nId) {
-        return {p_nId, ABSENT, nullptr, nullptr, 0, nullptr, 0, nullptr};
-    }
-};
-
-// A run of rows; a module's rows are looked up before the family's.
-struct ViscaParameterList {
-    const ViscaParameter* pRows;
-    size_t nCount;
-
-    template <size_t N>
-    ViscaParameterList(const ViscaParameter (&p_rows)[N]) : pRows(p_rows), nCount(N) {}
-    const ViscaParameter* find(int p_nId) const;
-};
+// A VISCA module's parameter rows: the setters are the command set's.
+typedef ParameterRow<ViscaCommandSet> ViscaParameter;
+typedef ParameterList<ViscaCommandSet> ViscaParameterList;
 
 namespace ViscaParameters {
 
@@ -141,9 +95,7 @@ protected:
     ViscaCommandSet m_commands;
 
 private:
-    const ViscaParameter* findParameter(int p_nId) const;
-
-    std::vector<ViscaParameterList> m_parameters;
+    ParameterTable<ViscaCommandSet> m_parameters;
 };
 
 extern template class ViscaSenseController<ISensorController>;

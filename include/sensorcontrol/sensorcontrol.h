@@ -32,6 +32,7 @@
 #include "framework/IUARTController.h"
 #include "framework/NullSenseController.h"
 #include "framework/OVRuntimeError.h"
+#include "framework/ParameterTable.h"
 #include "framework/SafePointer.h"
 #include "framework/SensorControllerManager.h"
 #include "framework/SensorLog.h"

@@ -224,7 +224,7 @@ void simulateDay(Host& p_host, const std::string& p_strPlotPath) {
         const int second = wallSecond();
         p_host.board().setBrightness(sceneBrightness(second));
         // The controller's threads and the tuning thread run through the second.
-        clock->runFor(1.0, p_host.backgroundThreads() + 1);
+        clock->runFor(1.0, p_host.backgroundThreads());
         const std::string when = clockText(wallSecond());
 
         int level = cameraLevel(p_host, infrared);

@@ -14,7 +14,7 @@
 
 #include "BoardFiles.h"
 #include "TracingUART.h"
-#include "controllers/serial/NoSensorUIController.h"
+#include "platform/GThread.h"
 #include "platform/GlobalEnv.h"
 #include "platform/ModuleParameterParser.h"
 #include "platform/PlatformRoot.h"
@@ -182,55 +182,50 @@ void Host::wireSerialLine() {
             }
             m_strDetail = rebuilt;
         }
-    } else if (isViscaSimulator(m_module.szSerialSimulator)) {
-        m_pVisca = newViscaSimulator(m_module.szSerialSimulator, m_options.nVideoSystem);
-        port = SafePointer<IUARTController>(m_pVisca);
+    } else if (const SimulatorKind* kind = findSimulator(m_module.szSerialSimulator)) {
+        m_pSimulator = kind->create(m_options.nVideoSystem);
+        port = SafePointer<IUARTController>(m_pSimulator);
     } else {
         port = SafePointer<IUARTController>(new SimSerialPort());
     }
-    m_uart = m_options.bTrace ? SafePointer<IUARTController>(new TracingUART(port, out())) : port;
+    if (m_options.bTrace) {
+        const SimulatorKind* kind = findSimulator(m_module.szSerialSimulator);
+        TraceFormat format = kind != nullptr ? kind->trace : TraceFormat{false, TraceFormat::untilFF};
+        m_uart = SafePointer<IUARTController>(new TracingUART(port, out(), format));
+    } else {
+        m_uart = port;
+    }
 }
 
 // A simulated module keeps its state across sensorctl runs, as a powered
 // camera would between two commands.
 std::string Host::simulatorStatePath() const {
-    return m_strRoot + "/sim/visca.state";
+    return m_strRoot + "/sim/simulator.state";
 }
 
 void Host::loadSimulatorState() {
-    if (m_pVisca == nullptr) {
+    if (m_pSimulator == nullptr) {
         return;
     }
     std::ifstream in(simulatorStatePath());
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ModuleParameterParser state;
-    std::string value;
-    if (!state.parse(text)) {
-        return;
-    }
-    if (state.getValue("zoom", value)) {
-        m_pVisca->setZoomPosition(std::atoi(value.c_str()));
-    }
-    if (state.getValue("focus", value)) {
-        m_pVisca->setFocusPosition(std::atoi(value.c_str()));
-    }
-    if (state.getValue("ircut", value)) {
-        m_pVisca->setIrCutNight(value == "night");
-    }
+    m_pSimulator->loadState(text);
 }
 
 void Host::saveSimulatorState() {
-    if (m_pVisca == nullptr || m_strRoot.empty()) {
+    if (m_pSimulator == nullptr || m_strRoot.empty()) {
         return;
     }
     struct stat info;
     if (stat(m_strRoot.c_str(), &info) != 0) {
         return;
     }
+    std::string state = m_pSimulator->saveState();
+    if (state.empty()) {
+        return;
+    }
     mkdir((m_strRoot + "/sim").c_str(), 0755);
-    std::ofstream out(simulatorStatePath(), std::ios::trunc);
-    out << "zoom=" << m_pVisca->zoomPosition() << ";focus=" << m_pVisca->focusPosition()
-        << ";ircut=" << (m_pVisca->irCutNight() ? "night" : "day") << "\n";
+    std::ofstream(simulatorStatePath(), std::ios::trunc) << state << "\n";
 }
 
 void Host::linkRealDevice(const std::string& p_strDevice) {
@@ -403,8 +398,7 @@ ISensorController& Host::controller() {
 }
 
 int Host::backgroundThreads() {
-    auto* polling = dynamic_cast<NoSensorUIController*>(&*m_controller);
-    return polling != nullptr && polling->isPolling() ? 2 : 1;
+    return GThread::runningCount();
 }
 
 void Host::pass(double p_dSeconds) {

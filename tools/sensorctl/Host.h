@@ -12,7 +12,6 @@
 #include "sim/SimBoard.h"
 #include "sim/SimGPIO.h"
 #include "sim/SimSerialPort.h"
-#include "sim/SimViscaCamera.h"
 
 // A failure to report on one line of stderr; the exit code says what kind.
 class CommandError : public std::runtime_error {
@@ -61,8 +60,8 @@ public:
     ISensorController& controller();
     SimBoard& board() { return *m_board; }
     SimGPIO& gpio() { return *m_pGpio; }
-    // The simulated VISCA camera on the serial line, or null.
-    SimViscaCamera* visca() { return m_pVisca; }
+    // The simulated module on the serial line, or null.
+    SimModule* simulator() { return m_pSimulator; }
     VirtualClock* virtualClock() { return m_virtualClock.get(); }
     const std::string& root() const { return m_strRoot; }
     int moduleId() const { return m_module.nModuleId; }
@@ -72,8 +71,8 @@ public:
     bool firstBoot() const { return m_bFirstBoot; }
     const std::string& detail() const { return m_strDetail; }
 
-    // The controller's background threads: its day/night thread, and the
-    // polling thread of a controller that follows its module.
+    // The background threads running: the controller's day/night thread and
+    // any thread of its own (a module poll, say).
     int backgroundThreads();
 
     // Lets time pass: on the virtual clock the background thread runs
@@ -111,7 +110,7 @@ private:
     SimGPIO* m_pGpio;  // the board's pins, also when the controller has sysfs
     SafePointer<IGPIO> m_simGpio;
     SafePointer<IGPIO> m_gpio;
-    SimViscaCamera* m_pVisca = nullptr;
+    SimModule* m_pSimulator = nullptr;
     SafePointer<IUARTController> m_uart;
     std::unique_ptr<SimBoard> m_board;
     std::unique_ptr<SensorControllerManager> m_manager;

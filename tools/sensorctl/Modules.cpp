@@ -28,6 +28,21 @@ ISensorController* createNoSensor(int p_nModuleId) {
     return new NoSensorUIController(p_nModuleId);
 }
 
+// The VISCA camera answers with completions after acknowledgements unless
+// its members read one answer per exchange ("visca-ack").
+template <bool Completions>
+SimModule* createVisca(int p_nVideoSystem) {
+    SimViscaCamera* camera = new SimViscaCamera();
+    camera->setSendCompletions(Completions);
+    // The simulated camera already runs the standard the host asks for, and
+    // restarts in two seconds rather than twenty.
+    camera->setRegister(0x72, p_nVideoSystem == 1 ? 8 : 6);
+    camera->setRestartSeconds(2);
+    return camera;
+}
+
+const TraceFormat kHexUntilFF = {false, TraceFormat::untilFF};
+
 const char* const kViscaDetail = "RS485=/dev/ttyAMA1;isInfrared=0";
 const char* const kViscaLine = "RS485=9600,8,0,0";
 
@@ -56,6 +71,31 @@ const std::vector<ModuleInfo>& knownModules() {
     return s_modules;
 }
 
+const std::vector<SimulatorKind>& simulatorKinds() {
+    static const std::vector<SimulatorKind> s_kinds = {
+        {"visca", "VISCA camera", "fcbev7310", kHexUntilFF, createVisca<true>},
+        {"visca-ack", "VISCA camera", "ch3310", kHexUntilFF, createVisca<false>},
+    };
+    return s_kinds;
+}
+
+const SimulatorKind* findSimulator(const std::string& p_strKind) {
+    for (const SimulatorKind& kind : simulatorKinds()) {
+        if (p_strKind == kind.szKind) {
+            return &kind;
+        }
+    }
+    return nullptr;
+}
+
+std::string simulatorNames() {
+    std::string names;
+    for (const SimulatorKind& kind : simulatorKinds()) {
+        names += (names.empty() ? "" : ", ") + std::string(kind.szKind);
+    }
+    return names;
+}
+
 ModuleInfo findModule(const std::string& p_strModule) {
     for (const ModuleInfo& module : knownModules()) {
         if (p_strModule == module.szName || p_strModule == std::to_string(module.nModuleId)) {
@@ -69,23 +109,6 @@ ModuleInfo findModule(const std::string& p_strModule) {
         throw CommandError("unknown module '" + p_strModule + "' (sensorctl --help lists them)", 2);
     }
     return ModuleInfo{"", static_cast<int>(id), "", "", "", "", nullptr, ""};
-}
-
-bool isViscaSimulator(const std::string& p_strKind) {
-    return p_strKind == "visca" || p_strKind == "visca-ack";
-}
-
-SimViscaCamera* newViscaSimulator(const std::string& p_strKind, int p_nVideoSystem) {
-    if (!isViscaSimulator(p_strKind)) {
-        return nullptr;
-    }
-    SimViscaCamera* camera = new SimViscaCamera();
-    camera->setSendCompletions(p_strKind == "visca");
-    // The simulated camera already runs the standard the host asks for, and
-    // restarts in two seconds rather than twenty.
-    camera->setRegister(0x72, p_nVideoSystem == 1 ? 8 : 6);
-    camera->setRestartSeconds(2);
-    return camera;
 }
 
 std::string moduleHelp() {

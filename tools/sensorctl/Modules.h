@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "TracingUART.h"
 #include "framework/ISensorController.h"
+#include "sim/SimModule.h"
 
 // A module sensorctl can drive: how it is built, and what the default board
 // gives it.
@@ -19,17 +21,31 @@ struct ModuleInfo {
     // Builds the controller the host constructs itself; null when the
     // library's factory builds it for the module id.
     ISensorController* (*create)(int p_nModuleId);
-    // The module simulator behind its serial line, or empty for a module
-    // without one: "visca", or "visca-ack" for the members that read one
-    // answer per exchange and so are not sent completions.
+    // The kind of module simulator behind its serial line (simulatorKinds),
+    // or empty for a module without one.
     const char* szSerialSimulator;
 };
 
-class SimViscaCamera;
-bool isViscaSimulator(const std::string& p_strKind);
-// A simulated camera of that kind, running the video standard p_nVideoSystem
-// (sensorctl's --video-system); null for an unknown kind.
-SimViscaCamera* newViscaSimulator(const std::string& p_strKind, int p_nVideoSystem);
+// A module simulator sensorctl can put behind a serial line, in the
+// controller's process or on a pseudo-terminal (sim-module KIND).
+struct SimulatorKind {
+    const char* szKind;
+    // What sim-module serves: "simulated VISCA camera on /dev/pts/3".
+    const char* szDescription;
+    // A module it answers, for the hint sim-module prints.
+    const char* szExampleModule;
+    // How --trace shows the protocol's frames.
+    TraceFormat trace;
+    // A simulated module running the video standard p_nVideoSystem
+    // (sensorctl's --video-system).
+    SimModule* (*create)(int p_nVideoSystem);
+};
+
+const std::vector<SimulatorKind>& simulatorKinds();
+// Null for an unknown kind.
+const SimulatorKind* findSimulator(const std::string& p_strKind);
+// "visca, visca-ack, ...", for help and errors.
+std::string simulatorNames();
 
 const std::vector<ModuleInfo>& knownModules();
 // The module for a name or a number. A number that is no known module gives

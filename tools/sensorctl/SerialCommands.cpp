@@ -11,7 +11,6 @@
 #include "Modules.h"
 #include "controllers/serial/IKeelZoomSensorController.h"
 #include "sim/PtyBridge.h"
-#include "sim/SimViscaCamera.h"
 
 namespace {
 
@@ -157,22 +156,24 @@ void commandMask(Host& p_host, const std::vector<std::string>& p_arguments) {
 }
 
 void commandSimModule(const std::string& p_strKind, int p_nSeconds, int p_nVideoSystem) {
-    SimViscaCamera* camera = newViscaSimulator(p_strKind, p_nVideoSystem);
-    if (camera == nullptr) {
-        throw CommandError("unknown module simulator '" + p_strKind + "' (visca, visca-ack)", 2);
+    const SimulatorKind* kind = findSimulator(p_strKind);
+    if (kind == nullptr) {
+        throw CommandError(
+            "unknown module simulator '" + p_strKind + "' (" + simulatorNames() + ")", 2);
     }
-    SafePointer<IUARTController> holder(camera);
-    PtyBridge bridge(*camera);
+    SimModule* module = kind->create(p_nVideoSystem);
+    SafePointer<IUARTController> holder(module);
+    PtyBridge bridge(*module);
     if (!bridge.start()) {
         throw CommandError("cannot open a pseudo-terminal");
     }
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     std::fprintf(Host::out(),
-                 "simulated VISCA camera on %s (9600 8N1); try:\n"
+                 "simulated %s on %s (9600 8N1); try:\n"
                  "  sensorctl --module %s --uart %s --trace status\n"
                  "Ctrl-C ends it.\n",
-                 bridge.slavePath().c_str(), p_strKind == "visca" ? "fcbev7310" : "ch3310",
+                 kind->szDescription, bridge.slavePath().c_str(), kind->szExampleModule,
                  bridge.slavePath().c_str());
     std::fflush(Host::out());
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(p_nSeconds);

@@ -1,7 +1,18 @@
 #include "TracingUART.h"
 
-TracingUART::TracingUART(const SafePointer<IUARTController>& p_port, FILE* p_pOut)
-    : m_port(p_port), m_pOut(p_pOut) {}
+size_t TraceFormat::untilFF(const std::string& p_strReceived, const std::string&) {
+    size_t end = p_strReceived.find('\xFF');
+    return end == std::string::npos ? 0 : end + 1;
+}
+
+size_t TraceFormat::asLongAsSent(const std::string& p_strReceived,
+                                 const std::string& p_strSent) {
+    return !p_strSent.empty() && p_strReceived.size() >= p_strSent.size() ? p_strSent.size() : 0;
+}
+
+TracingUART::TracingUART(const SafePointer<IUARTController>& p_port, FILE* p_pOut,
+                         const TraceFormat& p_format)
+    : m_port(p_port), m_pOut(p_pOut), m_format(p_format) {}
 
 TracingUART::~TracingUART() {
     flushReceived();
@@ -9,10 +20,14 @@ TracingUART::~TracingUART() {
 
 void TracingUART::printFrame(const char* p_szDirection, const std::string& p_strBytes) {
     std::string line = std::string(p_szDirection) + ":";
-    char hex[4];
-    for (char byte : p_strBytes) {
-        std::snprintf(hex, sizeof(hex), " %02X", static_cast<unsigned char>(byte));
-        line += hex;
+    if (m_format.bText) {
+        line += " " + p_strBytes;
+    } else {
+        char hex[4];
+        for (char byte : p_strBytes) {
+            std::snprintf(hex, sizeof(hex), " %02X", static_cast<unsigned char>(byte));
+            line += hex;
+        }
     }
     std::fprintf(m_pOut, "%s\n", line.c_str());
     std::fflush(m_pOut);
@@ -43,7 +58,8 @@ int TracingUART::write(int p_nIndex, const char* p_pBytes, int p_nLength) {
     flushReceived();
     if (p_pBytes != nullptr && p_nLength > 0) {
         std::lock_guard<std::mutex> guard(m_mutex);
-        printFrame("tx", std::string(p_pBytes, static_cast<size_t>(p_nLength)));
+        m_strSent.assign(p_pBytes, static_cast<size_t>(p_nLength));
+        printFrame("tx", m_strSent);
     }
     return m_port->write(p_nIndex, p_pBytes, p_nLength);
 }
@@ -55,12 +71,12 @@ int TracingUART::read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int p_nWa
         return count;
     }
     std::lock_guard<std::mutex> guard(m_mutex);
-    for (int index = 0; index < count; ++index) {
-        m_strReceived += p_pBuffer[index];
-        if (static_cast<unsigned char>(p_pBuffer[index]) == 0xFF) {
-            printFrame("rx", m_strReceived);
-            m_strReceived.clear();
-        }
+    m_strReceived.append(p_pBuffer, static_cast<size_t>(count));
+    for (size_t length = m_format.frameLength(m_strReceived, m_strSent);
+         length > 0 && length <= m_strReceived.size();
+         length = m_format.frameLength(m_strReceived, m_strSent)) {
+        printFrame("rx", m_strReceived.substr(0, length));
+        m_strReceived.erase(0, length);
     }
     return count;
 }

@@ -1,6 +1,7 @@
 #ifndef SENSORCTL_TRACINGUART_H
 #define SENSORCTL_TRACINGUART_H
 
+#include <cstddef>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -8,14 +9,29 @@
 #include "framework/IUARTController.h"
 #include "framework/SafePointer.h"
 
+// How a protocol's frames are shown: as hex bytes ("81 01 04 61 02 FF") or
+// as the characters themselves (":WFD9EFF"), and where a received frame ends.
+struct TraceFormat {
+    bool bText;
+    // The length of the complete frame at the start of p_strReceived, or 0
+    // while it is incomplete; p_strSent is the last frame written.
+    size_t (*frameLength)(const std::string& p_strReceived, const std::string& p_strSent);
+
+    // Frames that end with an FF byte (VISCA and its relatives).
+    static size_t untilFF(const std::string& p_strReceived, const std::string& p_strSent);
+    // Answers as long as the frame they answer (echoes, hex-text reads).
+    static size_t asLongAsSent(const std::string& p_strReceived, const std::string& p_strSent);
+};
+
 // Passes every call to the real port and prints each frame on its way:
 //   tx: 81 01 04 61 02 FF
 //   rx: 90 41 FF
-// Bytes read come in pieces; a received frame is printed when its FF
-// arrives (or, cut short, when a read comes back empty).
+// Bytes read come in pieces; a received frame is printed once the format
+// says it is complete, or, cut short, at the next write or empty read.
 class TracingUART : public IUARTController {
 public:
-    TracingUART(const SafePointer<IUARTController>& p_port, FILE* p_pOut);
+    TracingUART(const SafePointer<IUARTController>& p_port, FILE* p_pOut,
+                const TraceFormat& p_format);
     ~TracingUART() override;
 
     int open(const std::string& p_strDevice) override;
@@ -31,7 +47,9 @@ private:
 
     SafePointer<IUARTController> m_port;
     FILE* m_pOut;
+    TraceFormat m_format;
     std::mutex m_mutex;
+    std::string m_strSent;
     std::string m_strReceived;
 };
 

@@ -114,7 +114,7 @@ int main(int p_nArgc, char** p_ppArgv) {
     int seconds = 0;
     CLI::App* simModule = app.add_subcommand(
         "sim-module", "Serve a simulated module on a pseudo-terminal (for --uart)");
-    simModule->add_option("kind", simulatorKind, "Simulator: visca or visca-ack")->required();
+    simModule->add_option("kind", simulatorKind, "Simulator: " + simulatorNames())->required();
     simModule->add_option("--seconds", seconds, "Stop after this many seconds (0: Ctrl-C)");
     CLI::App* simulate = app.add_subcommand(
         "simulate-day", "Run 24 h on the virtual clock and show every switch and tuning change");

@@ -130,12 +130,12 @@ TEST_F(SensorctlTest, TheLensPositionIsTheCamerasAndOutlivesTheProcess) {
 
 TEST_F(SensorctlTest, TheNoSensorControllerFollowsTheModulesIrCutFilter) {
     ASSERT_EQ(0, sensorctl({"--module", "nosensor", "status"}).nExit);
-    std::ofstream(m_root.dir() + "/camera/sim/visca.state") << "ircut=night\n";
+    std::ofstream(m_root.dir() + "/camera/sim/simulator.state") << "ircut=night\n";
     Outcome night = sensorctl({"--module", "nosensor", "status"});
     ASSERT_EQ(0, night.nExit) << night.strErr;
     EXPECT_TRUE(contains(night.strOut, "90 (NoSensorUIController)")) << night.strOut;
     EXPECT_TRUE(contains(night.strOut, "day/night state  night")) << night.strOut;
-    std::ofstream(m_root.dir() + "/camera/sim/visca.state") << "ircut=day\n";
+    std::ofstream(m_root.dir() + "/camera/sim/simulator.state") << "ircut=day\n";
     EXPECT_TRUE(
         contains(sensorctl({"--module", "nosensor", "status"}).strOut, "day/night state  day"));
 }
