@@ -190,7 +190,8 @@ void Host::wireSerialLine() {
     }
     if (m_options.bTrace) {
         const SimulatorKind* kind = findSimulator(m_module.szSerialSimulator);
-        TraceFormat format = kind != nullptr ? kind->trace : TraceFormat{false, TraceFormat::untilFF};
+        TraceFormat format =
+            kind != nullptr ? kind->trace : TraceFormat{false, TraceFormat::untilFF};
         m_uart = SafePointer<IUARTController>(new TracingUART(port, out(), format));
     } else {
         m_uart = port;

@@ -5,8 +5,7 @@ size_t TraceFormat::untilFF(const std::string& p_strReceived, const std::string&
     return end == std::string::npos ? 0 : end + 1;
 }
 
-size_t TraceFormat::asLongAsSent(const std::string& p_strReceived,
-                                 const std::string& p_strSent) {
+size_t TraceFormat::asLongAsSent(const std::string& p_strReceived, const std::string& p_strSent) {
     return !p_strSent.empty() && p_strReceived.size() >= p_strSent.size() ? p_strSent.size() : 0;
 }
 
