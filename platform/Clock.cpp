@@ -234,6 +234,22 @@ void VirtualClock::setTimeOfDay(int p_nHour, int p_nMinute, int p_nSecond) {
     m_nWallOffsetUs = wantedUs - m_nNowUs;
 }
 
+void VirtualClock::setDate(int p_nYear, int p_nMonth, int p_nDay) {
+    const int64_t kDayUs = 86400LL * 1000000LL;
+    // Days since 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's
+    // days_from_civil), so no 32-bit time_t is involved.
+    int64_t year = p_nMonth <= 2 ? p_nYear - 1 : p_nYear;
+    int64_t era = (year >= 0 ? year : year - 399) / 400;
+    int64_t yearOfEra = year - era * 400;
+    int64_t dayOfYear = (153 * (p_nMonth + (p_nMonth > 2 ? -3 : 9)) + 2) / 5 + p_nDay - 1;
+    int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    int64_t days = era * 146097 + dayOfEra - 719468;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    int64_t wallUs = m_nNowUs + m_nWallOffsetUs;
+    int64_t timeOfDayUs = wallUs % kDayUs;
+    m_nWallOffsetUs = days * kDayUs + timeOfDayUs - m_nNowUs;
+}
+
 double VirtualClock::sleptSeconds() {
     std::lock_guard<std::mutex> guard(m_mutex);
     return static_cast<double>(m_nSleptUs) / 1e6;

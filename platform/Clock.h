@@ -86,6 +86,9 @@ public:
 
     void advance(double p_dSeconds);
     void setTimeOfDay(int p_nHour, int p_nMinute, int p_nSecond = 0);
+    // Moves the wall clock to that day (UTC), keeping its time of day; the
+    // monotonic time stays.
+    void setDate(int p_nYear, int p_nMonth, int p_nDay);
     // Total virtual time spent in waits of ordinary threads so far.
     double sleptSeconds();
     // Waits (at most a few real seconds) until exactly p_nThreads background

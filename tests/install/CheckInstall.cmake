@@ -1,6 +1,7 @@
 # Installs the build into a scratch prefix and builds a program outside the
 # tree against it, once through the CMake package and once through pkg-config.
-# Arguments: BUILD_DIR, SOURCE_DIR, WORK_DIR, CXX, CXX_FLAGS.
+# Arguments: BUILD_DIR, SOURCE_DIR, WORK_DIR, CXX, CXX_FLAGS, and for a
+# cross build TOOLCHAIN_FILE and EMULATOR (the programs run under it).
 
 function(run_checked)
     execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -26,10 +27,15 @@ foreach(header IN LISTS headers)
 endforeach()
 
 # Through the CMake package.
+set(toolchain)
+if(TOOLCHAIN_FILE)
+    set(toolchain -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN_FILE})
+endif()
 run_checked(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/consumer -B ${WORK_DIR}/cmake-build
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX} "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}")
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX} "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
+    ${toolchain})
 run_checked(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-build)
-run_checked(${WORK_DIR}/cmake-build/consumer)
+run_checked(${EMULATOR} ${WORK_DIR}/cmake-build/consumer)
 message(STATUS "CMake package consumer: ${LAST_OUTPUT}")
 
 # Through pkg-config.
@@ -47,5 +53,5 @@ run_checked(${CXX} -std=c++17 ${extra_flags} ${SOURCE_DIR}/tests/install/consume
     ${pc_flags} -o ${WORK_DIR}/pkgconfig-consumer)
 get_filename_component(lib_dir ${pc_dir} DIRECTORY)
 set(ENV{LD_LIBRARY_PATH} ${lib_dir})
-run_checked(${WORK_DIR}/pkgconfig-consumer)
+run_checked(${EMULATOR} ${WORK_DIR}/pkgconfig-consumer)
 message(STATUS "pkg-config consumer: ${LAST_OUTPUT}")

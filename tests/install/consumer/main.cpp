@@ -2,9 +2,15 @@
 // umbrella header and the shared library.
 #include <sensorcontrol/sensorcontrol.h>
 
+#include <sys/types.h>
+
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <string>
+
+// The package hands a 32-bit host the library's 64-bit file offsets and time.
+static_assert(sizeof(off_t) == 8 && sizeof(time_t) == 8, "32-bit off_t or time_t");
 
 int main() {
     SensorCache cache;

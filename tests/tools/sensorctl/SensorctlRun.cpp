@@ -17,33 +17,64 @@ std::string slurp(const std::string& p_strPath) {
     return text.str();
 }
 
-Outcome SensorctlTest::sensorctl(const std::vector<std::string>& p_arguments, bool p_bVirtual) {
-    std::vector<std::string> words = {SENSORCTL_PATH, "--root", m_root.dir() + "/" + m_strCamera};
-    if (p_bVirtual) {
-        words.push_back("--virtual-time");
+namespace {
+
+// SENSORCTL_EMULATOR is empty on the build machine's own architecture, or
+// the emulator's words ("qemu-arm -L /").
+std::vector<std::string> programWords() {
+    std::vector<std::string> words;
+    std::istringstream emulator(SENSORCTL_EMULATOR);
+    for (std::string word; emulator >> word;) {
+        words.push_back(word);
     }
+    words.push_back(SENSORCTL_PATH);
+    return words;
+}
+
+}  // namespace
+
+pid_t spawnSensorctl(const std::vector<std::string>& p_arguments, const std::string& p_strOut,
+                     const std::string& p_strErr) {
+    std::vector<std::string> words = programWords();
     words.insert(words.end(), p_arguments.begin(), p_arguments.end());
     std::vector<char*> argv;
     for (auto& word : words) {
         argv.push_back(&word[0]);
     }
     argv.push_back(nullptr);
-    std::string outPath = m_root.dir() + "/out";
-    std::string errPath = m_root.dir() + "/err";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t pid = 0;
+    if (!p_strOut.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, p_strOut.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    if (!p_strErr.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 2, p_strErr.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+Outcome SensorctlTest::sensorctl(const std::vector<std::string>& p_arguments, bool p_bVirtual) {
+    std::vector<std::string> words = {"--root", m_root.dir() + "/" + m_strCamera};
+    if (p_bVirtual) {
+        words.push_back("--virtual-time");
+    }
+    words.insert(words.end(), p_arguments.begin(), p_arguments.end());
+    std::string outPath = m_root.dir() + "/out";
+    std::string errPath = m_root.dir() + "/err";
     Outcome run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+    pid_t pid = spawnSensorctl(words, outPath, errPath);
+    if (pid > 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         run.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    posix_spawn_file_actions_destroy(&actions);
     run.strOut = slurp(outPath);
     run.strErr = slurp(errPath);
     return run;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -15,6 +17,12 @@ struct Outcome {
 };
 
 std::string slurp(const std::string& p_strPath);
+
+// Starts sensorctl (under the emulator when the tests run for another
+// architecture) with its stdout and stderr going to the files; an empty path
+// leaves that stream alone. The pid, or -1.
+pid_t spawnSensorctl(const std::vector<std::string>& p_arguments, const std::string& p_strOut,
+                     const std::string& p_strErr);
 
 // Each test gets its own root; every command is a new sensorctl process, as a
 // camera restarting between commands.

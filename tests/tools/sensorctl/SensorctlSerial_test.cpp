@@ -144,20 +144,8 @@ TEST_F(SensorctlTest, TheNoSensorControllerFollowsTheModulesIrCutFilter) {
 // through the real serial port code, both on the real clock.
 TEST_F(SensorctlTest, ARealSerialPortReachesTheSimulatorOnAPseudoTerminal) {
     std::string simOut = m_root.dir() + "/sim.out";
-    std::string program = SENSORCTL_PATH;
-    std::vector<std::string> words = {program, "sim-module", "visca", "--seconds", "30"};
-    std::vector<char*> argv;
-    for (auto& word : words) {
-        argv.push_back(&word[0]);
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, simOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t simulator = 0;
-    ASSERT_EQ(0, posix_spawn(&simulator, argv[0], &actions, nullptr, argv.data(), environ));
-    posix_spawn_file_actions_destroy(&actions);
+    pid_t simulator = spawnSensorctl({"sim-module", "visca", "--seconds", "30"}, simOut, "");
+    ASSERT_GT(simulator, 0);
 
     std::smatch match;
     std::string announced;
