@@ -5,8 +5,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 
 #include "PlatformRoot.h"
 
@@ -68,18 +70,33 @@ bool waitFor(int p_nFd, short p_nEvents, SteadyClock::time_point p_deadline) {
 
 }  // namespace
 
-struct PosixUARTController::Port {
-    explicit Port(int p_nFd) : nFd(p_nFd) {}
-    ~Port() { ::close(nFd); }
-    Port(const Port&) = delete;
-    Port& operator=(const Port&) = delete;
-
-    int nFd;
-};
-
 PosixUARTController::PosixUARTController() = default;
 
-PosixUARTController::~PosixUARTController() = default;
+PosixUARTController::~PosixUARTController() {
+    for (int index = 0; index < MAX_PORTS; ++index) {
+        close(index);
+    }
+}
+
+PosixUARTController::Port* PosixUARTController::acquire(int p_nIndex) {
+    if (p_nIndex < 0 || p_nIndex >= MAX_PORTS) {
+        return nullptr;
+    }
+    Port& port = m_ports[p_nIndex];
+    port.nUsers.fetch_add(1);
+    if (!port.bOpen.load()) {
+        release(port);
+        return nullptr;
+    }
+    return &port;
+}
+
+void PosixUARTController::release(Port& p_port) {
+    if (p_port.nUsers.fetch_sub(1) == 1 && !p_port.bOpen.load()) {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        m_released.notify_all();
+    }
+}
 
 int PosixUARTController::open(const std::string& p_strDevice) {
     if (p_strDevice.empty()) {
@@ -90,9 +107,9 @@ int PosixUARTController::open(const std::string& p_strDevice) {
     if (fd < 0) {
         return -1;
     }
-    auto port = std::make_shared<Port>(fd);
     struct termios settings;
     if (tcgetattr(fd, &settings) != 0) {
+        ::close(fd);
         return -1;
     }
     // Raw bytes both ways: the modules' frames carry any byte value, and
@@ -104,73 +121,99 @@ int PosixUARTController::open(const std::string& p_strDevice) {
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;
     if (tcsetattr(fd, TCSANOW, &settings) != 0) {
+        ::close(fd);
         return -1;
     }
     // Whatever the line caught before we owned it answers nothing of ours.
     tcflush(fd, TCIOFLUSH);
 
     std::lock_guard<std::mutex> guard(m_mutex);
-    for (size_t index = 0; index < m_ports.size(); ++index) {
-        if (!m_ports[index]) {
-            m_ports[index] = port;
-            return static_cast<int>(index);
+    for (int index = 0; index < MAX_PORTS; ++index) {
+        Port& port = m_ports[index];
+        if (!port.bOpen.load() && port.nUsers.load() == 0) {
+            port.nFd = fd;
+            port.nFirst = 0;
+            port.nEnd = 0;
+            port.nSystemCalls.store(0);
+            port.bOpen.store(true);
+            return index;
         }
     }
-    m_ports.push_back(port);
-    return static_cast<int>(m_ports.size() - 1);
+    ::close(fd);
+    return -1;
 }
 
 void PosixUARTController::close(int p_nIndex) {
-    std::shared_ptr<Port> port;
-    std::lock_guard<std::mutex> guard(m_mutex);
-    if (p_nIndex >= 0 && static_cast<size_t>(p_nIndex) < m_ports.size()) {
-        port.swap(m_ports[p_nIndex]);
+    if (p_nIndex < 0 || p_nIndex >= MAX_PORTS) {
+        return;
     }
-    // The descriptor closes with the last user of the port.
+    Port& port = m_ports[p_nIndex];
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (!port.bOpen.exchange(false)) {
+        return;
+    }
+    m_released.wait(lock, [&port] { return port.nUsers.load() == 0; });
+    ::close(port.nFd);
+    port.nFd = -1;
+}
+
+unsigned long PosixUARTController::systemCalls(int p_nIndex) const {
+    if (p_nIndex < 0 || p_nIndex >= MAX_PORTS) {
+        return 0;
+    }
+    return m_ports[p_nIndex].nSystemCalls.load(std::memory_order_relaxed);
 }
 
 int PosixUARTController::setParameter(int p_nIndex, int p_nBaudRate, int p_nDataBits,
                                       int p_nStopBits, int p_nParity) {
-    std::shared_ptr<Port> port = portAt(p_nIndex);
+    Port* port = acquire(p_nIndex);
+    if (port == nullptr) {
+        return 0;
+    }
+    int result = 0;
     speed_t speed = B0;
-    if (!port || !baudCode(p_nBaudRate, speed) || p_nDataBits < 5 || p_nDataBits > 8 ||
-        p_nStopBits < 0 || p_nStopBits > 2 || p_nParity < 0 || p_nParity > 2) {
-        return 0;
-    }
     struct termios settings;
-    if (tcgetattr(port->nFd, &settings) != 0) {
-        return 0;
+    if (baudCode(p_nBaudRate, speed) && p_nDataBits >= 5 && p_nDataBits <= 8 && p_nStopBits >= 0 &&
+        p_nStopBits <= 2 && p_nParity >= 0 && p_nParity <= 2 &&
+        tcgetattr(port->nFd, &settings) == 0) {
+        cfsetispeed(&settings, speed);
+        cfsetospeed(&settings, speed);
+        settings.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD);
+        settings.c_cflag |= kDataBits[p_nDataBits - 5];
+        if (p_nStopBits == 2) {
+            settings.c_cflag |= CSTOPB;
+        }
+        if (p_nParity != 0) {
+            settings.c_cflag |= PARENB;
+        }
+        if (p_nParity == 1) {
+            settings.c_cflag |= PARODD;
+        }
+        // Bytes with a parity error are passed on as they came: the
+        // protocols check their frames and retry, which serves better than a
+        // byte silently dropped or zeroed.
+        // TCSADRAIN: a request still going out leaves at the rate it was
+        // meant for (the baud negotiation reconfigures the port right after
+        // its request).
+        result = tcsetattr(port->nFd, TCSADRAIN, &settings) == 0 ? 1 : 0;
     }
-    cfsetispeed(&settings, speed);
-    cfsetospeed(&settings, speed);
-    settings.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD);
-    settings.c_cflag |= kDataBits[p_nDataBits - 5];
-    if (p_nStopBits == 2) {
-        settings.c_cflag |= CSTOPB;
-    }
-    if (p_nParity != 0) {
-        settings.c_cflag |= PARENB;
-    }
-    if (p_nParity == 1) {
-        settings.c_cflag |= PARODD;
-    }
-    // Bytes with a parity error are passed on as they came: the protocols
-    // check their frames and retry, which serves better than a byte
-    // silently dropped or zeroed.
-    // TCSADRAIN: a request still going out leaves at the rate it was meant for
-    // (the baud negotiation reconfigures the port right after its request).
-    return tcsetattr(port->nFd, TCSADRAIN, &settings) == 0 ? 1 : 0;
+    release(*port);
+    return result;
 }
 
 int PosixUARTController::write(int p_nIndex, const char* p_pBytes, int p_nLength) {
-    std::shared_ptr<Port> port = portAt(p_nIndex);
-    if (!port || (p_pBytes == nullptr && p_nLength > 0)) {
+    if (p_pBytes == nullptr && p_nLength > 0) {
         return -1;
     }
-    SteadyClock::time_point deadline =
-        SteadyClock::now() + std::chrono::milliseconds(kWriteLimitMs);
+    Port* port = acquire(p_nIndex);
+    if (port == nullptr) {
+        return -1;
+    }
+    bool haveDeadline = false;
+    SteadyClock::time_point deadline;
     int total = 0;
     while (total < p_nLength) {
+        port->nSystemCalls.fetch_add(1, std::memory_order_relaxed);
         ssize_t written = ::write(port->nFd, p_pBytes + total, p_nLength - total);
         if (written > 0) {
             total += static_cast<int>(written);
@@ -182,46 +225,82 @@ int PosixUARTController::write(int p_nIndex, const char* p_pBytes, int p_nLength
         if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             break;
         }
+        // The line is full: the clock is read only now.
+        if (!haveDeadline) {
+            deadline = SteadyClock::now() + std::chrono::milliseconds(kWriteLimitMs);
+            haveDeadline = true;
+        }
+        port->nSystemCalls.fetch_add(1, std::memory_order_relaxed);
         if (!waitFor(port->nFd, POLLOUT, deadline)) {
             break;
         }
     }
+    release(*port);
     return total;
 }
 
-int PosixUARTController::read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int p_nWait) {
-    std::shared_ptr<Port> port = portAt(p_nIndex);
-    if (!port || (p_pBuffer == nullptr && p_nMaxLength > 0)) {
-        return -1;
-    }
-    SteadyClock::time_point deadline =
-        SteadyClock::now() + std::chrono::milliseconds(p_nWait > 0 ? p_nWait * WAIT_STEP_MS : 0);
-    int total = 0;
-    while (total < p_nMaxLength) {
-        ssize_t got = ::read(port->nFd, p_pBuffer + total, p_nMaxLength - total);
+int PosixUARTController::fill(Port& p_port) {
+    for (;;) {
+        p_port.nSystemCalls.fetch_add(1, std::memory_order_relaxed);
+        ssize_t got = ::read(p_port.nFd, p_port.aReceived, sizeof(p_port.aReceived));
         if (got > 0) {
-            total += static_cast<int>(got);
-            continue;
+            p_port.nFirst = 0;
+            p_port.nEnd = static_cast<size_t>(got);
+            return static_cast<int>(got);
         }
         if (got < 0 && errno == EINTR) {
             continue;
         }
-        // 0 or EAGAIN: nothing there yet. Anything else (a line that hung up)
-        // will not bring more bytes.
-        if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            break;
+        // 0 or EAGAIN: nothing there yet. Anything else (a line that hung
+        // up) will not bring more bytes.
+        return got < 0 && errno != EAGAIN && errno != EWOULDBLOCK ? -1 : 0;
+    }
+}
+
+int PosixUARTController::read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int p_nWait) {
+    if (p_pBuffer == nullptr && p_nMaxLength > 0) {
+        return -1;
+    }
+    Port* port = acquire(p_nIndex);
+    if (port == nullptr) {
+        return -1;
+    }
+    const size_t wanted = p_nMaxLength > 0 ? static_cast<size_t>(p_nMaxLength) : 0;
+    size_t total = 0;
+    bool haveDeadline = false;
+    bool polled = false;
+    SteadyClock::time_point deadline;
+    while (total < wanted) {
+        if (port->nFirst < port->nEnd) {
+            size_t count = std::min(port->nEnd - port->nFirst, wanted - total);
+            std::memcpy(p_pBuffer + total, port->aReceived + port->nFirst, count);
+            port->nFirst += count;
+            total += count;
+            continue;
         }
+        // The buffer is empty. Without a wait, or once a poll said the line
+        // has bytes, read at once; otherwise wait for the line first, so a
+        // whole answer costs one poll and one read.
+        if (p_nWait <= 0 || polled) {
+            polled = false;
+            int got = fill(*port);
+            if (got > 0) {
+                continue;
+            }
+            if (got < 0 || p_nWait <= 0) {
+                break;
+            }
+        }
+        if (!haveDeadline) {
+            deadline = SteadyClock::now() + std::chrono::milliseconds(p_nWait * WAIT_STEP_MS);
+            haveDeadline = true;
+        }
+        port->nSystemCalls.fetch_add(1, std::memory_order_relaxed);
         if (!waitFor(port->nFd, POLLIN, deadline)) {
             break;
         }
+        polled = true;
     }
-    return total;
-}
-
-std::shared_ptr<PosixUARTController::Port> PosixUARTController::portAt(int p_nIndex) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    if (p_nIndex < 0 || static_cast<size_t>(p_nIndex) >= m_ports.size()) {
-        return nullptr;
-    }
-    return m_ports[p_nIndex];
+    release(*port);
+    return static_cast<int>(total);
 }

@@ -1,10 +1,11 @@
 #ifndef SENSORCONTROL_PLATFORM_POSIXUARTCONTROLLER_H
 #define SENSORCONTROL_PLATFORM_POSIXUARTCONTROLLER_H
 
-#include <memory>
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "../framework/IUARTController.h"
 #include "Export.h"
@@ -15,17 +16,26 @@
 //
 // Ports are raw 8-bit lines without flow control; each open() gets its own
 // index (0, 1, 2...; freed indexes are handed out again), also when the same
-// device is opened twice. Calls on different ports may run at once from
-// different threads; one port's exchanges are serialised by its caller.
+// device is opened twice, up to MAX_PORTS at once. Calls on different ports
+// may run at once from different threads; one port's reads and writes are
+// serialised by its caller (the controllers hold a lock per exchange).
 //
 // The read wait is counted in steps of 100 ms: read() returns as soon as the
 // asked number of bytes has arrived, or once wait x 100 ms have passed since
 // the call with whatever arrived by then (possibly nothing). Wait 0 takes
 // what is already there.
+//
+// The modules' protocols read their answers in small pieces, often a byte
+// at a time. A port therefore takes whatever the line holds in one system
+// call into a receive buffer of its own and serves the small reads from it;
+// a read that finds the buffer empty waits for the line (poll) before it
+// reads, so an answer that arrives in one burst costs one poll and one read.
+// Serving from the buffer takes no lock and reads no clock.
 class SC_EXPORT PosixUARTController : public IUARTController {
 public:
     // The length of one step of the read wait.
     enum { WAIT_STEP_MS = 100 };
+    enum { MAX_PORTS = 16 };
 
     PosixUARTController();
     // Closes every port still open.
@@ -36,6 +46,8 @@ public:
     // A port index >= 0; -1 when the device cannot be opened or is no
     // terminal.
     int open(const std::string& p_strDevice) override;
+    // Waits for a read or write still running on the port (at most its
+    // wait) before the descriptor goes.
     void close(int p_nIndex) override;
     // Baud rate 1200..230400 (the standard rates), data bits 5..8, stop bits
     // 1 or 2 (0 counts as 1), parity 0 none, 1 odd, 2 even. Non-zero on
@@ -48,15 +60,38 @@ public:
     // The number of bytes read; -1 for a bad index.
     int read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int p_nWait) override;
 
-private:
-    struct Port;
-    std::shared_ptr<Port> portAt(int p_nIndex);
+    // System calls made on the port's descriptor so far (reads, writes and
+    // polls), for the benchmarks' count per exchange; 0 for a bad index.
+    unsigned long systemCalls(int p_nIndex) const;
 
+private:
+    enum { RECEIVE_BYTES = 512 };
+
+    struct Port {
+        // Callers inside read() or write(); close() waits for them, so it
+        // never hands a descriptor to another open() while it is in use.
+        std::atomic<int> nUsers{0};
+        std::atomic<bool> bOpen{false};
+        int nFd = -1;
+        std::atomic<unsigned long> nSystemCalls{0};
+        // Bytes taken from the line and not yet read: m_aReceived[nFirst,
+        // nEnd). Used by the port's one caller at a time.
+        char aReceived[RECEIVE_BYTES];
+        size_t nFirst = 0;
+        size_t nEnd = 0;
+    };
+
+    // The open port at the index, counted as in use; null otherwise.
+    Port* acquire(int p_nIndex);
+    void release(Port& p_port);
+    // One non-blocking read of what the line holds into the port's buffer:
+    // the count, 0 for nothing there, -1 for a line that will bring no more.
+    int fill(Port& p_port);
+
+    Port m_ports[MAX_PORTS];
+    // open() and close() one at a time; close() waits on m_released.
     std::mutex m_mutex;
-    // Index -> open port; a read or write keeps its port alive while it
-    // waits, so a close() meanwhile cannot hand its descriptor to another
-    // open().
-    std::vector<std::shared_ptr<Port>> m_ports;
+    std::condition_variable m_released;
 };
 
 #endif

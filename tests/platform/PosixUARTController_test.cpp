@@ -266,3 +266,63 @@ TEST(PosixUARTController, LineParametersAreCheckedAndApplied) {
     settings = line.settings();
     EXPECT_EQ(static_cast<speed_t>(B9600), cfgetospeed(&settings));
 }
+
+// The protocols read answers byte by byte: one burst on the line must cost
+// one poll and one read however it is read, and bytes taken ahead stay
+// the port's until read or emptied.
+TEST(PosixUARTController, ABurstIsOnePollAndOneReadHoweverSmallTheReads) {
+    ScratchRoot root;
+    Line line(root, "/dev/ttyAMA1");
+    PosixUARTController uart;
+    int port = uart.open("/dev/ttyAMA1");
+    ASSERT_GE(port, 0);
+    char byte = 0;
+
+    EXPECT_EQ(3, uart.write(port, "\x81\x01\xFF", 3));
+    unsigned long before = uart.systemCalls(port);
+    line.send("\x90\x41\xFF\x90\x51\xFF");
+    std::string answer;
+    for (int index = 0; index < 6; ++index) {
+        ASSERT_EQ(1, uart.read(port, &byte, 1, 3));
+        answer += byte;
+    }
+    EXPECT_EQ("\x90\x41\xFF\x90\x51\xFF", answer);
+    EXPECT_EQ(2u, uart.systemCalls(port) - before);
+
+    // Emptying the port as the controllers do (reads until one comes back
+    // short) takes what the port holds ahead as well as what is on the line.
+    line.send("\x90\x41\xFF\x90\x51\xFF");
+    ASSERT_EQ(1, uart.read(port, &byte, 1, 3));
+    char rest[20];
+    EXPECT_EQ(5, uart.read(port, rest, sizeof(rest), 1));
+    EXPECT_EQ(0, uart.read(port, rest, sizeof(rest), 0));
+
+    // A port opened again at a freed index starts with nothing held.
+    line.send("\x90\x41\xFF");
+    ASSERT_EQ(1, uart.read(port, &byte, 1, 3));
+    uart.close(port);
+    ASSERT_EQ(port, uart.open("/dev/ttyAMA1"));
+    EXPECT_EQ(0, uart.read(port, rest, sizeof(rest), 0));
+}
+
+TEST(PosixUARTController, ClosingAPortWaitsForTheReadStillWaitingOnIt) {
+    ScratchRoot root;
+    Line line(root, "/dev/ttyAMA1");
+    PosixUARTController uart;
+    int port = uart.open("/dev/ttyAMA1");
+    ASSERT_GE(port, 0);
+    int got = -2;
+    std::thread reader([&] {
+        char buffer[4];
+        got = uart.read(port, buffer, sizeof(buffer), 2);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    SteadyClock::time_point start = SteadyClock::now();
+    uart.close(port);
+    long waited = msSince(start);
+    reader.join();
+    EXPECT_EQ(0, got);
+    EXPECT_LT(waited, 1000);
+    char byte = 0;
+    EXPECT_EQ(-1, uart.read(port, &byte, 1, 0));
+}
