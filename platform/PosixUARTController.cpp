@@ -118,20 +118,25 @@ int PosixUARTController::open(const std::string& p_strDevice) {
     settings.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
     settings.c_cflag &= ~CRTSCTS;
     settings.c_cflag |= CLOCAL | CREAD;
+    // A blocking read returns with the first bytes or after one wait step.
     settings.c_cc[VMIN] = 0;
-    settings.c_cc[VTIME] = 0;
+    settings.c_cc[VTIME] = WAIT_STEP_MS / 100;
     if (tcsetattr(fd, TCSANOW, &settings) != 0) {
         ::close(fd);
         return -1;
     }
     // Whatever the line caught before we owned it answers nothing of ours.
     tcflush(fd, TCIOFLUSH);
+    // The descriptor waiting reads block on; without it (a device that
+    // allows one open only) they wait in poll.
+    int waitFd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
 
     std::lock_guard<std::mutex> guard(m_mutex);
     for (int index = 0; index < MAX_PORTS; ++index) {
         Port& port = m_ports[index];
         if (!port.bOpen.load() && port.nUsers.load() == 0) {
             port.nFd = fd;
+            port.nWaitFd = waitFd;
             port.nFirst = 0;
             port.nEnd = 0;
             port.nSystemCalls.store(0);
@@ -140,6 +145,9 @@ int PosixUARTController::open(const std::string& p_strDevice) {
         }
     }
     ::close(fd);
+    if (waitFd >= 0) {
+        ::close(waitFd);
+    }
     return -1;
 }
 
@@ -155,6 +163,10 @@ void PosixUARTController::close(int p_nIndex) {
     m_released.wait(lock, [&port] { return port.nUsers.load() == 0; });
     ::close(port.nFd);
     port.nFd = -1;
+    if (port.nWaitFd >= 0) {
+        ::close(port.nWaitFd);
+        port.nWaitFd = -1;
+    }
 }
 
 unsigned long PosixUARTController::systemCalls(int p_nIndex) const {
@@ -239,10 +251,10 @@ int PosixUARTController::write(int p_nIndex, const char* p_pBytes, int p_nLength
     return total;
 }
 
-int PosixUARTController::fill(Port& p_port) {
+int PosixUARTController::fill(Port& p_port, int p_nFd) {
     for (;;) {
         p_port.nSystemCalls.fetch_add(1, std::memory_order_relaxed);
-        ssize_t got = ::read(p_port.nFd, p_port.aReceived, sizeof(p_port.aReceived));
+        ssize_t got = ::read(p_nFd, p_port.aReceived, sizeof(p_port.aReceived));
         if (got > 0) {
             p_port.nFirst = 0;
             p_port.nEnd = static_cast<size_t>(got);
@@ -257,6 +269,37 @@ int PosixUARTController::fill(Port& p_port) {
     }
 }
 
+int PosixUARTController::waitAndFill(Port& p_port, SteadyClock::time_point p_deadline) {
+    for (;;) {
+        SteadyClock::time_point now = SteadyClock::now();
+        if (now >= p_deadline) {
+            return 0;
+        }
+        if (p_port.nWaitFd >= 0 && p_deadline - now >= std::chrono::milliseconds(WAIT_STEP_MS)) {
+            // Back with the first bytes, or empty after one step; back empty
+            // much sooner means the line hung up.
+            int got = fill(p_port, p_port.nWaitFd);
+            if (got != 0) {
+                return got;
+            }
+            if (SteadyClock::now() - now < std::chrono::milliseconds(WAIT_STEP_MS / 2)) {
+                return -1;
+            }
+            continue;
+        }
+        // Less than a step left (or no descriptor to block on): poll for
+        // just that long.
+        p_port.nSystemCalls.fetch_add(1, std::memory_order_relaxed);
+        if (!waitFor(p_port.nFd, POLLIN, p_deadline)) {
+            return 0;
+        }
+        int got = fill(p_port, p_port.nFd);
+        if (got != 0) {
+            return got;
+        }
+    }
+}
+
 int PosixUARTController::read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int p_nWait) {
     if (p_pBuffer == nullptr && p_nMaxLength > 0) {
         return -1;
@@ -268,7 +311,6 @@ int PosixUARTController::read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, i
     const size_t wanted = p_nMaxLength > 0 ? static_cast<size_t>(p_nMaxLength) : 0;
     size_t total = 0;
     bool haveDeadline = false;
-    bool polled = false;
     SteadyClock::time_point deadline;
     while (total < wanted) {
         if (port->nFirst < port->nEnd) {
@@ -278,28 +320,21 @@ int PosixUARTController::read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, i
             total += count;
             continue;
         }
-        // The buffer is empty. Without a wait, or once a poll said the line
-        // has bytes, read at once; otherwise wait for the line first, so a
-        // whole answer costs one poll and one read.
-        if (p_nWait <= 0 || polled) {
-            polled = false;
-            int got = fill(*port);
-            if (got > 0) {
-                continue;
-            }
-            if (got < 0 || p_nWait <= 0) {
+        int got = 0;
+        if (p_nWait <= 0) {
+            got = fill(*port, port->nFd);
+            if (got <= 0) {
                 break;
             }
+            continue;
         }
         if (!haveDeadline) {
             deadline = SteadyClock::now() + std::chrono::milliseconds(p_nWait * WAIT_STEP_MS);
             haveDeadline = true;
         }
-        port->nSystemCalls.fetch_add(1, std::memory_order_relaxed);
-        if (!waitFor(port->nFd, POLLIN, deadline)) {
+        if (waitAndFill(*port, deadline) <= 0) {
             break;
         }
-        polled = true;
     }
     release(*port);
     return static_cast<int>(total);

@@ -2,6 +2,7 @@
 #define SENSORCONTROL_PLATFORM_POSIXUARTCONTROLLER_H
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
@@ -27,10 +28,10 @@
 //
 // The modules' protocols read their answers in small pieces, often a byte
 // at a time. A port therefore takes whatever the line holds in one system
-// call into a receive buffer of its own and serves the small reads from it;
-// a read that finds the buffer empty waits for the line (poll) before it
-// reads, so an answer that arrives in one burst costs one poll and one read.
-// Serving from the buffer takes no lock and reads no clock.
+// call into a receive buffer of its own and serves the small reads from it,
+// without a lock or a clock reading. A read that must wait blocks in the
+// terminal itself (VMIN 0, VTIME one step, on a second descriptor of the
+// device), so an answer that arrives in one burst costs one system call.
 class SC_EXPORT PosixUARTController : public IUARTController {
 public:
     // The length of one step of the read wait.
@@ -67,12 +68,15 @@ public:
 private:
     enum { RECEIVE_BYTES = 512 };
 
+    typedef std::chrono::steady_clock SteadyClock;
+
     struct Port {
         // Callers inside read() or write(); close() waits for them, so it
         // never hands a descriptor to another open() while it is in use.
         std::atomic<int> nUsers{0};
         std::atomic<bool> bOpen{false};
-        int nFd = -1;
+        int nFd = -1;      // non-blocking: writes, reads that do not wait
+        int nWaitFd = -1;  // blocking: reads that wait, or -1 to poll nFd
         std::atomic<unsigned long> nSystemCalls{0};
         // Bytes taken from the line and not yet read: m_aReceived[nFirst,
         // nEnd). Used by the port's one caller at a time.
@@ -84,9 +88,12 @@ private:
     // The open port at the index, counted as in use; null otherwise.
     Port* acquire(int p_nIndex);
     void release(Port& p_port);
-    // One non-blocking read of what the line holds into the port's buffer:
-    // the count, 0 for nothing there, -1 for a line that will bring no more.
-    int fill(Port& p_port);
+    // One read of what the line holds into the port's (empty) buffer: the
+    // count, 0 for nothing, -1 for a line that will bring no more.
+    int fill(Port& p_port, int p_nFd);
+    // Fills the buffer with the first bytes that arrive before the deadline:
+    // the count, 0 when none came, -1 for a line that hung up.
+    int waitAndFill(Port& p_port, SteadyClock::time_point p_deadline);
 
     Port m_ports[MAX_PORTS];
     // open() and close() one at a time; close() waits on m_released.
