@@ -1,18 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "controllers/serial/CMD8300SenseController.h"
 #include "platform/Shell.h"
 #include "sim/SimCmdCamera.h"
 #include "sim/SimGPIO.h"
-#include "sim/SimSerialPort.h"
 #include "support/HexBytes.h"
-#include "support/ScratchRoot.h"
+#include "support/ModuleFixture.h"
 #include "support/TestController.h"
 
 namespace {
@@ -21,15 +18,6 @@ typedef std::vector<std::string> Frames;
 
 bool contains(const std::string& p_strText, const std::string& p_strPart) {
     return p_strText.find(p_strPart) != std::string::npos;
-}
-
-size_t count(const std::string& p_strText, const std::string& p_strPart) {
-    size_t found = 0;
-    for (size_t at = p_strText.find(p_strPart); at != std::string::npos;
-         at = p_strText.find(p_strPart, at + 1)) {
-        ++found;
-    }
-    return found;
 }
 
 class Open : public CMD8300SenseController {
@@ -42,70 +30,7 @@ public:
 
 const char kConfig[] = "RS485=/dev/ttyAMA1;isInfrared=0;generation=3";
 
-class CMD8300Test : public testing::Test {
-protected:
-    CMD8300Test() {
-        m_camera.setOperator(m_port, m_gpio);
-        m_camera.m_nUARTIndex = 0;
-        m_camera.m_SensorStatus = ISensorController::InitSuccess;
-    }
-
-    Frames frames() {
-        Frames result;
-        for (const auto& frame : m_pSim->received()) {
-            result.push_back(text(frame));
-        }
-        m_pSim->clearReceived();
-        return result;
-    }
-
-    int quiet(const std::function<int()>& p_call) {
-        testing::internal::CaptureStdout();
-        int result = p_call();
-        m_strOut = testing::internal::GetCapturedStdout();
-        return result;
-    }
-
-    int set(int p_nId, int p_nValue) {
-        return quiet([&] { return m_camera.setParameterToSensor(p_nId, p_nValue); });
-    }
-
-    int get(int p_nId) {
-        int value = -99;
-        quiet([&] { return m_camera.getParameterFromSensor(p_nId, value); });
-        return value;
-    }
-
-    void cache(int p_nId, int p_nValue) {
-        m_camera.m_pSensorCache->setSensorValue(p_nId, p_nValue);
-    }
-
-    // Each id set in turn: its result, the frames sent, the text logged.
-    void expectSets(const std::vector<std::tuple<int, int, int, Frames, const char*> >& p_cases) {
-        for (const auto& c : p_cases) {
-            SCOPED_TRACE("id " + std::to_string(std::get<0>(c)) + " = " +
-                         std::to_string(std::get<1>(c)));
-            EXPECT_EQ(std::get<2>(c), set(std::get<0>(c), std::get<1>(c)));
-            EXPECT_EQ(std::get<3>(c), frames());
-            if (std::get<4>(c) != nullptr) {
-                EXPECT_TRUE(contains(m_strOut, std::get<4>(c))) << m_strOut;
-            }
-        }
-    }
-
-    double slept(const std::function<int()>& p_call) {
-        double before = m_root.clock().sleptSeconds();
-        quiet(p_call);
-        return m_root.clock().sleptSeconds() - before;
-    }
-
-    ScratchRoot m_root;
-    SimCmdCamera* m_pSim = new SimCmdCamera();
-    SafePointer<IUARTController> m_port{m_pSim};
-    SafePointer<IGPIO> m_gpio{new SimGPIO()};
-    Open m_camera;
-    std::string m_strOut;
-};
+class CMD8300Test : public ModuleFixture<Open, SimCmdCamera> {};
 
 const char* const kNoLog = nullptr;
 
@@ -124,17 +49,17 @@ TEST_F(CMD8300Test, EveryAttemptIsLoggedBeforeItIsWrittenAndRetriesStartEmpty) {
 
     port->scriptAnswer(hex("90 60 02 FF"));
     EXPECT_EQ(0, send());
-    EXPECT_TRUE(contains(m_strOut, "===~~~~~~~~~~~~~~~~~~send(3 times) setParameterValue send:"));
+    EXPECT_TRUE(logged("===~~~~~~~~~~~~~~~~~~send(3 times) setParameterValue send:"));
     // Emptied after each failed attempt, and again before the second and the
     // third.
-    EXPECT_EQ(5u, count(m_strOut, "Clear UART buffer"));
+    EXPECT_EQ(5u, occurrences(m_strOut, "Clear UART buffer"));
     EXPECT_LT(m_strOut.find("===setParameterValue(1 times) recv error"),
               m_strOut.find("===~~~~~~~~~~~~~~~~~~send(2 times)"));
     EXPECT_EQ(Frames(4, frame), port->writes());
 }
 
 TEST_F(CMD8300Test, ItsOwnLayoutOfFramesRangesAndConditions) {
-    expectSets({
+    expectCases({
         {1, 100, 1, {"81 01 04 A1 00 00 00 0F FF"}, kNoLog},
         {2, 50, 1, {"81 01 04 A2 00 00 00 07 FF"}, kNoLog},
         {3, 27, 1, {"81 01 04 42 00 00 00 04 FF"}, kNoLog},
@@ -174,16 +99,16 @@ TEST_F(CMD8300Test, ItsOwnLayoutOfFramesRangesAndConditions) {
     });
     cache(10, 1);
     cache(18, 5);
-    expectSets({
+    expectCases({
         {11, 21, 1, {"81 01 04 4A 00 00 01 05 FF"}, kNoLog},
         {12, 13, 1, {"81 01 04 4B 00 00 00 0D FF"}, kNoLog},
         {13, 5, 1, {"81 01 04 4D 00 00 00 05 FF"}, kNoLog},
         {14, 15, 1, {"81 01 04 4C 00 00 00 0F FF"}, kNoLog},
         {19, 200, 1, {"81 01 04 43 00 00 0C 08 FF"}, kNoLog},
     });
-    m_pSim->injectFault(SimViscaCamera::FAULT_SILENT, 3);
+    m_pModule->injectFault(SimViscaCamera::FAULT_SILENT, 3);
     EXPECT_EQ(0, set(2, 10));
-    EXPECT_TRUE(contains(m_strOut, "setContrast failed,value is 10"));
+    EXPECT_TRUE(logged("setContrast failed,value is 10"));
 }
 
 TEST_F(CMD8300Test, FactoryValuesAndRegisteredIds) {
@@ -209,33 +134,33 @@ TEST_F(CMD8300Test, InfraredTwoFramesASecondApartAndFFBytesTheModuleRefuses) {
     EXPECT_EQ(1, set(21, 3));
     EXPECT_EQ((Frames{"81 01 04 51 03 FF", "81 01 04 01 03 FF"}), frames());
     EXPECT_EQ(0, set(21, 1));
-    EXPECT_TRUE(contains(m_strOut, "setInfrared failed,value is 1"));
+    EXPECT_TRUE(logged("setInfrared failed,value is 1"));
     EXPECT_EQ(0, set(21, 4));
-    EXPECT_TRUE(contains(m_strOut, "setInfrared(4) out of range"));
+    EXPECT_TRUE(logged("setInfrared(4) out of range"));
 }
 
 TEST_F(CMD8300Test, SensitivityPairKeepsItsGapBothWays) {
     EXPECT_EQ(0, set(31, 10));
-    EXPECT_TRUE(contains(m_strOut, "m_nDtoNSensitivity(15) - p_nNtoDSensitivity(10) < 10"));
+    EXPECT_TRUE(logged("m_nDtoNSensitivity(15) - p_nNtoDSensitivity(10) < 10"));
     EXPECT_EQ(0, set(31, 4));
-    EXPECT_TRUE(contains(m_strOut, "setNtoDSensitivity(4) out of range"));
+    EXPECT_TRUE(logged("setNtoDSensitivity(4) out of range"));
     EXPECT_EQ(1, set(32, 30));
     EXPECT_EQ(1, set(31, 15));
     EXPECT_EQ(0, set(32, 20));
-    EXPECT_TRUE(contains(m_strOut, "p_nDtoNSensitivity(20) - m_nNtoDSensitivity(15) < 10"));
+    EXPECT_TRUE(logged("p_nDtoNSensitivity(20) - m_nNtoDSensitivity(15) < 10"));
     EXPECT_EQ(1, set(32, 25));
     EXPECT_EQ(0, set(32, 127));
-    EXPECT_TRUE(contains(m_strOut, "setDtoNSensitivity(127) out of range"));
+    EXPECT_TRUE(logged("setDtoNSensitivity(127) out of range"));
     EXPECT_EQ((Frames{"81 01 04 21 01 00 01 0E FF", "81 01 04 21 00 00 00 0F FF",
                       "81 01 04 21 01 00 01 09 FF"}),
               frames());
     // Only an acknowledged value moves the bound the other side is checked
     // against.
-    m_pSim->injectFault(SimViscaCamera::FAULT_SILENT, 3);
+    m_pModule->injectFault(SimViscaCamera::FAULT_SILENT, 3);
     EXPECT_EQ(0, set(32, 100));
     EXPECT_EQ(25, m_camera.getDtoNSensitivity());
     EXPECT_EQ(0, set(31, 20));
-    EXPECT_TRUE(contains(m_strOut, "m_nDtoNSensitivity(25) - p_nNtoDSensitivity(20) < 10"));
+    EXPECT_TRUE(logged("m_nDtoNSensitivity(25) - p_nNtoDSensitivity(20) < 10"));
     EXPECT_EQ(15, m_camera.getNtoDSensitivity());
 }
 
@@ -247,13 +172,12 @@ TEST_F(CMD8300Test, DayNightValuesOfItsOwnAndItsStatusTexts) {
     for (const auto& mode : modes) {
         EXPECT_EQ(1, set(22, mode.nHost));
         EXPECT_EQ(mode.nBase, m_camera.getCurrentDayNightMode());
-        EXPECT_TRUE(contains(m_strOut, "~~~~~~~~CMD8300SenseController::setDayNightMode " +
-                                           std::to_string(mode.nHost)));
+        EXPECT_TRUE(logged("~~~~~~~~CMD8300SenseController::setDayNightMode " +
+                           std::to_string(mode.nHost)));
     }
     for (int bad : {0, 2, 6}) {
         EXPECT_EQ(0, set(22, bad));
-        EXPECT_TRUE(
-            contains(m_strOut, "setDayNightMode(" + std::to_string(bad) + ") out of range"));
+        EXPECT_TRUE(logged("setDayNightMode(" + std::to_string(bad) + ") out of range"));
         EXPECT_EQ(3, m_camera.getCurrentDayNightMode());
     }
     int mode = 0;
@@ -265,13 +189,13 @@ TEST_F(CMD8300Test, DayNightValuesOfItsOwnAndItsStatusTexts) {
     m_camera.setOperator(SafePointer<IUARTController>(port), m_gpio);
     port->scriptAnswer(hex("90 50 07 FF"));
     EXPECT_EQ(0, quiet([&] { return m_camera.getDNStatusFromSensor(status); }));
-    EXPECT_TRUE(contains(m_strOut, "get daynight value out of range value = 7"));
+    EXPECT_TRUE(logged("get daynight value out of range value = 7"));
     port->scriptAnswer(hex("90 50 02 FF"));
     EXPECT_EQ(1, quiet([&] { return m_camera.getDNStatusFromSensor(status); }));
     EXPECT_EQ(0, status);
     port->setSilent(true);
     EXPECT_EQ(0, quiet([&] { return m_camera.getDNStatusFromSensor(status); }));
-    EXPECT_TRUE(contains(m_strOut, "get dn failed\n"));
+    EXPECT_TRUE(logged("get dn failed\n"));
 }
 
 TEST_F(CMD8300Test, PictureSwitchesSendTheFilterTwiceAfterASecond) {
@@ -280,12 +204,12 @@ TEST_F(CMD8300Test, PictureSwitchesSendTheFilterTwiceAfterASecond) {
     EXPECT_EQ(1, quiet([&] { return m_camera.turnPictureToNight(); }));
     EXPECT_EQ((Frames{"81 01 04 51 03 FF", "81 01 04 01 03 FF", "81 01 04 01 03 FF"}), frames());
     EXPECT_EQ(1, quiet([&] { return m_camera.enterAutoMode(); }));
-    EXPECT_TRUE(contains(m_strOut, "enter auto mode"));
+    EXPECT_TRUE(logged("enter auto mode"));
     EXPECT_EQ((Frames{"81 01 04 51 02 FF", "81 01 04 01 03 FF", "81 01 04 01 03 FF"}), frames());
 
     // The second copy only after the first was acknowledged.
-    m_pSim->injectFault(SimViscaCamera::FAULT_COMPLETION_ONLY);  // accepted as well
-    m_pSim->injectFault(SimViscaCamera::FAULT_SILENT, 3);
+    m_pModule->injectFault(SimViscaCamera::FAULT_COMPLETION_ONLY);  // accepted as well
+    m_pModule->injectFault(SimViscaCamera::FAULT_SILENT, 3);
     EXPECT_EQ(0, quiet([&] { return m_camera.turnPictureToNight(); }));
     EXPECT_EQ((Frames{"81 01 04 51 03 FF", "81 01 04 01 03 FF", "81 01 04 01 03 FF",
                       "81 01 04 01 03 FF"}),
@@ -297,16 +221,17 @@ TEST_F(CMD8300Test, PictureSwitchesSendTheFilterTwiceAfterASecond) {
 }
 
 TEST_F(CMD8300Test, AVideoStandardChangeRestartsWithTheResetCommand) {
-    double slept = this->slept([&] { return m_camera.setSensorVideoSystem(1, VideoResolution()); });
-    EXPECT_TRUE(contains(m_strOut, "set video system,nValue=8,szRecv[3]=6"));
-    EXPECT_TRUE(contains(m_strOut, "Restarting sensor"));
+    double waited =
+        this->slept([&] { return m_camera.setSensorVideoSystem(1, VideoResolution()); });
+    EXPECT_TRUE(logged("set video system,nValue=8,szRecv[3]=6"));
+    EXPECT_TRUE(logged("Restarting sensor"));
     EXPECT_EQ((Frames{"81 09 04 24 72 FF", "81 01 04 24 72 00 08 FF", "81 01 04 19 03 FF"}),
               frames());
-    EXPECT_NEAR(21.0001, slept, 1e-9);
-    EXPECT_EQ(1, m_pSim->restarts());
-    EXPECT_EQ(0u, m_pSim->pendingBytes());  // the reset's answer went with the emptying
+    EXPECT_NEAR(21.0001, waited, 1e-9);
+    EXPECT_EQ(1, m_pModule->restarts());
+    EXPECT_EQ(0u, m_pModule->pendingBytes());  // the reset's answer went with the emptying
     m_root.clock().advance(21);
-    EXPECT_EQ(8, m_pSim->registerValue(0x72));
+    EXPECT_EQ(8, m_pModule->registerValue(0x72));
 }
 
 TEST_F(CMD8300Test, TheStandardsStartUpScriptIsCopiedForTheNextBoot) {

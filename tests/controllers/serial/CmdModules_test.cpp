@@ -9,27 +9,12 @@
 #include "controllers/serial/CMD8100_OldSenseController.h"
 #include "sim/SimCmdCamera.h"
 #include "sim/SimGPIO.h"
-#include "sim/SimSerialPort.h"
-#include "support/HexBytes.h"
-#include "support/ScratchRoot.h"
+#include "support/ModuleFixture.h"
 #include "support/TestController.h"
 
 namespace {
 
 typedef std::vector<std::string> Frames;
-
-bool contains(const std::string& p_strText, const std::string& p_strPart) {
-    return p_strText.find(p_strPart) != std::string::npos;
-}
-
-size_t count(const std::string& p_strText, const std::string& p_strPart) {
-    size_t found = 0;
-    for (size_t at = p_strText.find(p_strPart); at != std::string::npos;
-         at = p_strText.find(p_strPart, at + 1)) {
-        ++found;
-    }
-    return found;
-}
 
 // A member with its protected state open to the tests.
 template <class T>
@@ -44,82 +29,12 @@ public:
 
 // A member ready for parameter access on the simulated module.
 template <class T>
-class CmdTest : public testing::Test {
+class CmdTest : public ModuleFixture<Open<T>, SimCmdCamera> {
 protected:
-    CmdTest() {
-        m_camera.setOperator(m_port, m_gpio);
-        m_camera.m_nUARTIndex = 0;
-        m_camera.m_SensorStatus = ISensorController::InitSuccess;
-    }
-
-    // Every frame the module took since the last call, as text.
-    Frames frames() {
-        Frames result;
-        for (const auto& frame : m_pSim->received()) {
-            result.push_back(text(frame));
-        }
-        m_pSim->clearReceived();
-        return result;
-    }
-
-    int quiet(const std::function<int()>& p_call) {
-        testing::internal::CaptureStdout();
-        int result = p_call();
-        m_strOut = testing::internal::GetCapturedStdout();
-        return result;
-    }
-
-    int set(int p_nId, int p_nValue) {
-        return quiet([&] { return m_camera.setParameterToSensor(p_nId, p_nValue); });
-    }
-
-    int get(int p_nId) {
-        int value = -99;
-        quiet([&] { return m_camera.getParameterFromSensor(p_nId, value); });
-        return value;
-    }
-
-    void cache(int p_nId, int p_nValue) {
-        m_camera.m_pSensorCache->setSensorValue(p_nId, p_nValue);
-    }
-
-    SimSerialPort* scripted() {
-        SimSerialPort* port = new SimSerialPort();
-        m_camera.setOperator(SafePointer<IUARTController>(port), m_gpio);
-        return port;
-    }
-
     int init(const std::string& p_strDetail) {
         ModuleConfigure config(0, p_strDetail, "RS485=9600,8,0,0");
-        return quiet([&] { return m_camera.initController(0, config); });
+        return this->quiet([&] { return this->m_camera.initController(0, config); });
     }
-
-    // Sets each id and checks the result, the frames sent and, for a
-    // refusal, its text.
-    struct Case {
-        int nId;
-        int nValue;
-        int nResult;
-        Frames expected;
-        const char* szLog;
-    };
-    void expectCases(const std::vector<Case>& p_cases) {
-        for (const Case& c : p_cases) {
-            SCOPED_TRACE("id " + std::to_string(c.nId) + " = " + std::to_string(c.nValue));
-            EXPECT_EQ(c.nResult, set(c.nId, c.nValue));
-            EXPECT_EQ(c.expected, frames());
-            if (c.szLog != nullptr) {
-                EXPECT_TRUE(contains(m_strOut, c.szLog)) << m_strOut;
-            }
-        }
-    }
-
-    ScratchRoot m_root;
-    SimCmdCamera* m_pSim = new SimCmdCamera();
-    SafePointer<IUARTController> m_port{m_pSim};
-    SafePointer<IGPIO> m_gpio{new SimGPIO()};
-    Open<T> m_camera;
-    std::string m_strOut;
 };
 
 typedef testing::Types<CMD7300SenseController, CMD8100_OldSenseController, CMD8100SenseController>
@@ -140,31 +55,35 @@ TYPED_TEST(CmdTest, CommandsWantOneThreeByteAcknowledgementInThreeAttempts) {
     auto send = [&] {
         return this->quiet([&] { return this->m_camera.setParameterValue(frame.data(), 9); });
     };
-    port->scriptAnswer(hex("90 41 FF"));
-    EXPECT_EQ(1, send());
-    port->scriptAnswer(hex("90 51 FF"));  // a completion serves as well
-    EXPECT_EQ(1, send());
-    EXPECT_EQ("", this->m_strOut);  // no console trace of healthy exchanges
+    for (const char* answer : {"90 41 FF", "90 51 FF"}) {
+        port->scriptAnswer(hex(answer));
+        EXPECT_EQ(1, send()) << answer;  // an acknowledgement, or a completion in its place
+        EXPECT_EQ("", this->m_strOut);   // and no console trace
+    }
 
     // A refusal, a garbled answer, then silence: each attempt logged with its
-    // number, the port emptied after it.
+    // number and followed by an emptied port.
     port->scriptAnswer(hex("90 60 02 FF"));
     port->scriptAnswer(hex("90 4F FF"));
     EXPECT_EQ(0, send());
     EXPECT_EQ(Frames(5, frame), port->writes());
     EXPECT_EQ(0u, port->pendingBytes());
-    const std::string& out = this->m_strOut;
-    EXPECT_TRUE(contains(out, "===setParameterValue(1 times) recv error,recv:0x90,0x60,0x2"));
-    EXPECT_TRUE(contains(out, "===send:\n0x81,0x1,0x4,0x42,0x0,0x0,0x0,0x7,0xff"));
-    EXPECT_TRUE(contains(out, "===setParameterValue(2 times) recv error,recv:0x90,0x4f,0xff"));
-    EXPECT_TRUE(contains(out, "===recv(3 times) @setParameterValue failed,send:"));
-    EXPECT_TRUE(contains(out, "===recv(0):"));
-    EXPECT_EQ(3u, count(out, "Clear UART buffer"));
-    EXPECT_FALSE(contains(out, "~~~"));
+    const std::vector<std::string> expected = {
+        "===send:\n0x81,0x1,0x4,0x42,0x0,0x0,0x0,0x7,0xff\n"
+        "===setParameterValue(1 times) recv error,recv:0x90,0x60,0x2\nClear UART buffer",
+        "===setParameterValue(2 times) recv error,recv:0x90,0x4f,0xff\nClear UART buffer",
+        "===recv(3 times) @setParameterValue failed,send:\n0x81,0x1,0x4,0x42,0x0,0x0,0x0,0x7,0xff\n"
+        "===recv(0):\nClear UART buffer"};
+    size_t at = 0;
+    for (const std::string& part : expected) {
+        at = this->m_strOut.find(part, at);
+        ASSERT_NE(std::string::npos, at) << part << "\nin:\n" << this->m_strOut;
+    }
+    EXPECT_EQ(3u, occurrences(this->m_strOut, "Clear UART buffer"));
 
     port->setWriteLimit(4);
     EXPECT_EQ(0, send());
-    EXPECT_TRUE(contains(this->m_strOut, "===send(3 times) @setParameterValue failed,send(4):"));
+    EXPECT_TRUE(this->logged("===send(3 times) @setParameterValue failed,send(4):"));
 }
 
 TYPED_TEST(CmdTest, InquiriesReadTheirExactLengthAndLogWhatCameInstead) {
@@ -180,25 +99,25 @@ TYPED_TEST(CmdTest, InquiriesReadTheirExactLengthAndLogWhatCameInstead) {
     EXPECT_EQ(hex("90 50 00 08 FF"), std::string(reply, 5));
     port->scriptAnswer(hex("90 41 FF"));
     EXPECT_EQ(0, ask());
-    EXPECT_TRUE(contains(this->m_strOut,
-                         "===recv(1 times) @getParameterValue failed,send:\n"
-                         "0x81,0x9,0x4,0x24,0x72,0xff\n===recv(3):\n0x90,0x41,0xff\n"))
+    EXPECT_TRUE(
+        this->logged("===recv(1 times) @getParameterValue failed,send:\n"
+                     "0x81,0x9,0x4,0x24,0x72,0xff\n===recv(3):\n0x90,0x41,0xff\n"))
         << this->m_strOut;
     EXPECT_EQ(4u, port->writes().size());
 }
 
 TYPED_TEST(CmdTest, PictureSwitchesUseTheModulesFilterOrTheLampBoard) {
     EXPECT_EQ(1, this->quiet([&] { return this->m_camera.turnPictureToNight(); }));
-    EXPECT_TRUE(this->m_pSim->reportsNight());
+    EXPECT_TRUE(this->m_pModule->reportsNight());
     EXPECT_EQ(1, this->quiet([&] { return this->m_camera.turnPictureToDay(); }));
     EXPECT_EQ(1, this->quiet([&] { return this->m_camera.enterAutoMode(); }));
-    EXPECT_TRUE(this->m_pSim->autoDayNight());
+    EXPECT_TRUE(this->m_pModule->autoDayNight());
     EXPECT_EQ((Frames{"81 01 04 51 03 FF", "81 01 04 01 02 FF", "81 01 04 51 03 FF",
                       "81 01 04 01 03 FF", "81 01 04 51 02 FF"}),
               this->frames());
 
     // The filter frame follows only an acknowledged first frame.
-    this->m_pSim->injectFault(SimViscaCamera::FAULT_SILENT, 3);
+    this->m_pModule->injectFault(SimViscaCamera::FAULT_SILENT, 3);
     EXPECT_EQ(0, this->quiet([&] { return this->m_camera.turnPictureToNight(); }));
     EXPECT_EQ(Frames(3, "81 01 04 51 03 FF"), this->frames());
 
@@ -209,7 +128,7 @@ TYPED_TEST(CmdTest, PictureSwitchesUseTheModulesFilterOrTheLampBoard) {
     EXPECT_EQ(
         (Frames{"FE 01 1E 02 00 01 22 FF", "FE 01 1E 02 00 02 23 FF", "FE 01 1E 02 00 00 21 FF"}),
         this->frames());
-    EXPECT_EQ(0, this->m_pSim->irBoardMode());
+    EXPECT_EQ(0, this->m_pModule->irBoardMode());
 }
 
 TYPED_TEST(CmdTest, DayNightStatusIsReplyByteTwo) {
@@ -217,10 +136,10 @@ TYPED_TEST(CmdTest, DayNightStatusIsReplyByteTwo) {
     auto read = [&] {
         return this->quiet([&] { return this->m_camera.getDNStatusFromSensor(status); });
     };
-    this->m_pSim->setIrCutNight(true);
+    this->m_pModule->setIrCutNight(true);
     EXPECT_EQ(1, read());
     EXPECT_EQ(0, status);
-    this->m_pSim->setIrCutNight(false);
+    this->m_pModule->setIrCutNight(false);
     EXPECT_EQ(1, read());
     EXPECT_EQ(1, status);
 
@@ -228,11 +147,11 @@ TYPED_TEST(CmdTest, DayNightStatusIsReplyByteTwo) {
     SimSerialPort* port = this->scripted();
     port->scriptAnswer(hex("90 41 FF 90 50 02 FF"));
     EXPECT_EQ(0, read());
-    EXPECT_TRUE(contains(this->m_strOut, "get daynight value out of range:0x90,0x41,0xff,0x90"));
+    EXPECT_TRUE(this->logged("get daynight value out of range:0x90,0x41,0xff,0x90"));
     EXPECT_EQ(1, status);
     port->setSilent(true);
     EXPECT_EQ(0, read());
-    EXPECT_TRUE(contains(this->m_strOut, "get dn failed \n")) << this->m_strOut;
+    EXPECT_TRUE(this->logged("get dn failed \n")) << this->m_strOut;
 }
 
 TYPED_TEST(CmdTest, DayNightModeZeroIsTheModulesOwnSwitching) {
@@ -250,12 +169,12 @@ TYPED_TEST(CmdTest, SettingsPauseAfterwardsAndNeedInitialisation) {
     EXPECT_EQ((Frames{"81 01 04 53 03 FF"}), this->frames());
     EXPECT_EQ(-1, this->set(99, 1));  // not its id
 
-    this->m_pSim->injectFault(SimViscaCamera::FAULT_SILENT, 3);
+    this->m_pModule->injectFault(SimViscaCamera::FAULT_SILENT, 3);
     EXPECT_EQ(0, this->set(11, 4));
-    EXPECT_TRUE(contains(this->m_strOut, "setNoiseReduction error,value is 4"));
-    this->m_pSim->injectFault(SimViscaCamera::FAULT_SILENT, 3);
+    EXPECT_TRUE(this->logged("setNoiseReduction error,value is 4"));
+    this->m_pModule->injectFault(SimViscaCamera::FAULT_SILENT, 3);
     EXPECT_EQ(0, this->set(64, 0));
-    EXPECT_TRUE(contains(this->m_strOut, "OnePushTrigger failed\n"));
+    EXPECT_TRUE(this->logged("OnePushTrigger failed\n"));
 
     this->frames();
     this->m_camera.m_SensorStatus = 0;
@@ -322,24 +241,24 @@ TYPED_TEST(CmdTest, InitCompleteIsANoticeWithoutAnswer) {
     port->setWriteLimit(3);
     double before = this->m_root.clock().sleptSeconds();
     EXPECT_EQ(0, this->quiet([&] { return this->m_camera.NotifySensorInitComplate(); }));
-    EXPECT_TRUE(contains(this->m_strOut, "send @NotifySensorInitComplate failed,nRet=3"));
+    EXPECT_TRUE(this->logged("send @NotifySensorInitComplate failed,nRet=3"));
     EXPECT_DOUBLE_EQ(1.0, this->m_root.clock().sleptSeconds() - before);
 }
 
 TYPED_TEST(CmdTest, AVideoStandardAlreadyInForceIsLeftAlone) {
-    this->m_pSim->setRegister(0x72, this->m_camera.getSensorType() == 21 ? 0x0E : 6);
+    this->m_pModule->setRegister(0x72, this->m_camera.getSensorType() == 21 ? 0x0E : 6);
     EXPECT_EQ(1, this->quiet([&] {
         return this->m_camera.setSensorVideoSystem(0, VideoResolution(1920, 1080));
     }));
-    EXPECT_TRUE(contains(this->m_strOut, "Video system not change!"));
+    EXPECT_TRUE(this->logged("Video system not change!"));
     EXPECT_EQ((Frames{"81 09 04 24 72 FF"}), this->frames());
-    EXPECT_EQ(0, this->m_pSim->restarts());
+    EXPECT_EQ(0, this->m_pModule->restarts());
 
-    this->m_pSim->injectFault(SimViscaCamera::FAULT_SILENT, 3);
+    this->m_pModule->injectFault(SimViscaCamera::FAULT_SILENT, 3);
     EXPECT_EQ(0, this->quiet([&] {
         return this->m_camera.setSensorVideoSystem(0, VideoResolution(1920, 1080));
     }));
-    EXPECT_TRUE(contains(this->m_strOut, "get sensor video system failed"));
+    EXPECT_TRUE(this->logged("get sensor video system failed"));
 }
 
 TYPED_TEST(CmdTest, InitReadsTheSerialSettings) {
@@ -347,19 +266,19 @@ TYPED_TEST(CmdTest, InitReadsTheSerialSettings) {
     bool generation = this->m_camera.getSensorType() != 24;
     EXPECT_EQ(generation ? 0 : 1, this->init("RS485=/dev/ttyAMA2;isInfrared=1"));
     if (generation) {
-        EXPECT_TRUE(contains(this->m_strOut, "get generation from detail failed"));
+        EXPECT_TRUE(this->logged("get generation from detail failed"));
         EXPECT_EQ(1, this->init("RS485=/dev/ttyAMA2;isInfrared=1;generation=4"));
-        EXPECT_TRUE(contains(this->m_strOut, "m_nGeneration=4"));
+        EXPECT_TRUE(this->logged("m_nGeneration=4"));
         EXPECT_EQ(4, this->m_camera.getGeneration());
     }
-    EXPECT_EQ("/dev/ttyAMA2", this->m_pSim->opened());
-    EXPECT_EQ((std::vector<int>{9600, 8, 0, 0}), this->m_pSim->lineParameters());
+    EXPECT_EQ("/dev/ttyAMA2", this->m_pModule->opened());
+    EXPECT_EQ((std::vector<int>{9600, 8, 0, 0}), this->m_pModule->lineParameters());
     EXPECT_EQ(1, this->m_camera.m_nIsInfrared);
     EXPECT_EQ(0, this->init("RS485=/dev/ttyAMA2;generation=1"));
-    EXPECT_TRUE(contains(this->m_strOut, "get isInfrared from detail failed"));
-    this->m_pSim->setOpenResult(-1);
+    EXPECT_TRUE(this->logged("get isInfrared from detail failed"));
+    this->m_pModule->setOpenResult(-1);
     EXPECT_EQ(0, this->init("RS485=/dev/ttyAMA2;isInfrared=0;generation=1"));
-    EXPECT_TRUE(contains(this->m_strOut, "open uart (/dev/ttyAMA2) failed"));
+    EXPECT_TRUE(this->logged("open uart (/dev/ttyAMA2) failed"));
 }
 
 // ---- Where the members differ ----
@@ -396,36 +315,36 @@ TEST_F(CMD7300Test, ImageSettingsScaleAndGroupAsTheModuleCounts) {
 }
 
 TEST_F(CMD7300Test, GainIsTheAgcByteAndAFailedReadAnswersZero) {
-    m_pSim->setGain(0x1A);
+    m_pModule->setGain(0x1A);
     int gain = -1;
     EXPECT_EQ(1, quiet([&] { return m_camera.getCurrentGain(gain); }));
     EXPECT_EQ(0x1A, gain);
     EXPECT_EQ((Frames{"81 09 04 4C FF"}), frames());
-    m_pSim->injectFault(SimViscaCamera::FAULT_SILENT, 3);
+    m_pModule->injectFault(SimViscaCamera::FAULT_SILENT, 3);
     double before = m_root.clock().sleptSeconds();
     EXPECT_EQ(1, quiet([&] { return m_camera.getCurrentGain(gain); }));
     EXPECT_EQ(0, gain);
-    EXPECT_TRUE(contains(m_strOut, "get AGC failed "));
+    EXPECT_TRUE(logged("get AGC failed "));
     EXPECT_DOUBLE_EQ(3.0, m_root.clock().sleptSeconds() - before);
 }
 
 TEST_F(CMD7300Test, PalIsRegisterValueOneAndTheRestartFrameFollows) {
-    m_pSim->setRegister(0x72, 0x0E);
+    m_pModule->setRegister(0x72, 0x0E);
     double before = m_root.clock().sleptSeconds();
     EXPECT_EQ(1, quiet([&] { return m_camera.setSensorVideoSystem(1, VideoResolution()); }));
-    EXPECT_TRUE(contains(m_strOut, "set video system,nValue=1,szRecv[3]=14"));
-    EXPECT_TRUE(contains(m_strOut, "Restarting sensor"));
+    EXPECT_TRUE(logged("set video system,nValue=1,szRecv[3]=14"));
+    EXPECT_TRUE(logged("Restarting sensor"));
     EXPECT_EQ((Frames{"81 09 04 24 72 FF", "81 01 04 24 72 01 01 FF", "FE 05 03 01 01 0A FF"}),
               frames());
     EXPECT_DOUBLE_EQ(20.0, m_root.clock().sleptSeconds() - before);
-    EXPECT_EQ(1, m_pSim->restarts());
+    EXPECT_EQ(1, m_pModule->restarts());
     m_root.clock().advance(21);
     EXPECT_EQ(1, quiet([&] { return m_camera.setSensorVideoSystem(1, VideoResolution()); }));
-    EXPECT_TRUE(contains(m_strOut, "Video system not change!"));
+    EXPECT_TRUE(logged("Video system not change!"));
 
     // Any other standard: compared with 0, written as NTSC.
     EXPECT_EQ(1, quiet([&] { return m_camera.setSensorVideoSystem(2, VideoResolution()); }));
-    EXPECT_TRUE(contains(m_strOut, "set video system,nValue=0,szRecv[3]=1"));
+    EXPECT_TRUE(logged("set video system,nValue=0,szRecv[3]=1"));
 }
 
 TEST_F(CMD8100OldTest, NarrowerRangesAndItsOwnScalings) {
@@ -453,13 +372,13 @@ TEST_F(CMD8100OldTest, NarrowerRangesAndItsOwnScalings) {
 }
 
 TEST_F(CMD8100OldTest, VideoStandardGoesThroughSetVideoSystem) {
-    m_pSim->setRegister(0x72, 6);
+    m_pModule->setRegister(0x72, 6);
     EXPECT_EQ(1, quiet([&] { return m_camera.setSensorVideoSystem(1, VideoResolution()); }));
-    EXPECT_TRUE(contains(m_strOut, "____set PAL"));
+    EXPECT_TRUE(logged("____set PAL"));
     EXPECT_EQ((Frames{"81 09 04 24 72 FF", "81 01 04 24 72 00 08 FF", "FE 05 03 01 01 0A FF"}),
               frames());
     EXPECT_EQ(1, quiet([&] { return m_camera.setVideoSystem(0); }));
-    EXPECT_TRUE(contains(m_strOut, "____set NTSC"));
+    EXPECT_TRUE(logged("____set NTSC"));
     EXPECT_EQ(0, quiet([&] { return m_camera.setVideoSystem(3); }));
     EXPECT_EQ((Frames{"81 01 04 24 72 00 06 FF"}), frames());
 }
@@ -474,7 +393,7 @@ TEST_F(CMD8100Test, MasksAreIdsAndTheVideoInquiryWaitsFirst) {
     EXPECT_EQ(ID_TYPE_SET_ONLY, m_camera.getIdManager()->getIdType(70));
     EXPECT_EQ(ID_TYPE_NONE, m_camera.getIdManager()->getIdType(18));
 
-    m_pSim->setRegister(0x72, 6);
+    m_pModule->setRegister(0x72, 6);
     double before = m_root.clock().sleptSeconds();
     EXPECT_EQ(1, quiet([&] { return m_camera.setSensorVideoSystem(5, VideoResolution()); }));
     EXPECT_EQ((Frames{"81 09 04 24 72 FF", "81 01 04 24 72 00 00 FF", "FE 05 03 01 01 0A FF"}),
@@ -485,9 +404,9 @@ TEST_F(CMD8100Test, MasksAreIdsAndTheVideoInquiryWaitsFirst) {
 TEST_F(CMD8100Test, InitTurnsTheBrightnessControlOn) {
     EXPECT_EQ(1, init("RS485=/dev/ttyAMA1;isInfrared=0;generation=1"));
     EXPECT_EQ((Frames{"81 01 04 3E 02 FF"}), frames());
-    m_pSim->injectFault(SimViscaCamera::FAULT_SYNTAX_ERROR, 3);
+    m_pModule->injectFault(SimViscaCamera::FAULT_SYNTAX_ERROR, 3);
     EXPECT_EQ(1, init("RS485=/dev/ttyAMA1;isInfrared=0;generation=1"));
-    EXPECT_TRUE(contains(m_strOut, "Brightness on Failed."));
+    EXPECT_TRUE(logged("Brightness on Failed."));
 }
 
 // The whole controller on the simulated module, its background thread
