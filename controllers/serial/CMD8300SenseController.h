@@ -31,7 +31,7 @@ public:
     int turnPictureToDay() override;
     int turnPictureToNight() override;
     int enterAutoMode() override;
-    // 1 auto, 2 auto with the near limit released, 3 manual.
+    // 1 and 2 the module's two automatic focus modes, 3 manual.
     int setFocusMode(int p_nMode) override;
     void doDependOnThread() override;
     // The module's gain is its own business: does nothing, gives 0.

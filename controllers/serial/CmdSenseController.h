@@ -48,8 +48,8 @@ public:
     int NotifySensorInitComplate() override;
     int IrisUp() override;
     int IrisDown() override;
-    // 0 auto, 1 auto with the near limit released, 2 manual; other values
-    // are left alone.
+    // 0 and 1 the module's two automatic focus modes (38 02, then 57 02 or
+    // 57 00), 2 manual (38 03); other values are left alone.
     int setFocusMode(int p_nMode) override;
     // Mode 0 is the module's own switching (4); other values as given.
     int setDayNightMode(int p_nMode) override;
@@ -79,10 +79,10 @@ protected:
     int send(const std::string& p_strFrame);
     int inquire(const std::string& p_strInquiry, char* p_pReply, int p_nLength);
     // Writes a frame straight to the port, without the transport's lock or
-    // an answer; 1 when all of it was written.
+    // an answer; the count of bytes written.
     int writeRaw(const std::string& p_strFrame);
-    // The three focus modes as frames: auto (38 02, 57 02), auto with the
-    // near limit released (38 02, 57 00), manual (38 03).
+    // The three focus modes as frames: 0 (38 02, 57 02), 1 (38 02, 57 00),
+    // 2 manual (38 03).
     int sendFocusMode(int p_nIndex);
     // The IR-cut state from 81 09 04 01 FF: 1 with p_nStatus written, 0 when
     // the exchange failed, -1 when reply byte 2 is neither 02 nor 03.
