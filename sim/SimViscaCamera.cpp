@@ -59,8 +59,6 @@ SimViscaCamera::SimViscaCamera() {
     m_registers[0x56] = 1;                    // internal sync
 }
 
-SimViscaCamera::~SimViscaCamera() = default;
-
 std::string SimViscaCamera::reply(int p_nValue, int p_nCount) {
     std::string bytes("\x90\x50", 2);
     for (int shift = (p_nCount - 1) * 4; shift >= 0; shift -= 4) {

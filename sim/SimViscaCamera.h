@@ -38,7 +38,6 @@ public:
     };
 
     SimViscaCamera();
-    ~SimViscaCamera() override;
 
     int open(const std::string& p_strDevice) override;
     void close(int p_nIndex) override;
