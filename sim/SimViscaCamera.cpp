@@ -47,15 +47,6 @@ int nibbles(const std::string& p_strBytes, size_t p_nOffset, size_t p_nCount) {
     return value;
 }
 
-// 90 50, the value as p_nCount nibbles, FF.
-std::string reply(int p_nValue, int p_nCount) {
-    std::string bytes("\x90\x50", 2);
-    for (int shift = (p_nCount - 1) * 4; shift >= 0; shift -= 4) {
-        bytes += static_cast<char>((p_nValue >> shift) & 0x0F);
-    }
-    return bytes + '\xFF';
-}
-
 double now() {
     return Clock::get().monotonicSeconds();
 }
@@ -66,6 +57,18 @@ SimViscaCamera::SimViscaCamera() {
     m_registers[kRegisterVideoStandard] = 6;  // NTSC
     m_registers[kRegisterBaud] = 0;           // 9600
     m_registers[0x56] = 1;                    // internal sync
+}
+
+std::string SimViscaCamera::reply(int p_nValue, int p_nCount) {
+    std::string bytes("\x90\x50", 2);
+    for (int shift = (p_nCount - 1) * 4; shift >= 0; shift -= 4) {
+        bytes += static_cast<char>((p_nValue >> shift) & 0x0F);
+    }
+    return bytes + '\xFF';
+}
+
+SimViscaCamera::Messages SimViscaCamera::syntaxError() {
+    return Messages{kSyntaxError};
 }
 
 int SimViscaCamera::open(const std::string& p_strDevice) {
@@ -335,17 +338,22 @@ void SimViscaCamera::take(const std::string& p_strFrame) {
     if (!answered) {
         return;
     }
+    if (!m_faults.empty() && m_faults.front() == FAULT_SYNTAX_ERROR) {
+        // Refused, so it changes nothing.
+        m_faults.pop_front();
+        emit(Messages{kSyntaxError}, NO_FAULT);
+        return;
+    }
+    Messages answer = execute(p_strFrame);
+    if (answer.empty()) {
+        return;  // a notice the camera does not answer leaves the faults queued
+    }
     int fault = NO_FAULT;
     if (!m_faults.empty()) {
         fault = m_faults.front();
         m_faults.pop_front();
     }
-    if (fault == FAULT_SYNTAX_ERROR) {
-        // Refused, so it changes nothing.
-        emit(Messages{kSyntaxError}, NO_FAULT);
-        return;
-    }
-    emit(execute(p_strFrame), fault);
+    emit(answer, fault);
 }
 
 SimViscaCamera::Messages SimViscaCamera::execute(const std::string& p_strFrame) {
@@ -364,7 +372,7 @@ SimViscaCamera::Messages SimViscaCamera::execute(const std::string& p_strFrame) 
         int code = byteAt(p_strFrame, 3);
         std::string parameters = p_strFrame.substr(4, p_strFrame.size() - 5);
         if (byteAt(p_strFrame, 1) == 0x01) {
-            return command(code, parameters);
+            return knows(code, parameters.size()) ? command(code, parameters) : syntaxError();
         }
         if (byteAt(p_strFrame, 1) == 0x09) {
             return inquiry(code, parameters);
@@ -373,16 +381,18 @@ SimViscaCamera::Messages SimViscaCamera::execute(const std::string& p_strFrame) 
     return Messages{kSyntaxError};
 }
 
-SimViscaCamera::Messages SimViscaCamera::command(int p_nCode, const std::string& p_strParameters) {
+bool SimViscaCamera::knows(int p_nCode, size_t p_nParameters) {
     if (std::find(std::begin(kCommandCodes), std::end(kCommandCodes), p_nCode) ==
         std::end(kCommandCodes)) {
-        return Messages{kSyntaxError};
+        return false;
     }
+    size_t size = p_nParameters;
+    return !((p_nCode == 0x24 && size != 3) || (p_nCode == 0x47 && size != 4 && size != 8) ||
+             (p_nCode == 0x48 && size != 4) || ((p_nCode == 0x07 || p_nCode == 0x01) && size != 1));
+}
+
+SimViscaCamera::Messages SimViscaCamera::command(int p_nCode, const std::string& p_strParameters) {
     size_t size = p_strParameters.size();
-    if ((p_nCode == 0x24 && size != 3) || (p_nCode == 0x47 && size != 4 && size != 8) ||
-        (p_nCode == 0x48 && size != 4) || ((p_nCode == 0x07 || p_nCode == 0x01) && size != 1)) {
-        return Messages{kSyntaxError};
-    }
     m_commandParameters[p_nCode] = p_strParameters;
     ++m_commandCounts[p_nCode];
     int first = size > 0 ? byteAt(p_strParameters, 0) : -1;
@@ -487,6 +497,11 @@ void SimViscaCamera::emit(Messages p_messages, int p_nFault) {
     std::string& first = p_messages.front();
     bool isAck = first == kAck;
     switch (p_nFault) {
+        case FAULT_COMPLETION_ONLY:
+            if (isAck) {
+                first = kCompletion;
+            }
+            break;
         case FAULT_COMPLETION_FIRST:
             if (isAck) {
                 if (p_messages.size() > 1 && p_messages[1] == kCompletion) {

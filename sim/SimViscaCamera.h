@@ -33,7 +33,8 @@ public:
         FAULT_NOISE,             // a few non-90 bytes before the answer
         FAULT_CORRUPT,           // one byte of the answer changed (90 41 FF -> 90 4F FF)
         FAULT_LATE,              // the answer appears only after two empty reads
-        FAULT_SYNTAX_ERROR       // 90 60 02 FF instead of the answer
+        FAULT_SYNTAX_ERROR,      // 90 60 02 FF instead of the answer
+        FAULT_COMPLETION_ONLY    // 90 51 FF in place of 90 41 FF
     };
 
     SimViscaCamera();
@@ -93,9 +94,26 @@ public:
     std::vector<int> lineParameters();  // baud, data bits, stop bits, parity
     size_t pendingBytes();
 
+protected:
+    typedef std::vector<std::string> Messages;
+
+    // Whether a command with this code and this many parameter bytes is one
+    // the camera has; the others are refused as syntax errors.
+    virtual bool knows(int p_nCode, size_t p_nParameters);
+    // A known command's effect and answer; called with m_mutex held.
+    virtual Messages command(int p_nCode, const std::string& p_strParameters);
+    // An inquiry's reply; called with m_mutex held.
+    virtual Messages inquiry(int p_nCode, const std::string& p_strParameters);
+    Messages acknowledged() const;
+    // 90 50, p_nValue as p_nCount nibbles, FF.
+    static std::string reply(int p_nValue, int p_nCount);
+    static Messages syntaxError();
+
+    std::mutex m_mutex;
+    bool m_bIrCutNight = false;
+
 private:
     enum { NO_FAULT = -1 };
-    typedef std::vector<std::string> Messages;
 
     void updateRestart();
     void startRestart();
@@ -103,13 +121,9 @@ private:
     void consumeInput();
     void take(const std::string& p_strFrame);
     Messages execute(const std::string& p_strFrame);
-    Messages command(int p_nCode, const std::string& p_strParameters);
-    Messages inquiry(int p_nCode, const std::string& p_strParameters);
     Messages irBoard(const std::string& p_strFrame);
     void emit(Messages p_messages, int p_nFault);
-    Messages acknowledged() const;
 
-    std::mutex m_mutex;
     std::string m_strInput;   // bytes of a frame not yet complete
     std::string m_strOutput;  // answers ready to be read
     std::string m_strLate;    // answers held back by FAULT_LATE
@@ -133,7 +147,6 @@ private:
     int m_nRestarts = 0;
     int m_nZoom = 0;
     int m_nFocus = 0;
-    bool m_bIrCutNight = false;
     int m_nGain = 0;
     int m_nIrBoardMode = -1;
 };

@@ -91,12 +91,13 @@ void traceBytes(const char* p_pBytes, int p_nLength) {
 }  // namespace Visca
 
 ViscaLink::ViscaLink(ISensorController& p_owner, SafePointer<IUARTController>& p_port,
-                     const int& p_nIndex, OVMutex& p_mutex, Reader p_eReader)
+                     const int& p_nIndex, OVMutex& p_mutex, Reader p_eReader, int p_nHabits)
     : m_owner(p_owner),
       m_port(p_port),
       m_nIndex(p_nIndex),
       m_mutex(p_mutex),
-      m_eReader(p_eReader) {}
+      m_eReader(p_eReader),
+      m_nHabits(p_nHabits) {}
 
 int ViscaLink::getRealData(char* p_pBuffer, int p_nMaxLength, int p_nTimeout) {
     char message[kMaxMessage];
@@ -145,8 +146,19 @@ int ViscaLink::readAnswer(char* p_pBuffer, int p_nLength, int p_nTimeout) {
 
 int ViscaLink::sendCommand(const char* p_pFrame, int p_nLength) {
     OVMutexManager guard(m_mutex);
+    const bool trace = (m_nHabits & CONSOLE_TRACE) != 0;
     for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-        Visca::traceBytes(p_pFrame, p_nLength);
+        if (m_nHabits & ATTEMPT_LOG) {
+            if (attempt > 1) {
+                m_owner.clearUartBuffer();
+            }
+            m_owner.ErrorPrintf("===~~~~~~~~~~~~~~~~~~send(%d times) setParameterValue send:",
+                                attempt);
+            m_owner.recodeArray(p_pFrame, p_nLength);
+        }
+        if (trace) {
+            Visca::traceBytes(p_pFrame, p_nLength);
+        }
         int written = m_port->write(m_nIndex, p_pFrame, p_nLength);
         if (written != p_nLength) {
             m_owner.ErrorPrintf("===send(%d times) @setParameterValue failed,send(%d):", attempt,
@@ -155,7 +167,7 @@ int ViscaLink::sendCommand(const char* p_pFrame, int p_nLength) {
         } else {
             char answer[8] = {0};
             int length = m_eReader == FRAMED ? readAnswer(answer, 3, 3) : readAnswer(answer, 3, 4);
-            if (length > 0) {
+            if (trace && length > 0) {
                 Visca::traceBytes(answer, length);
             }
             bool accepted =
@@ -202,6 +214,9 @@ int ViscaLink::sendInquiry(const char* p_pFrame, int p_nLength, char* p_pReply,
             }
             m_owner.ErrorPrintf("===recv(%d times) @getParameterValue failed,send:", attempt);
             m_owner.recodeArray(p_pFrame, p_nLength);
+            if (m_nHabits & REPLY_COUNT) {
+                m_owner.ErrorPrintf("===recv(%d):", length);
+            }
             m_owner.recodeArray(answer.data(), length);
         }
         m_owner.clearUartBuffer();

@@ -44,12 +44,20 @@ void traceBytes(const char* p_pBytes, int p_nLength);
 //    dropped and completions (90 5y FF) are skipped;
 //  - single read: the answer is taken from one port read of its length.
 // Every exchange is tried 3 times, the port emptied between tries.
+//
+// The families also differ in what they report along the way (habits, or-ed):
+//  - CONSOLE_TRACE: each command and its answer printed on the console as hex;
+//  - REPLY_COUNT: a failed inquiry logs how many reply bytes came
+//    ("===recv(%d):") between the two dumps;
+//  - ATTEMPT_LOG: every command attempt is logged with its frame before it is
+//    written, and from the second attempt on the port is emptied first.
 class SC_EXPORT ViscaLink {
 public:
     enum Reader { FRAMED, SINGLE_READ };
+    enum Habit { CONSOLE_TRACE = 1, REPLY_COUNT = 2, ATTEMPT_LOG = 4 };
 
     ViscaLink(ISensorController& p_owner, SafePointer<IUARTController>& p_port, const int& p_nIndex,
-              OVMutex& p_mutex, Reader p_eReader);
+              OVMutex& p_mutex, Reader p_eReader, int p_nHabits = CONSOLE_TRACE);
 
     // A command and its acknowledgement; 1 or 0.
     int sendCommand(const char* p_pFrame, int p_nLength);
@@ -68,6 +76,7 @@ private:
     const int& m_nIndex;
     OVMutex& m_mutex;
     Reader m_eReader;
+    int m_nHabits;
 };
 
 #endif

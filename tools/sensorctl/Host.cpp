@@ -337,13 +337,34 @@ std::string Host::errorSinceBoot() const {
     std::ifstream log(m_strRoot + "/mnt/mtd/log/SensorError.log");
     log.seekg(m_nErrorLogSize);
     std::string line;
+    std::string reason;
+    // A serial exchange logs each failed attempt ("===...") and the bytes
+    // it sent and got ("0x81,0x1,..."); what failed is said after them.
+    int unanswered = 0;
+    int refused = 0;
     while (std::getline(log, line)) {
-        std::string::size_type text = line.find("] ");
-        if (text != std::string::npos) {
-            return line.substr(text + 2);
+        std::string::size_type start = line.find("] ");
+        if (start == std::string::npos) {
+            continue;
+        }
+        std::string text = line.substr(start + 2);
+        if (text.compare(0, 3, "===") == 0) {
+            unanswered += text.find(" failed,send:") != std::string::npos ? 1 : 0;
+            refused += text.find(" recv error") != std::string::npos ? 1 : 0;
+        } else if (text.compare(0, 2, "0x") != 0 && reason.empty()) {
+            reason = text;
         }
     }
-    return "see " + m_strRoot + "/mnt/mtd/log/SensorError.log";
+    if (reason.empty()) {
+        reason = "see " + m_strRoot + "/mnt/mtd/log/SensorError.log";
+    }
+    if (unanswered + refused > 0) {
+        reason += " (" + std::to_string(unanswered + refused) + " failed attempts: " +
+                  (refused > 0 ? "the module's answers were no acknowledgement"
+                               : "the module did not answer") +
+                  ")";
+    }
+    return reason;
 }
 
 void Host::connectBoardPins() {
@@ -384,6 +405,14 @@ void Host::waitForFirstCycle() {
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+    }
+    // A scheme's values are applied under the parameter lock, and a module
+    // that pauses after each setting (30 ms) is still at it now: taking the
+    // lock waits for the whole set.
+    std::string applied;
+    m_controller->getParameters("", applied);
+    if (m_virtualClock) {
+        m_virtualClock->settle(backgroundThreads());
     }
     if (m_bStoredScheme && m_nStoredMode == 0) {
         // Manual scheme mode survives a restart only through the host.

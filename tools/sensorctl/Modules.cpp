@@ -6,11 +6,16 @@
 
 #include "Host.h"
 #include "controllers/builtin/OrvaneISPSenseController.h"
+#include "controllers/serial/CMD7300SenseController.h"
+#include "controllers/serial/CMD8100SenseController.h"
+#include "controllers/serial/CMD8100_OldSenseController.h"
+#include "controllers/serial/CMD8300SenseController.h"
 #include "controllers/serial/FCBEV7310SenseController.h"
 #include "controllers/serial/NoSensorUIController.h"
 #include "controllers/serial/SONYCH3310SenseController.h"
 #include "controllers/serial/SONYCV7500SenseController.h"
 #include "controllers/serial/SONYEH4300SenseController.h"
+#include "sim/SimCmdCamera.h"
 #include "sim/SimViscaCamera.h"
 
 namespace {
@@ -41,6 +46,16 @@ SimModule* createVisca(int p_nVideoSystem) {
     return camera;
 }
 
+// A CMD module already running the host's standard: Pal or Ntsc in its
+// video-standard register, whose values differ between the models.
+template <int Pal, int Ntsc>
+SimModule* createCmd(int p_nVideoSystem) {
+    SimCmdCamera* camera = new SimCmdCamera();
+    camera->setRegister(0x72, p_nVideoSystem == 1 ? Pal : Ntsc);
+    camera->setRestartSeconds(2);
+    return camera;
+}
+
 const TraceFormat kHexUntilFF = {false, TraceFormat::untilFF};
 
 const char* const kViscaDetail = "RS485=/dev/ttyAMA1;isInfrared=0";
@@ -67,6 +82,18 @@ const std::vector<ModuleInfo>& knownModules() {
          kViscaLine, "", create<SONYEH4300SenseController>, "visca-ack"},
         {"nosensor", 90, "a camera whose image this library leaves alone; follows its IR-cut state",
          "RS485=/dev/ttyAMA1", kViscaLine, "", createNoSensor, "visca-ack"},
+        {"cmd7300", 21, "CMD7300 camera module (VISCA-style frames, AGC gain for ISP tuning)",
+         "RS485=/dev/ttyAMA1;isInfrared=0;generation=1", kViscaLine, "",
+         create<CMD7300SenseController>, "cmd7300"},
+        {"cmd8100old", 24, "first CMD8100 camera modules (VISCA-style frames, narrower ranges)",
+         kViscaDetail, kViscaLine, "", create<CMD8100_OldSenseController>, "cmd"},
+        {"cmd8100", CMD8100SenseController::MODULE_ID,
+         "CMD8100 zoom camera module (Keel privacy masks; 26 is this library's id for it)",
+         "RS485=/dev/ttyAMA1;isInfrared=0;generation=1", kViscaLine, "",
+         create<CMD8100SenseController>, "cmd"},
+        {"cmd8300", 25, "CMD8300 camera module (own layout, day/night sensitivity pair)",
+         "RS485=/dev/ttyAMA1;isInfrared=0;generation=3", kViscaLine, "",
+         create<CMD8300SenseController>, "cmd"},
     };
     return s_modules;
 }
@@ -75,6 +102,8 @@ const std::vector<SimulatorKind>& simulatorKinds() {
     static const std::vector<SimulatorKind> s_kinds = {
         {"visca", "VISCA camera", "fcbev7310", kHexUntilFF, createVisca<true>},
         {"visca-ack", "VISCA camera", "ch3310", kHexUntilFF, createVisca<false>},
+        {"cmd", "CMD camera module", "cmd8300", kHexUntilFF, createCmd<8, 6>},
+        {"cmd7300", "CMD7300 camera module", "cmd7300", kHexUntilFF, createCmd<0x11, 0x0E>},
     };
     return s_kinds;
 }

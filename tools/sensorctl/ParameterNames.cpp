@@ -160,6 +160,78 @@ const Name kCV7500Names[] = {
     {68, "point-light-close"},
 };
 
+// The CMD7300 layout, which the CMD8100 modules share.
+const Name kCmdNames[] = {
+    {0, "exposure-mode"},   {1, "brightness"},  {2, "sharpness"},        {3, "saturation"},
+    {4, "mirror"},          {5, "iris"},        {6, "photometry"},       {7, "shutter"},
+    {9, "wdr-mode"},        {10, "defog"},      {11, "noise-reduction"}, {12, "daynight-mode"},
+    {13, "threshold"},      {14, "max-gain"},   {15, "focus-mode"},      {16, "focus-near-limit"},
+    {17, "af-sensitivity"}, {18, "tnf-mode"},   {19, "wb-mode"},         {20, "shutdown-limit"},
+    {52, "iris-up"},        {53, "iris-down"},  {54, "focus-up"},        {55, "focus-down"},
+    {56, "power-mode"},     {57, "near-light"}, {58, "middle-light"},    {59, "far-light"},
+    {60, "dtn-hour"},       {61, "dtn-minute"}, {62, "ntd-hour"},        {63, "ntd-minute"},
+    {64, "one-push"},
+};
+
+const Name kCmdOldNames[] = {
+    {20, nullptr},
+};
+
+const Name kCmd8100Names[] = {
+    {18, nullptr},         {65, "mask-region"}, {66, "mask-set"},       {67, "mask-show"},
+    {68, "mask-hide"},     {69, "mask-clear"},  {70, "mask-clear-all"}, {71, "mask-wider"},
+    {72, "mask-narrower"}, {73, "mask-taller"}, {74, "mask-shorter"},
+};
+
+const Name kCmd8300Names[] = {
+    {1, "saturation"},
+    {2, "contrast"},
+    {3, "sharpness"},
+    {4, "gamma"},
+    {5, "noise-reduction-mode"},
+    {6, "nr-mode"},
+    {7, "defog"},
+    {8, "mirror"},
+    {9, "still-image"},
+    {10, "exposure-mode"},
+    {11, "shutter"},
+    {12, "iris"},
+    {13, "bright"},
+    {14, "gain"},
+    {15, "max-gain"},
+    {16, "auto-slow-shutter"},
+    {17, "backlight"},
+    {18, "wb-mode"},
+    {19, "red-gain"},
+    {20, "blue-gain"},
+    {21, "infrared"},
+    {22, "daynight-mode"},
+    {23, "wdr-mode"},
+    {24, "highlight-hold"},
+    {25, "brightness"},
+    {26, "digital-zoom"},
+    {27, "focus-mode"},
+    {28, "one-push"},
+    {29, "af-sensitivity"},
+    {30, "focus-near-limit"},
+    {31, "ntd-sensitivity"},
+    {32, "dtn-sensitivity"},
+    {57, "near-light"},
+    {58, "middle-light"},
+    {59, "far-light"},
+    {60, "dtn-hour"},
+    {61, "dtn-minute"},
+    {62, "ntd-hour"},
+    {63, "ntd-minute"},
+    {64, "power-mode"},
+    {65, "auto-nr"},
+    {66, "manual-nr"},
+};
+
+// The CMD7300 layout's day/night values: 1 day, 2 night, 3 schedule, 0 the
+// module's own switching; switching by the light level is not theirs.
+const int kCmdDayNightValues[] = {-1, 1, 2, 3, 0};
+
 // The VISCA members take their own day/night values: 1 the module's
 // automatic, 3 day, 4 night, 5 schedule; switching by the light level is
 // not theirs.
@@ -202,11 +274,30 @@ ModuleNames viscaEntry(const char* p_szModule, const Name (&p_own)[N]) {
     return viscaMember(p_szModule, p_own, N);
 }
 
+ModuleNames cmdMember(const char* p_szModule, const Name* p_pOwn, size_t p_nOwn) {
+    return ModuleNames{
+        p_szModule,        p_pOwn, p_nOwn, kCmdNames, sizeof(kCmdNames) / sizeof(kCmdNames[0]), 12,
+        kCmdDayNightValues};
+}
+
+template <size_t N>
+ModuleNames cmdEntry(const char* p_szModule, const Name (&p_own)[N]) {
+    return cmdMember(p_szModule, p_own, N);
+}
+
+// The CMD8300 has a layout of its own and the VISCA members' day/night values.
+ModuleNames cmd8300Entry() {
+    const size_t count = sizeof(kCmd8300Names) / sizeof(kCmd8300Names[0]);
+    return ModuleNames{"cmd8300", kCmd8300Names, count, nullptr, 0, 22, kViscaDayNightValues};
+}
+
 const ModuleNames* namesOf(const std::string& p_strModule) {
     static const ModuleNames s_modules[] = {
         entry("hi351x", kHi351xNames, 11),        entry("orvane", kOrvaneNames, 10),
         viscaEntry("fcbev7310", kFCBEV7310Names), viscaEntry("ch3310", kCH3310Names),
         viscaEntry("cv7500", kCV7500Names),       viscaMember("eh4300", nullptr, 0),
+        cmdMember("cmd7300", nullptr, 0),         cmdEntry("cmd8100old", kCmdOldNames),
+        cmdEntry("cmd8100", kCmd8100Names),       cmd8300Entry(),
     };
     for (const ModuleNames& module : s_modules) {
         if (p_strModule == module.szModule) {

@@ -1,0 +1,56 @@
+#include "CMD8100SenseController.h"
+
+namespace {
+
+typedef CmdParameter P;
+
+// A privacy-mask operation of the Keel base as a row action; only the
+// CMD8100's rows hold these, so the owner is a Keel controller.
+template <int (IKeelZoomSensorController::*Operation)()>
+int mask(ISensorController& p_owner, CmdCommandSet&, int) {
+    return (static_cast<IKeelZoomSensorController&>(p_owner).*Operation)();
+}
+
+int region(ISensorController& p_owner, CmdCommandSet&, int p_nValue) {
+    return static_cast<IKeelZoomSensorController&>(p_owner).setRegion(p_nValue);
+}
+
+typedef IKeelZoomSensorController K;
+
+const CmdParameter kOwnRows[] = {
+    P::absent(18),
+    P::action(65, "setRegion", region, 0),
+    P::action(66, "setMask", mask<&K::setMask>, 0),
+    P::action(67, "showMask", mask<&K::showMask>, 0),
+    P::action(68, "hideMask", mask<&K::hideMask>, 0),
+    P::action(69, "clearMask", mask<&K::clearMask>, 0),
+    P::action(70, "clearAllMask", mask<&K::clearAllMask>, 0),
+    P::action(71, "increaseWidth", mask<&K::increaseWidth>, 0),
+    P::action(72, "decreaseWidth", mask<&K::decreaseWidth>, 0),
+    P::action(73, "increaseHight", mask<&K::increaseHight>, 0),
+    P::action(74, "decreaseHight", mask<&K::decreaseHight>, 0),
+};
+
+}  // namespace
+
+CMD8100SenseController::CMD8100SenseController()
+    : CmdSenseController(MODULE_ID, ViscaLink::REPLY_COUNT, 4, {kOwnRows, CmdParameters::family()},
+                         {CmdParameters::familyFrames()}) {
+    m_bSettleBeforeVideoInquiry = true;
+    registerIds({{0, 7}, {9, 17}, {19, 20}, {56, 63}}, {{52, 55}, {64, 74}});
+}
+
+CMD8100SenseController::~CMD8100SenseController() {
+    stopBackgroundThread();
+}
+
+int CMD8100SenseController::initController(int, const ModuleConfigure& p_config) {
+    ModuleParameterParser detail;
+    if (!readSerialConfig(p_config, true, detail) || !openPort()) {
+        return 0;
+    }
+    if (!send(Visca::command(0x3E, Visca::bytes({0x02})))) {
+        ErrorPrintf("Brightness on Failed.");
+    }
+    return 1;
+}
