@@ -39,6 +39,8 @@ HexTextSenseController<Base>::HexTextSenseController(int p_nModuleId, int p_nMir
     this->m_bIsUARTModule = true;
     // The module switches day and night itself; the status only follows it.
     this->m_bDNSwitchEnable = false;
+    this->setSensorConfigVersion(0);
+    this->setSensorConfigVersion2(0);
 }
 
 template <class Base>

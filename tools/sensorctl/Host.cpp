@@ -300,7 +300,7 @@ void Host::boot() {
     connectBoardPins();
     m_bStoredScheme = readStoredSchemeState(m_nStoredScheme, m_nStoredMode);
     ModuleConfigure configure(m_module.nModuleId, m_strDetail, m_options.strParams);
-    VideoResolution resolution(1920, 1080);
+    VideoResolution resolution(m_module.nVideoWidth, m_module.nVideoHeight);
     int initialised = 0;
     if (m_module.create != nullptr) {
         // A controller the factory never builds: the host builds, wires and
@@ -339,7 +339,10 @@ std::string Host::errorSinceBoot() const {
     std::string line;
     while (std::getline(log, line)) {
         std::string::size_type text = line.find("] ");
-        if (text != std::string::npos) {
+        // The serial transports report each failed try ("===...") and dump
+        // its bytes ("0x81,0x1,..."); what the failure means comes after.
+        if (text != std::string::npos && line.compare(text + 2, 3, "===") != 0 &&
+            line.compare(text + 2, 2, "0x") != 0) {
             return line.substr(text + 2);
         }
     }

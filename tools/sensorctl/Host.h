@@ -79,8 +79,8 @@ public:
     // through it wait by wait; on the real clock this sleeps.
     void pass(double p_dSeconds);
 
-    // The first line the controller wrote to its error log since boot: why
-    // the command failed.
+    // The first line the controller wrote to its error log since boot, past
+    // the serial transports' per-try reports: why the command failed.
     std::string errorSinceBoot() const;
 
     // Where sensorctl's own output goes (the original stdout).
