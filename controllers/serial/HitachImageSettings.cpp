@@ -64,26 +64,30 @@ int HitachImageSettings<Base>::setNightColor(int p_nColor) {
 
 template <class Base>
 int HitachImageSettings<Base>::writeMaxGain(int p_nGain, int p_nPictureMode) {
+    return this->write(":wFD46", p_nGain * kGainScale, 4) &&
+           this->write(p_nPictureMode != 0 ? ":WFF6D" : ":WFA20", p_nGain * kGainScale / 8);
+}
+
+template <class Base>
+int HitachImageSettings<Base>::modulesGain(int& p_bModules) {
     int cameraMode = 0;
     if (!this->cached(kCameraModeId, cameraMode)) {
         return 0;
     }
-    if (cameraMode == 2 || cameraMode == 3) {
-        return 1;
-    }
-    return this->write(":wFD46", p_nGain * kGainScale, 4) &&
-           this->write(p_nPictureMode != 0 ? ":WFF6D" : ":WFA20", p_nGain * kGainScale / 8);
+    p_bModules = cameraMode == 2 || cameraMode == 3;
+    return 1;
 }
 
 // 63 is the largest gain whose register value still fits its two digits.
 template <class Base>
 int HitachImageSettings<Base>::setMaxGain(int p_nGain) {
+    int modules = 0;
     int pictureMode = 0;
-    if (!this->inRange(p_nGain, 0, 63, "setMaxGain") ||
-        !this->cached(kPictureModeId, pictureMode)) {
+    if (!this->inRange(p_nGain, 0, 63, "setMaxGain") || !modulesGain(modules)) {
         return 0;
     }
-    return writeMaxGain(p_nGain, pictureMode);
+    return modules ||
+           (this->cached(kPictureModeId, pictureMode) && writeMaxGain(p_nGain, pictureMode));
 }
 
 template <class Base>
@@ -158,8 +162,10 @@ int HitachImageSettings<Base>::setPictureMode(int p_nMode) {
         return 0;
     }
     // The new mode has registers of its own for these.
+    int modules = 0;
     return this->cached(kBrightnessId, brightness) && writeBrightness(brightness, p_nMode) &&
-           this->cached(kMaxGainId, gain) && writeMaxGain(gain, p_nMode);
+           this->cached(kMaxGainId, gain) && modulesGain(modules) &&
+           (modules || writeMaxGain(gain, p_nMode));
 }
 
 template <class Base>

@@ -31,6 +31,8 @@ protected:
 
     int writeBrightness(int p_nBrightness, int p_nPictureMode);
     int writeMaxGain(int p_nGain, int p_nPictureMode);
+    // Whether the cached camera mode (2 or 3) leaves the gain to the module.
+    int modulesGain(int& p_bModules);
 };
 
 // The rows of ids 1-16 for a member built on HitachImageSettings. A member
