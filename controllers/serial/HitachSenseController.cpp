@@ -51,9 +51,11 @@ int HitachSenseController::startThreads() {
     return HitachImageSettings::startThreads() && m_pCameraModeThread->start();
 }
 
+// The poll goes first: on a virtual clock a stopped wait passes in full, and
+// the minute's wait would carry the poll through another round.
 void HitachSenseController::stopThreads() {
-    m_pCameraModeThread->stop();
     HitachImageSettings::stopThreads();
+    m_pCameraModeThread->stop();
 }
 
 int HitachSenseController::setCameraMode(int p_nMode) {
