@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/ModuleParameterParser.h"
 
@@ -64,53 +63,8 @@ SimHexTextModule::SimHexTextModule(Member p_eMember, int p_nVideoSystem) {
     }
 }
 
-int SimHexTextModule::open(const std::string& p_strDevice) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_strDevice = p_strDevice;
-    return m_nOpenResult;
-}
-
-void SimHexTextModule::close(int) {}
-
-int SimHexTextModule::setParameter(int, int p_nBaudRate, int p_nDataBits, int p_nStopBits,
-                                   int p_nParity) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_lineParameters = {p_nBaudRate, p_nDataBits, p_nStopBits, p_nParity};
-    if (p_nBaudRate != m_nHostBaud) {
-        m_strInput.clear();  // half a frame at the old rate arrives as garbage
-    }
-    m_nHostBaud = p_nBaudRate;
-    return 1;
-}
-
-int SimHexTextModule::write(int, const char* p_pBytes, int p_nLength) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    if (p_pBytes == nullptr || p_nLength < 0) {
-        return -1;
-    }
-    if (m_nHostBaud == kModuleBaud) {
-        m_strInput.append(p_pBytes, static_cast<size_t>(p_nLength));
-        consumeInput();
-    }
-    return p_nLength;
-}
-
-int SimHexTextModule::read(int, char* p_pBuffer, int p_nMaxLength, int) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    if (p_pBuffer == nullptr || p_nMaxLength <= 0) {
-        return 0;
-    }
-    if (m_strOutput.empty() && !m_strLate.empty()) {
-        if (m_bLateDue) {
-            m_bLateDue = false;
-            return 0;
-        }
-        m_strOutput.swap(m_strLate);
-    }
-    size_t count = std::min(m_strOutput.size(), static_cast<size_t>(p_nMaxLength));
-    std::memcpy(p_pBuffer, m_strOutput.data(), count);
-    m_strOutput.erase(0, count);
-    return static_cast<int>(count);
+bool SimHexTextModule::hears() {
+    return m_nHostBaud == kModuleBaud;
 }
 
 void SimHexTextModule::consumeInput() {
@@ -146,19 +100,14 @@ void SimHexTextModule::consumeInput() {
 
 void SimHexTextModule::take(const std::string& p_strFrame) {
     m_received.push_back(p_strFrame);
-    std::string reply = answer(p_strFrame);
+    std::string reply = answerTo(p_strFrame);
     if (m_bSilent || reply.empty()) {
         return;
     }
-    int fault = NO_FAULT;
-    if (!m_faults.empty()) {
-        fault = m_faults.front();
-        m_faults.pop_front();
-    }
-    emit(reply, fault);
+    emit(reply, nextFault());
 }
 
-std::string SimHexTextModule::answer(const std::string& p_strFrame) {
+std::string SimHexTextModule::answerTo(const std::string& p_strFrame) {
     if (isRaw(p_strFrame)) {
         return p_strFrame;
     }
@@ -203,24 +152,12 @@ void SimHexTextModule::emit(std::string p_strAnswer, int p_nFault) {
         default:
             break;
     }
-    if (p_nFault == FAULT_LATE && m_strLate.empty()) {
-        m_bLateDue = true;
-    }
-    if (p_nFault == FAULT_LATE || !m_strLate.empty()) {
-        m_strLate += p_strAnswer;  // behind a late answer, the order stays
-    } else {
-        m_strOutput += p_strAnswer;
-    }
-}
-
-void SimHexTextModule::setOpenResult(int p_nIndex) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_nOpenResult = p_nIndex;
+    answer(p_strAnswer, p_nFault == FAULT_LATE ? 1 : 0);
 }
 
 void SimHexTextModule::injectFault(Fault p_fault, int p_nCount) {
     std::lock_guard<std::mutex> guard(m_mutex);
-    m_faults.insert(m_faults.end(), static_cast<size_t>(std::max(p_nCount, 0)), p_fault);
+    queueFault(p_fault, p_nCount);
 }
 
 void SimHexTextModule::setSilent(bool p_bSilent) {
@@ -248,31 +185,6 @@ void SimHexTextModule::setDayNight(bool p_bDay) {
     std::lock_guard<std::mutex> guard(m_mutex);
     m_registers[REG_DAYNIGHT] = p_bDay ? 1 : 0;
     m_registers[REG_DAYNIGHT_OLD] = p_bDay ? 0xC0 : 0x80;
-}
-
-std::vector<std::string> SimHexTextModule::received() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    return m_received;
-}
-
-void SimHexTextModule::clearReceived() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_received.clear();
-}
-
-std::string SimHexTextModule::opened() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    return m_strDevice;
-}
-
-std::vector<int> SimHexTextModule::lineParameters() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    return m_lineParameters;
-}
-
-size_t SimHexTextModule::pendingBytes() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    return m_strOutput.size() + m_strLate.size();
 }
 
 std::string SimHexTextModule::saveState() {

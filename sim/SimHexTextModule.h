@@ -1,14 +1,10 @@
 #ifndef SENSORCONTROL_SIM_SIMHEXTEXTMODULE_H
 #define SENSORCONTROL_SIM_SIMHEXTEXTMODULE_H
 
-#include <cstddef>
-#include <deque>
 #include <map>
-#include <mutex>
 #include <string>
-#include <vector>
 
-#include "SimModule.h"
+#include "SimLineModule.h"
 
 // A camera module that takes hex-text commands, as a register file:
 //   ":W" rrrr v..  / ":w" rrrr v..   register rrrr = v, echoed exactly
@@ -24,7 +20,7 @@
 // Each member starts with the registers its controller reads at start-up
 // set as they are for the video system given, so a fresh module needs no
 // video-standard change. Faults can be queued for the next answers.
-class SimHexTextModule : public SimModule {
+class SimHexTextModule : public SimLineModule {
 public:
     enum Member { CMD7200, HITACH_COMPAT, HITACH, SC110N };
     enum Fault {
@@ -48,19 +44,10 @@ public:
 
     explicit SimHexTextModule(Member p_eMember = CMD7200, int p_nVideoSystem = 1);
 
-    int open(const std::string& p_strDevice) override;
-    void close(int p_nIndex) override;
-    int setParameter(int p_nIndex, int p_nBaudRate, int p_nDataBits, int p_nStopBits,
-                     int p_nParity) override;
-    // Takes whole or partial frames; returns p_nLength.
-    int write(int p_nIndex, const char* p_pBytes, int p_nLength) override;
-    // Up to p_nMaxLength pending answer bytes, 0 when none; never waits.
-    int read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int p_nWait) override;
     // Every register ("FFE7=01;..."), and "silent=1" while silent.
     std::string saveState() override;
     void loadState(const std::string& p_strState) override;
 
-    void setOpenResult(int p_nIndex);
     // Faults apply to the next answered frames, in the order queued.
     void injectFault(Fault p_fault, int p_nCount = 1);
     // A module that answers nothing until told otherwise (hung, unplugged).
@@ -73,33 +60,14 @@ public:
     // FFE7 and FFE6 as the module reports day or night.
     void setDayNight(bool p_bDay);
 
-    // Every frame taken, in order (raw frames as their bytes).
-    std::vector<std::string> received();
-    void clearReceived();
-    std::string opened();
-    std::vector<int> lineParameters();  // baud, data bits, stop bits, parity
-    size_t pendingBytes();
-
 private:
-    enum { NO_FAULT = -1 };
-
-    void consumeInput();
+    bool hears() override;
+    void consumeInput() override;
     void take(const std::string& p_strFrame);
-    std::string answer(const std::string& p_strFrame);
+    std::string answerTo(const std::string& p_strFrame);
     void emit(std::string p_strAnswer, int p_nFault);
 
-    std::mutex m_mutex;
-    std::string m_strInput;   // bytes of a frame not yet complete
-    std::string m_strOutput;  // answers ready to be read
-    std::string m_strLate;    // an answer held back by FAULT_LATE
-    bool m_bLateDue = false;  // the empty read before m_strLate shows
-    std::deque<int> m_faults;
     std::map<int, int> m_registers;
-    std::vector<std::string> m_received;
-    std::string m_strDevice;
-    std::vector<int> m_lineParameters;
-    int m_nHostBaud = 9600;
-    int m_nOpenResult = 0;
     bool m_bSilent = false;
 };
 

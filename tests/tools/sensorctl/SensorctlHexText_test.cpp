@@ -1,19 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <chrono>
 #include <fstream>
-#include <regex>
 #include <string>
-#include <thread>
 
 #include "SensorctlRun.h"
-
-extern char** environ;
 
 namespace {
 
@@ -105,41 +95,16 @@ TEST_F(SensorctlHexTextTest, Sc110nMasksAndNoiseReductionReachTheModule) {
 // The simulator served on a pseudo-terminal, and sensorctl on that terminal
 // through the real serial port code, both on the real clock.
 TEST_F(SensorctlHexTextTest, ARealSerialPortReachesTheHexTextSimulator) {
-    std::string simOut = m_root.dir() + "/sim.out";
-    std::vector<std::string> words = {SENSORCTL_PATH, "sim-module", "hextext", "--seconds", "30"};
-    std::vector<char*> argv;
-    for (auto& word : words) {
-        argv.push_back(&word[0]);
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, simOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t simulator = 0;
-    ASSERT_EQ(0, posix_spawn(&simulator, argv[0], &actions, nullptr, argv.data(), environ));
-    posix_spawn_file_actions_destroy(&actions);
-
-    std::smatch match;
-    std::string announced;
-    std::regex path("hex-text camera module on (/dev/pts/[0-9]+)");
-    for (int tries = 0; tries < 500 && !std::regex_search(announced, match, path); ++tries) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        announced = slurp(simOut);
-    }
-    ASSERT_TRUE(std::regex_search(announced, match, path)) << announced;
-    const std::string terminal = match[1];
+    const std::string terminal = startSimModule("hextext");
+    ASSERT_FALSE(terminal.empty());
 
     Outcome set = sensorctl(
         {"--module", "cmd7200", "--uart", terminal, "--trace", "set", "sharpness", "100"}, false);
     Outcome dayNight = sensorctl({"--module", "cmd7200", "--uart", terminal, "daynight"}, false);
-    kill(simulator, SIGTERM);
-    int status = 0;
-    waitpid(simulator, &status, 0);
+    EXPECT_TRUE(stopSimModule());
 
     ASSERT_EQ(0, set.nExit) << set.strErr;
     EXPECT_TRUE(contains(set.strOut, "tx: :WFBF63F\nrx: :WFBF63F\n")) << set.strOut;
     EXPECT_EQ(0, dayNight.nExit) << dayNight.strErr;
     EXPECT_EQ("day/night mode 0 (automatic), state day\n", dayNight.strOut);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }

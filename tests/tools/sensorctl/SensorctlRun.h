@@ -2,6 +2,7 @@
 #define SENSORCONTROL_TESTS_SENSORCTLRUN_H
 
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <string>
 #include <vector>
@@ -20,7 +21,14 @@ std::string slurp(const std::string& p_strPath);
 // camera restarting between commands.
 class SensorctlTest : public testing::Test {
 protected:
+    ~SensorctlTest() override { stopSimModule(); }
+
     Outcome sensorctl(const std::vector<std::string>& p_arguments, bool p_bVirtual = true);
+    // Starts "sensorctl sim-module KIND" for 30 s and returns the terminal it
+    // serves on (empty when it announces none); stopSimModule ends it and
+    // tells whether it exited cleanly.
+    std::string startSimModule(const std::string& p_strKind);
+    bool stopSimModule();
 
     static bool contains(const std::string& p_strText, const std::string& p_strPart) {
         return p_strText.find(p_strPart) != std::string::npos;
@@ -30,6 +38,7 @@ protected:
     // The camera's root under m_root: one per module, as a root keeps one
     // module's parameter files.
     std::string m_strCamera = "camera";
+    pid_t m_nSimulator = 0;
 };
 
 #endif
