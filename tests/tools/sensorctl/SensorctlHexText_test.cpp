@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
 #include <fstream>
+#include <regex>
 #include <string>
+#include <thread>
 
 #include "SensorctlRun.h"
 
@@ -19,6 +25,21 @@ protected:
 };
 
 const char kScheme0[] = "/mnt/mtd/code/config_file/sensor0.cfg";
+
+// The terminal "sensorctl sim-module" announces in its output file, once it
+// has; empty when it does not within a few seconds.
+std::string announcedTerminal(const std::string& p_strOut) {
+    std::smatch match;
+    std::regex path(" on (/dev/pts/[0-9]+)");
+    for (int tries = 0; tries < 500; ++tries) {
+        std::string announced = slurp(p_strOut);
+        if (std::regex_search(announced, match, path)) {
+            return match[1];
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return std::string();
+}
 
 }  // namespace
 
@@ -95,16 +116,22 @@ TEST_F(SensorctlHexTextTest, Sc110nMasksAndNoiseReductionReachTheModule) {
 // The simulator served on a pseudo-terminal, and sensorctl on that terminal
 // through the real serial port code, both on the real clock.
 TEST_F(SensorctlHexTextTest, ARealSerialPortReachesTheHexTextSimulator) {
-    const std::string terminal = startSimModule("hextext");
-    ASSERT_FALSE(terminal.empty());
+    std::string simOut = m_root.dir() + "/sim.out";
+    pid_t simulator = spawnSensorctl({"sim-module", "hextext", "--seconds", "30"}, simOut, "");
+    ASSERT_GT(simulator, 0);
+    const std::string terminal = announcedTerminal(simOut);
 
     Outcome set = sensorctl(
         {"--module", "cmd7200", "--uart", terminal, "--trace", "set", "sharpness", "100"}, false);
     Outcome dayNight = sensorctl({"--module", "cmd7200", "--uart", terminal, "daynight"}, false);
-    EXPECT_TRUE(stopSimModule());
+    kill(simulator, SIGTERM);
+    int status = 0;
+    waitpid(simulator, &status, 0);
 
+    ASSERT_FALSE(terminal.empty()) << slurp(simOut);
     ASSERT_EQ(0, set.nExit) << set.strErr;
     EXPECT_TRUE(contains(set.strOut, "tx: :WFBF63F\nrx: :WFBF63F\n")) << set.strOut;
     EXPECT_EQ(0, dayNight.nExit) << dayNight.strErr;
     EXPECT_EQ("day/night mode 0 (automatic), state day\n", dayNight.strOut);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }

@@ -143,16 +143,30 @@ TEST_F(SensorctlTest, TheNoSensorControllerFollowsTheModulesIrCutFilter) {
 // The simulator served on a pseudo-terminal, and sensorctl on that terminal
 // through the real serial port code, both on the real clock.
 TEST_F(SensorctlTest, ARealSerialPortReachesTheSimulatorOnAPseudoTerminal) {
-    const std::string terminal = startSimModule("visca");
-    ASSERT_FALSE(terminal.empty());
+    std::string simOut = m_root.dir() + "/sim.out";
+    pid_t simulator = spawnSensorctl({"sim-module", "visca", "--seconds", "30"}, simOut, "");
+    ASSERT_GT(simulator, 0);
+
+    std::smatch match;
+    std::string announced;
+    std::regex path("simulated VISCA camera on (/dev/pts/[0-9]+)");
+    for (int tries = 0; tries < 500 && !std::regex_search(announced, match, path); ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        announced = slurp(simOut);
+    }
+    ASSERT_TRUE(std::regex_search(announced, match, path)) << announced;
+    const std::string terminal = match[1];
 
     Outcome set = sensorctl(
         {"--module", "fcbev7310", "--uart", terminal, "--trace", "set", "gamma", "1"}, false);
     Outcome get = sensorctl({"--module", "fcbev7310", "--uart", terminal, "zoom", "get"}, false);
-    EXPECT_TRUE(stopSimModule());
+    kill(simulator, SIGTERM);
+    int status = 0;
+    waitpid(simulator, &status, 0);
 
     ASSERT_EQ(0, set.nExit) << set.strErr;
     EXPECT_TRUE(contains(set.strOut, "tx: 81 01 04 5B 01 FF\nrx: ")) << set.strOut;
     EXPECT_EQ(0, get.nExit) << get.strErr;
     EXPECT_EQ("zoom position 0, 1.000x\n", get.strOut);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
