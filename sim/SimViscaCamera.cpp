@@ -71,62 +71,6 @@ SimViscaCamera::Messages SimViscaCamera::syntaxError() {
     return Messages{kSyntaxError};
 }
 
-int SimViscaCamera::open(const std::string& p_strDevice) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_strDevice = p_strDevice;
-    return m_nOpenResult;
-}
-
-void SimViscaCamera::close(int) {}
-
-int SimViscaCamera::setParameter(int, int p_nBaudRate, int p_nDataBits, int p_nStopBits,
-                                 int p_nParity) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_lineParameters = {p_nBaudRate, p_nDataBits, p_nStopBits, p_nParity};
-    if (p_nBaudRate != m_nHostBaud) {
-        // A frame half sent at the old rate arrives as garbage.
-        m_strInput.clear();
-    }
-    m_nHostBaud = p_nBaudRate;
-    return 1;
-}
-
-int SimViscaCamera::write(int, const char* p_pBytes, int p_nLength) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    if (p_pBytes == nullptr || p_nLength < 0) {
-        return -1;
-    }
-    updateRestart();
-    if (hears()) {
-        m_strInput.append(p_pBytes, static_cast<size_t>(p_nLength));
-        consumeInput();
-    }
-    return p_nLength;
-}
-
-int SimViscaCamera::read(int, char* p_pBuffer, int p_nMaxLength, int) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    if (p_pBuffer == nullptr || p_nMaxLength <= 0) {
-        return 0;
-    }
-    if (m_strOutput.empty() && !m_strLate.empty()) {
-        if (m_nLateReads > 0) {
-            --m_nLateReads;
-            return 0;
-        }
-        m_strOutput.swap(m_strLate);
-    }
-    size_t count = std::min(m_strOutput.size(), static_cast<size_t>(p_nMaxLength));
-    std::memcpy(p_pBuffer, m_strOutput.data(), count);
-    m_strOutput.erase(0, count);
-    return static_cast<int>(count);
-}
-
-void SimViscaCamera::setOpenResult(int p_nIndex) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_nOpenResult = p_nIndex;
-}
-
 void SimViscaCamera::setBaudIndex(int p_nIndex) {
     setRegister(kRegisterBaud, p_nIndex);
 }
@@ -143,7 +87,7 @@ void SimViscaCamera::setRestartSeconds(double p_dSeconds) {
 
 void SimViscaCamera::injectFault(Fault p_fault, int p_nCount) {
     std::lock_guard<std::mutex> guard(m_mutex);
-    m_faults.insert(m_faults.end(), static_cast<size_t>(std::max(p_nCount, 0)), p_fault);
+    queueFault(p_fault, p_nCount);
 }
 
 void SimViscaCamera::setRegister(int p_nRegister, int p_nValue) {
@@ -233,31 +177,6 @@ bool SimViscaCamera::restarting() {
     return m_bRestarting;
 }
 
-std::vector<std::string> SimViscaCamera::received() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    return m_received;
-}
-
-void SimViscaCamera::clearReceived() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_received.clear();
-}
-
-std::string SimViscaCamera::opened() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    return m_strDevice;
-}
-
-std::vector<int> SimViscaCamera::lineParameters() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    return m_lineParameters;
-}
-
-size_t SimViscaCamera::pendingBytes() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    return m_strOutput.size() + m_strLate.size();
-}
-
 // Time only moves on the platform clock, so the end of a restart is noticed
 // by whoever calls next.
 void SimViscaCamera::updateRestart() {
@@ -279,6 +198,7 @@ void SimViscaCamera::startRestart() {
 }
 
 bool SimViscaCamera::hears() {
+    updateRestart();
     if (m_bRestarting) {
         return false;
     }
@@ -338,9 +258,9 @@ void SimViscaCamera::take(const std::string& p_strFrame) {
     if (!answered) {
         return;
     }
-    if (!m_faults.empty() && m_faults.front() == FAULT_SYNTAX_ERROR) {
+    if (peekFault() == FAULT_SYNTAX_ERROR) {
         // Refused, so it changes nothing.
-        m_faults.pop_front();
+        nextFault();
         emit(Messages{kSyntaxError}, NO_FAULT);
         return;
     }
@@ -348,12 +268,7 @@ void SimViscaCamera::take(const std::string& p_strFrame) {
     if (answer.empty()) {
         return;  // a notice the camera does not answer leaves the faults queued
     }
-    int fault = NO_FAULT;
-    if (!m_faults.empty()) {
-        fault = m_faults.front();
-        m_faults.pop_front();
-    }
-    emit(answer, fault);
+    emit(answer, nextFault());
 }
 
 SimViscaCamera::Messages SimViscaCamera::execute(const std::string& p_strFrame) {
@@ -528,16 +443,7 @@ void SimViscaCamera::emit(Messages p_messages, int p_nFault) {
     for (const std::string& message : p_messages) {
         bytes += message;
     }
-    if (p_nFault == FAULT_LATE) {
-        if (m_strLate.empty()) {
-            m_nLateReads = 2;
-        }
-        m_strLate += bytes;
-    } else if (!m_strLate.empty()) {
-        m_strLate += bytes;  // keeps the order behind a late answer
-    } else {
-        m_strOutput += bytes;
-    }
+    answer(bytes, p_nFault == FAULT_LATE ? 2 : 0);
 }
 
 std::string SimViscaCamera::saveState() {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "SimModule.h"
+#include "SimLineModule.h"
 
 // A Sony block camera on a VISCA serial line, with the IR lamp board that
 // shares the line and the privacy-mask echo of the zoom modules.
@@ -25,7 +25,7 @@
 // The camera only hears a host port set to its own baud rate, and goes
 // silent for a while when it restarts. Faults can be queued for the next
 // answers.
-class SimViscaCamera : public SimModule {
+class SimViscaCamera : public SimLineModule {
 public:
     enum Fault {
         FAULT_SILENT,            // no answer
@@ -39,20 +39,10 @@ public:
 
     SimViscaCamera();
 
-    int open(const std::string& p_strDevice) override;
-    void close(int p_nIndex) override;
-    // Records the host port's line; returns 1.
-    int setParameter(int p_nIndex, int p_nBaudRate, int p_nDataBits, int p_nStopBits,
-                     int p_nParity) override;
-    // Takes whole or partial frames; returns p_nLength.
-    int write(int p_nIndex, const char* p_pBytes, int p_nLength) override;
-    // Up to p_nMaxLength pending answer bytes, 0 when none; never waits.
-    int read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int p_nWait) override;
     // Zoom and focus position and the IR-cut state.
     std::string saveState() override;
     void loadState(const std::string& p_strState) override;
 
-    void setOpenResult(int p_nIndex);
     // 0 = 9600, 1 = 19200, 2 = 38400, 3 = 115200; at once, no restart.
     void setBaudIndex(int p_nIndex);
     void setSendCompletions(bool p_bSend);
@@ -87,12 +77,6 @@ public:
 
     int restarts();
     bool restarting();
-    // Every complete frame the camera took (not those it could not hear).
-    std::vector<std::string> received();
-    void clearReceived();
-    std::string opened();
-    std::vector<int> lineParameters();  // baud, data bits, stop bits, parity
-    size_t pendingBytes();
 
 protected:
     typedef std::vector<std::string> Messages;
@@ -109,37 +93,24 @@ protected:
     static std::string reply(int p_nValue, int p_nCount);
     static Messages syntaxError();
 
-    std::mutex m_mutex;
     bool m_bIrCutNight = false;
 
 private:
-    enum { NO_FAULT = -1 };
-
     void updateRestart();
     void startRestart();
-    bool hears();
-    void consumeInput();
+    bool hears() override;
+    void consumeInput() override;
     void take(const std::string& p_strFrame);
     Messages execute(const std::string& p_strFrame);
     Messages irBoard(const std::string& p_strFrame);
     void emit(Messages p_messages, int p_nFault);
 
-    std::string m_strInput;   // bytes of a frame not yet complete
-    std::string m_strOutput;  // answers ready to be read
-    std::string m_strLate;    // answers held back by FAULT_LATE
-    int m_nLateReads = 0;     // empty reads still due before m_strLate shows
-    std::deque<int> m_faults;
-    std::vector<std::string> m_received;
     std::vector<std::string> m_masks;
     std::map<int, std::string> m_commandParameters;
     std::map<int, int> m_commandCounts;
     std::map<int, int> m_registers;
     std::map<int, int> m_pendingRegisters;
     std::map<int, int> m_lamps;
-    std::string m_strDevice;
-    std::vector<int> m_lineParameters;
-    int m_nHostBaud = 9600;
-    int m_nOpenResult = 0;
     bool m_bSendCompletions = true;
     double m_dRestartSeconds = 20.0;
     bool m_bRestarting = false;

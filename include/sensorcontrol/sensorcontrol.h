@@ -65,5 +65,12 @@
 #include "controllers/serial/Visca.h"
 #include "controllers/serial/ViscaCommandSet.h"
 #include "controllers/serial/ViscaSenseController.h"
+#include "controllers/serial/CMD7200SenseController.h"
+#include "controllers/serial/HexText.h"
+#include "controllers/serial/HexTextSenseController.h"
+#include "controllers/serial/HitachCompatSenseController.h"
+#include "controllers/serial/HitachImageSettings.h"
+#include "controllers/serial/HitachSenseController.h"
+#include "controllers/serial/SC110N_CSenseController.h"
 
 #endif

@@ -300,7 +300,7 @@ void Host::boot() {
     connectBoardPins();
     m_bStoredScheme = readStoredSchemeState(m_nStoredScheme, m_nStoredMode);
     ModuleConfigure configure(m_module.nModuleId, m_strDetail, m_options.strParams);
-    VideoResolution resolution(1920, 1080);
+    VideoResolution resolution(m_module.nVideoWidth, m_module.nVideoHeight);
     int initialised = 0;
     if (m_module.create != nullptr) {
         // A controller the factory never builds: the host builds, wires and

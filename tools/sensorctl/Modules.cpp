@@ -6,16 +6,21 @@
 
 #include "Host.h"
 #include "controllers/builtin/OrvaneISPSenseController.h"
+#include "controllers/serial/CMD7200SenseController.h"
 #include "controllers/serial/CMD7300SenseController.h"
 #include "controllers/serial/CMD8100SenseController.h"
 #include "controllers/serial/CMD8100_OldSenseController.h"
 #include "controllers/serial/CMD8300SenseController.h"
 #include "controllers/serial/FCBEV7310SenseController.h"
+#include "controllers/serial/HitachCompatSenseController.h"
+#include "controllers/serial/HitachSenseController.h"
 #include "controllers/serial/NoSensorUIController.h"
+#include "controllers/serial/SC110N_CSenseController.h"
 #include "controllers/serial/SONYCH3310SenseController.h"
 #include "controllers/serial/SONYCV7500SenseController.h"
 #include "controllers/serial/SONYEH4300SenseController.h"
 #include "sim/SimCmdCamera.h"
+#include "sim/SimHexTextModule.h"
 #include "sim/SimViscaCamera.h"
 
 namespace {
@@ -58,6 +63,18 @@ SimModule* createCmd(int p_nVideoSystem) {
 
 const TraceFormat kHexUntilFF = {false, TraceFormat::untilFF};
 
+// Each hex-text member starts with the video registers its controller
+// expects for the standard asked, so a fresh module needs no change-over.
+template <SimHexTextModule::Member Member>
+SimModule* createHexText(int p_nVideoSystem) {
+    return new SimHexTextModule(Member, p_nVideoSystem);
+}
+
+// Echoes and read answers are as long as the text they answer.
+const TraceFormat kHexText = {true, TraceFormat::asLongAsSent};
+
+const char* const kHexTextDetail = "RS485=/dev/ttyAMA1;isInfrared=0";
+
 const char* const kViscaDetail = "RS485=/dev/ttyAMA1;isInfrared=0";
 const char* const kViscaLine = "RS485=9600,8,0,0";
 
@@ -94,6 +111,17 @@ const std::vector<ModuleInfo>& knownModules() {
         {"cmd8300", 25, "CMD8300 camera module (own layout, day/night sensitivity pair)",
          "RS485=/dev/ttyAMA1;isInfrared=0;generation=3", kViscaLine, "",
          create<CMD8300SenseController>, "cmd"},
+        {"cmd7200", 22, "CMD7200 camera module (hex-text registers)", kHexTextDetail, kViscaLine,
+         "", create<CMD7200SenseController>, "hextext", 1280, 720},
+        {"hitachcompat", 14, "Hitachi-compatible module (hex text, iris and focus steps)",
+         kHexTextDetail, kViscaLine, "", create<HitachCompatSenseController>, "hextext-compat",
+         1280, 720},
+        {"hitach", 7, "Hitachi camera module (hex text, camera mode kept every minute)",
+         "RS485=/dev/ttyAMA1;isInfrared=0;isThridGeneration=1", kViscaLine, "",
+         create<HitachSenseController>, "hextext-hitach", 1280, 720},
+        {"sc110n", 23, "SC110N_C zoom module (hex text, Keel privacy masks)",
+         "RS485=/dev/ttyAMA1;isInfrared=0;GPIO=1,2,0", kViscaLine, "",
+         create<SC110N_CSenseController>, "hextext-sc110n", 1280, 720},
     };
     return s_modules;
 }
@@ -104,6 +132,14 @@ const std::vector<SimulatorKind>& simulatorKinds() {
         {"visca-ack", "VISCA camera", "ch3310", kHexUntilFF, createVisca<false>},
         {"cmd", "CMD camera module", "cmd8300", kHexUntilFF, createCmd<8, 6>},
         {"cmd7300", "CMD7300 camera module", "cmd7300", kHexUntilFF, createCmd<0x11, 0x0E>},
+        {"hextext", "hex-text camera module", "cmd7200", kHexText,
+         createHexText<SimHexTextModule::CMD7200>},
+        {"hextext-compat", "hex-text camera module (Hitachi-compatible)", "hitachcompat", kHexText,
+         createHexText<SimHexTextModule::HITACH_COMPAT>},
+        {"hextext-hitach", "hex-text camera module (Hitachi)", "hitach", kHexText,
+         createHexText<SimHexTextModule::HITACH>},
+        {"hextext-sc110n", "hex-text camera module (SC110N_C)", "sc110n", kHexText,
+         createHexText<SimHexTextModule::SC110N>},
     };
     return s_kinds;
 }

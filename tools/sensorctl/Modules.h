@@ -24,6 +24,9 @@ struct ModuleInfo {
     // The kind of module simulator behind its serial line (simulatorKinds),
     // or empty for a module without one.
     const char* szSerialSimulator;
+    // The picture size given to init.
+    int nVideoWidth = 1920;
+    int nVideoHeight = 1080;
 };
 
 // A module simulator sensorctl can put behind a serial line, in the

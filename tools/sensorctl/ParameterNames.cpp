@@ -237,6 +237,49 @@ const int kCmdDayNightValues[] = {-1, 1, 2, 3, 0};
 // not theirs.
 const int kViscaDayNightValues[] = {-1, 3, 4, 5, 1};
 
+// The hex-text modules.
+const Name kCMD7200Names[] = {
+    {1, "brightness"},   {2, "sharpness"},     {3, "mirror"},     {4, "daynight-mode"},
+    {5, "shutter-mode"}, {6, "fixed-shutter"}, {7, "focus-mode"}, {8, "focus-limit"},
+    {9, "wb-mode"},      {10, "tnf-mode"},
+};
+
+// The Hitachi image settings, which the SC110N_C numbers alike.
+const Name kHitachNames[] = {
+    {1, "brightness"},
+    {2, "sharpness"},
+    {3, "saturation"},
+    {4, "night-color"},
+    {6, "camera-mode"},
+    {7, "max-gain"},
+    {8, "wdr"},
+    {9, "daynight-sensitivity"},
+    {10, "fixed-shutter"},
+    {11, "backlight"},
+    {12, "mirror"},
+    {13, "focus-distance"},
+    {14, "focus-mode"},
+    {15, "picture-mode"},
+    {16, "hori-sharpness"},
+    {17, "tnf-mode"},
+};
+
+const Name kSC110NNames[] = {
+    {17, "nr-mode"},    {18, "manual-nr"},     {19, "mask-region"}, {20, "mask-set"},
+    {22, "mask-show"},  {23, "mask-hide"},     {24, "mask-clear"},  {25, "mask-clear-all"},
+    {26, "mask-wider"}, {27, "mask-narrower"}, {28, "mask-taller"}, {29, "mask-shorter"},
+};
+
+const Name kCompatNames[] = {
+    {1, "brightness"},           {2, "vert-sharpness"}, {3, "saturation"},
+    {4, "night-color"},          {6, "camera-mode"},    {7, "max-gain"},
+    {9, "daynight-sensitivity"}, {10, "fixed-shutter"}, {12, "mirror"},
+    {13, "focus-distance"},      {14, "focus-mode"},    {16, "hori-sharpness"},
+    {17, "auto-iris"},           {18, "iris-voltage"},  {19, "wb-mode"},
+    {20, "adjust-lens"},         {21, "tnf-mode"},      {54, "focus-up"},
+    {55, "focus-down"},
+};
+
 // Each module's names (its own looked up before the shared ones), the id of
 // its day/night mode and the values that id takes for the base's modes 0..4
 // (null: the same numbers).
@@ -291,6 +334,17 @@ ModuleNames cmd8300Entry() {
     return ModuleNames{"cmd8300", kCmd8300Names, count, nullptr, 0, 22, kViscaDayNightValues};
 }
 
+// The hex-text modules switch day and night themselves, so none has a
+// day/night mode id. A module built on the Hitachi settings adds its own
+// ids to theirs.
+template <size_t N>
+ModuleNames hitachMember(const char* p_szModule, const Name (&p_own)[N]) {
+    ModuleNames names = entry(p_szModule, p_own, 0);
+    names.pShared = kHitachNames;
+    names.nShared = sizeof(kHitachNames) / sizeof(kHitachNames[0]);
+    return names;
+}
+
 const ModuleNames* namesOf(const std::string& p_strModule) {
     static const ModuleNames s_modules[] = {
         entry("hi351x", kHi351xNames, 11),        entry("orvane", kOrvaneNames, 10),
@@ -298,6 +352,8 @@ const ModuleNames* namesOf(const std::string& p_strModule) {
         viscaEntry("cv7500", kCV7500Names),       viscaMember("eh4300", nullptr, 0),
         cmdMember("cmd7300", nullptr, 0),         cmdEntry("cmd8100old", kCmdOldNames),
         cmdEntry("cmd8100", kCmd8100Names),       cmd8300Entry(),
+        entry("cmd7200", kCMD7200Names, 0),       entry("hitachcompat", kCompatNames, 0),
+        entry("hitach", kHitachNames, 0),         hitachMember("sc110n", kSC110NNames),
     };
     for (const ModuleNames& module : s_modules) {
         if (p_strModule == module.szModule) {

@@ -1,5 +1,8 @@
 #include "TracingUART.h"
 
+#include <algorithm>
+#include <cctype>
+
 size_t TraceFormat::untilFF(const std::string& p_strReceived, const std::string&) {
     size_t end = p_strReceived.find('\xFF');
     return end == std::string::npos ? 0 : end + 1;
@@ -19,7 +22,11 @@ TracingUART::~TracingUART() {
 
 void TracingUART::printFrame(const char* p_szDirection, const std::string& p_strBytes) {
     std::string line = std::string(p_szDirection) + ":";
-    if (m_format.bText) {
+    // A text protocol's raw frames (the zoom modules' masks) show as bytes.
+    bool printable = std::all_of(p_strBytes.begin(), p_strBytes.end(), [](char p_c) {
+        return std::isprint(static_cast<unsigned char>(p_c)) != 0;
+    });
+    if (m_format.bText && printable) {
         line += " " + p_strBytes;
     } else {
         char hex[4];

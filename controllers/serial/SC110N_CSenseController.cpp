@@ -1,0 +1,141 @@
+#include "SC110N_CSenseController.h"
+
+#include <cstdio>
+
+namespace {
+
+typedef SC110N_CSenseController C;
+typedef ParameterRow<C> P;
+typedef IKeelZoomSensorController K;
+
+// A mask operation of the base under a parameter id; the value is not used.
+template <int (K::*Operation)()>
+int maskOperation(ISensorController&, C& p_controller, int) {
+    return (p_controller.*Operation)();
+}
+
+const P kOwnRows[] = {
+    P::setting(17, "setNRMode", &C::setNRMode, 2),
+    P::setting(18, "setManualNR", &C::setManualNR, 8),
+    P::setting(19, "setRegion", &C::setRegion, 0),
+    P::action(20, "setMask", maskOperation<&K::setMask>, 0),
+    P::action(22, "showMask", maskOperation<&K::showMask>, 0),
+    P::action(23, "hideMask", maskOperation<&K::hideMask>, 0),
+    P::action(24, "clearMask", maskOperation<&K::clearMask>, 0),
+    P::action(25, "clearAllMask", maskOperation<&K::clearAllMask>, 0),
+    P::action(26, "increaseWidth", maskOperation<&K::increaseWidth>, 0),
+    P::action(27, "decreaseWidth", maskOperation<&K::decreaseWidth>, 0),
+    P::action(28, "increaseHight", maskOperation<&K::increaseHight>, 0),
+    P::action(29, "decreaseHight", maskOperation<&K::decreaseHight>, 0),
+};
+
+const int kCameraModeId = 6;
+const int kManualNRId = 18;
+const int kGainScale = 32;
+const long kVideoChangeSeconds = 20;
+
+}  // namespace
+
+SC110N_CSenseController::SC110N_CSenseController()
+    : HitachImageSettings(23),
+      m_parameters({ParameterList<C>(kOwnRows), hitachImageRows<C>()}, "%s(%d) failed") {
+    m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 4);
+    m_pIdManager->addParameterId(ID_TYPE_COMMON, 6, 18);
+    m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 19, 20);
+    m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 22, 29);
+}
+
+SC110N_CSenseController::~SC110N_CSenseController() {
+    stopThreads();
+    stopBackgroundThread();
+}
+
+int SC110N_CSenseController::writeParameter(int p_nId, int p_nValue) {
+    return m_parameters.write(*this, *this, p_nId, p_nValue);
+}
+
+int SC110N_CSenseController::readParameter(int p_nId, int& p_nValue) {
+    int found = m_parameters.read(*this, p_nId, p_nValue);
+    if (found == 1 && p_nId == kCameraModeId) {
+        p_nValue = infraredCameraMode();
+    }
+    return found;
+}
+
+int SC110N_CSenseController::readModuleDetail(const ModuleParameterParser& p_detail) {
+    std::string text;
+    if (!p_detail.getValue("GPIO", text)) {
+        ErrorPrintf("get GPIO from detail failed");
+        return 0;
+    }
+    GPIOTriple gpio;
+    int count = std::sscanf(text.c_str(), "%d,%d,%d", &gpio.nGroup, &gpio.nBit, &gpio.nDayLevel);
+    if (count != 3) {
+        ErrorPrintf("parse GPIO param failed,nRet=%d", count);
+        return 0;
+    }
+    m_gpio = gpio;
+    return 1;
+}
+
+int SC110N_CSenseController::setBrightness(int p_nBrightness) {
+    std::printf("set brightness %d\n", p_nBrightness);
+    return HitachImageSettings::setBrightness(p_nBrightness);
+}
+
+int SC110N_CSenseController::setNRMode(int p_nMode) {
+    if (!inRange(p_nMode, 0, 4, "setNRMode", "p_nNRMode(%d) out of range\n", true)) {
+        return 0;
+    }
+    if (p_nMode == 0) {
+        return sendData(":WFF4A00");
+    }
+    if (!sendData(":WFF4A01") || !write(":WFF4B", p_nMode - 1)) {
+        return 0;
+    }
+    int level = 0;
+    return p_nMode != 4 || (cached(kManualNRId, level) && setManualNR(level));
+}
+
+int SC110N_CSenseController::setManualNR(int p_nLevel) {
+    if (!inRange(p_nLevel, 0, 15, "setManualNR", "p_nManualNR(%d) out of range\n", true)) {
+        return 0;
+    }
+    return write(":WFF4F", p_nLevel);
+}
+
+int SC110N_CSenseController::setSensorVideoSystem(int p_nVideoSystem, const VideoResolution&) {
+    if (p_nVideoSystem != 0 && p_nVideoSystem != 1) {
+        ErrorPrintf("setSensorVideoSystem is out of range");
+        return 0;
+    }
+    int target = p_nVideoSystem == 0 ? 0xFF : 0x00;
+    int current = 0;
+    if (!readRegister("1701", current, "get video system 1 failed")) {
+        return 0;
+    }
+    if (current == target) {
+        return 1;
+    }
+    std::puts("video system change!");
+    if (!write(":W1701", target) || !sendData(":WFCAC00")) {
+        ErrorPrintf("setSensorVideoSystem failed");
+        return 0;
+    }
+    OrvaneTime(kVideoChangeSeconds, 0).wait();
+    return 1;
+}
+
+int SC110N_CSenseController::setParameterValue(const char* p_pBytes, int p_nLength) {
+    return m_link.sendFrame(p_pBytes, p_nLength);
+}
+
+int SC110N_CSenseController::getCurrentGain(int& p_nGain) {
+    int value = 0;
+    if (!recvData(":RFB380000", 4, value)) {
+        ErrorPrintf("recvData @getDNbody failed");
+        return 0;
+    }
+    p_nGain = value / kGainScale;
+    return 1;
+}

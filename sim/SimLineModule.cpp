@@ -1,0 +1,112 @@
+#include "SimLineModule.h"
+
+#include <algorithm>
+#include <cstring>
+
+int SimLineModule::open(const std::string& p_strDevice) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_strDevice = p_strDevice;
+    return m_nOpenResult;
+}
+
+void SimLineModule::close(int) {}
+
+int SimLineModule::setParameter(int, int p_nBaudRate, int p_nDataBits, int p_nStopBits,
+                                int p_nParity) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_lineParameters = {p_nBaudRate, p_nDataBits, p_nStopBits, p_nParity};
+    if (p_nBaudRate != m_nHostBaud) {
+        // A frame half sent at the old rate arrives as garbage.
+        m_strInput.clear();
+    }
+    m_nHostBaud = p_nBaudRate;
+    return 1;
+}
+
+int SimLineModule::write(int, const char* p_pBytes, int p_nLength) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (p_pBytes == nullptr || p_nLength < 0) {
+        return -1;
+    }
+    if (hears()) {
+        m_strInput.append(p_pBytes, static_cast<size_t>(p_nLength));
+        consumeInput();
+    }
+    return p_nLength;
+}
+
+int SimLineModule::read(int, char* p_pBuffer, int p_nMaxLength, int) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (p_pBuffer == nullptr || p_nMaxLength <= 0) {
+        return 0;
+    }
+    if (m_strOutput.empty() && !m_strLate.empty()) {
+        if (m_nLateReads > 0) {
+            --m_nLateReads;
+            return 0;
+        }
+        m_strOutput.swap(m_strLate);
+    }
+    size_t count = std::min(m_strOutput.size(), static_cast<size_t>(p_nMaxLength));
+    std::memcpy(p_pBuffer, m_strOutput.data(), count);
+    m_strOutput.erase(0, count);
+    return static_cast<int>(count);
+}
+
+void SimLineModule::setOpenResult(int p_nIndex) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_nOpenResult = p_nIndex;
+}
+
+std::vector<std::string> SimLineModule::received() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_received;
+}
+
+void SimLineModule::clearReceived() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_received.clear();
+}
+
+std::string SimLineModule::opened() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_strDevice;
+}
+
+std::vector<int> SimLineModule::lineParameters() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_lineParameters;
+}
+
+size_t SimLineModule::pendingBytes() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_strOutput.size() + m_strLate.size();
+}
+
+void SimLineModule::queueFault(int p_nFault, int p_nCount) {
+    m_faults.insert(m_faults.end(), static_cast<size_t>(std::max(p_nCount, 0)), p_nFault);
+}
+
+int SimLineModule::nextFault() {
+    if (m_faults.empty()) {
+        return NO_FAULT;
+    }
+    int fault = m_faults.front();
+    m_faults.pop_front();
+    return fault;
+}
+
+int SimLineModule::peekFault() const {
+    return m_faults.empty() ? NO_FAULT : m_faults.front();
+}
+
+void SimLineModule::answer(const std::string& p_strBytes, int p_nEmptyReads) {
+    if (p_nEmptyReads > 0 && m_strLate.empty()) {
+        m_nLateReads = p_nEmptyReads;
+    }
+    if (p_nEmptyReads > 0 || !m_strLate.empty()) {
+        m_strLate += p_strBytes;  // behind a late answer, the order stays
+    } else {
+        m_strOutput += p_strBytes;
+    }
+}
