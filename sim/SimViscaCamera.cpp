@@ -13,6 +13,7 @@ namespace {
 const char kAck[] = "\x90\x41\xFF";
 const char kCompletion[] = "\x90\x51\xFF";
 const char kSyntaxError[] = "\x90\x60\x02\xFF";
+const char kNotExecutable[] = "\x90\x61\x41\xFF";
 const char kRestartFrame[] = "\xFE\x05\x03\x01\x01\x0A\xFF";
 // Never 90 or FF, so a framed reader skips it whole.
 const char kNoise[] = "\x3C\x00\xA5";
@@ -424,6 +425,12 @@ void SimViscaCamera::emit(Messages p_messages, int p_nFault) {
                 } else {
                     p_messages.insert(p_messages.begin(), kCompletion);
                 }
+            }
+            break;
+        case FAULT_REFUSED_AFTER_ACK:
+            if (isAck) {
+                p_messages.resize(1);
+                p_messages.push_back(kNotExecutable);
             }
             break;
         case FAULT_NOISE:

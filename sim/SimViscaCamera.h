@@ -34,7 +34,8 @@ public:
         FAULT_CORRUPT,           // one byte of the answer changed (90 41 FF -> 90 4F FF)
         FAULT_LATE,              // the answer appears only after two empty reads
         FAULT_SYNTAX_ERROR,      // 90 60 02 FF instead of the answer
-        FAULT_COMPLETION_ONLY    // 90 51 FF in place of 90 41 FF
+        FAULT_COMPLETION_ONLY,   // 90 51 FF in place of 90 41 FF
+        FAULT_REFUSED_AFTER_ACK  // 90 41 FF, then 90 61 41 FF (not executable) for the completion
     };
 
     SimViscaCamera();

@@ -1,5 +1,7 @@
 #include "IKeelZoomSensorController.h"
 
+#include "Visca.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -57,6 +59,8 @@ int IKeelZoomSensorController::setParameterToSensor(int, int) {
 int IKeelZoomSensorController::OVSendParam(const char* p_pFrame, int p_nLength) {
     OVMutexManager guard(m_mutex);
     std::vector<char> echo(static_cast<size_t>(std::max(p_nLength, 1)));
+    // The module's own answers to earlier commands would spoil the echo.
+    Visca::takeStaleReplies(*this, *m_pUART, m_nUARTIndex);
     for (int attempt = 1; attempt <= kAttempts; ++attempt) {
         int written = m_pUART->write(m_nUARTIndex, p_pFrame, p_nLength);
         if (written != p_nLength) {

@@ -1,5 +1,6 @@
 #include "Visca.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -88,6 +89,49 @@ void traceBytes(const char* p_pBytes, int p_nLength) {
     std::printf("\n");
 }
 
+std::string hexText(const char* p_pBytes, int p_nLength) {
+    std::string text;
+    char element[4];
+    for (int index = 0; index < p_nLength; ++index) {
+        std::snprintf(element, sizeof(element), index == 0 ? "%02X" : " %02X",
+                      static_cast<unsigned char>(p_pBytes[index]));
+        text += element;
+    }
+    return text;
+}
+
+bool isErrorReply(const char* p_pBytes, int p_nLength) {
+    return p_nLength >= 3 && static_cast<unsigned char>(p_pBytes[0]) == 0x90 &&
+           (static_cast<unsigned char>(p_pBytes[1]) & 0xF0) == 0x60;
+}
+
+void takeStaleReplies(ISensorController& p_owner, IUARTController& p_port, int p_nIndex) {
+    std::string stale;
+    char chunk[32];
+    // Bounded: a line that never stops talking is the next exchange's fault
+    // to report, not a reason to stay here.
+    for (int reads = 0; reads < 8; ++reads) {
+        int count = p_port.read(p_nIndex, chunk, sizeof(chunk), 0);
+        if (count <= 0) {
+            break;
+        }
+        stale.append(chunk, static_cast<size_t>(count));
+    }
+    for (size_t start = stale.find('\x90'); start != std::string::npos;
+         start = stale.find('\x90', start + 1)) {
+        size_t end = stale.find('\xFF', start);
+        if (end == std::string::npos) {
+            break;
+        }
+        int length = static_cast<int>(end - start + 1);
+        if (isErrorReply(stale.data() + start, length)) {
+            p_owner.ErrorPrintf("the module refused an earlier command: %s",
+                                hexText(stale.data() + start, length).c_str());
+        }
+        start = end;
+    }
+}
+
 }  // namespace Visca
 
 ViscaLink::ViscaLink(ISensorController& p_owner, SafePointer<IUARTController>& p_port,
@@ -115,6 +159,7 @@ int ViscaLink::getRealData(char* p_pBuffer, int p_nMaxLength, int p_nTimeout) {
             break;
         }
     }
+    m_strLastMessage.assign(message, static_cast<size_t>(length));
     if (length < 1 || length > p_nMaxLength) {
         return -1;
     }
@@ -144,9 +189,43 @@ int ViscaLink::readAnswer(char* p_pBuffer, int p_nLength, int p_nTimeout) {
     return m_port->read(m_nIndex, p_pBuffer, p_nLength, p_nTimeout);
 }
 
+void ViscaLink::logVerdict(const char* p_pFrame, int p_nLength, const std::string& p_strRefusal,
+                           bool p_bAnswered) {
+    const std::string frame = Visca::hexText(p_pFrame, p_nLength);
+    if (!p_strRefusal.empty()) {
+        m_owner.ErrorPrintf("the module refused %s: %s (%d attempts)", frame.c_str(),
+                            p_strRefusal.c_str(), kAttempts);
+    } else if (p_bAnswered) {
+        m_owner.ErrorPrintf("the module answered %s wrongly (%d attempts)", frame.c_str(),
+                            kAttempts);
+    } else {
+        m_owner.ErrorPrintf("the module did not answer %s (%d attempts)", frame.c_str(), kAttempts);
+    }
+}
+
+// The message an exchange took, whole: what the framed reader read, or the
+// bytes of the single read.
+std::string ViscaLink::taken(const char* p_pAnswer, int p_nLength) const {
+    if (m_eReader == FRAMED) {
+        return m_strLastMessage;
+    }
+    return std::string(p_pAnswer, static_cast<size_t>(std::max(p_nLength, 0)));
+}
+
+void ViscaLink::noteAnswer(const std::string& p_strTaken, std::string& p_strRefusal,
+                           bool& p_bAnswered) const {
+    p_bAnswered = p_bAnswered || !p_strTaken.empty();
+    if (Visca::isErrorReply(p_strTaken.data(), static_cast<int>(p_strTaken.size()))) {
+        p_strRefusal = Visca::hexText(p_strTaken.data(), static_cast<int>(p_strTaken.size()));
+    }
+}
+
 int ViscaLink::sendCommand(const char* p_pFrame, int p_nLength) {
     OVMutexManager guard(m_mutex);
     const bool trace = (m_nHabits & CONSOLE_TRACE) != 0;
+    Visca::takeStaleReplies(m_owner, *m_port, m_nIndex);
+    std::string refusal;
+    bool answered = false;
     for (int attempt = 1; attempt <= kAttempts; ++attempt) {
         if (m_nHabits & ATTEMPT_LOG) {
             if (attempt > 1) {
@@ -166,10 +245,12 @@ int ViscaLink::sendCommand(const char* p_pFrame, int p_nLength) {
             m_owner.recodeArray(p_pFrame, p_nLength);
         } else {
             char answer[8] = {0};
+            m_strLastMessage.clear();
             int length = m_eReader == FRAMED ? readAnswer(answer, 3, 3) : readAnswer(answer, 3, 4);
             if (trace && length > 0) {
                 Visca::traceBytes(answer, length);
             }
+            noteAnswer(taken(answer, length), refusal, answered);
             bool accepted =
                 m_eReader == FRAMED
                     ? isAcknowledge(answer, length)
@@ -193,6 +274,7 @@ int ViscaLink::sendCommand(const char* p_pFrame, int p_nLength) {
         }
         m_owner.clearUartBuffer();
     }
+    logVerdict(p_pFrame, p_nLength, refusal, answered);
     return 0;
 }
 
@@ -200,6 +282,9 @@ int ViscaLink::sendInquiry(const char* p_pFrame, int p_nLength, char* p_pReply,
                            int p_nReplyLength) {
     OVMutexManager guard(m_mutex);
     std::string answer(static_cast<size_t>(p_nReplyLength > 0 ? p_nReplyLength : 1), '\0');
+    Visca::takeStaleReplies(m_owner, *m_port, m_nIndex);
+    std::string refusal;
+    bool answered = false;
     for (int attempt = 1; attempt <= kAttempts; ++attempt) {
         int written = m_port->write(m_nIndex, p_pFrame, p_nLength);
         if (written != p_nLength) {
@@ -207,11 +292,13 @@ int ViscaLink::sendInquiry(const char* p_pFrame, int p_nLength, char* p_pReply,
                                 written);
             m_owner.recodeArray(p_pFrame, p_nLength);
         } else {
+            m_strLastMessage.clear();
             int length = readAnswer(&answer[0], p_nReplyLength, m_eReader == FRAMED ? 2 : 4);
             if (length == p_nReplyLength) {
                 std::memcpy(p_pReply, answer.data(), static_cast<size_t>(length));
                 return 1;
             }
+            noteAnswer(taken(answer.data(), length), refusal, answered);
             m_owner.ErrorPrintf("===recv(%d times) @getParameterValue failed,send:", attempt);
             m_owner.recodeArray(p_pFrame, p_nLength);
             if (m_nHabits & REPLY_COUNT) {
@@ -221,5 +308,6 @@ int ViscaLink::sendInquiry(const char* p_pFrame, int p_nLength, char* p_pReply,
         }
         m_owner.clearUartBuffer();
     }
+    logVerdict(p_pFrame, p_nLength, refusal, answered);
     return 0;
 }

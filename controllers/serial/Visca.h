@@ -34,6 +34,18 @@ bool zoomRatio(int p_nPosition, int& p_nRatio);
 
 // "%02x " per byte, for the console trace of exchanges.
 void traceBytes(const char* p_pBytes, int p_nLength);
+// "90 60 02 FF", for the log.
+std::string hexText(const char* p_pBytes, int p_nLength);
+// 90 6y ... : the module refuses a command (syntax error, no socket, not
+// executable now).
+bool isErrorReply(const char* p_pBytes, int p_nLength);
+
+// Takes off the line what earlier exchanges left in it, before a new
+// command goes out, so nothing stale is taken as its answer: completions and
+// late acknowledgements are dropped, an error reply is logged once as the
+// module's refusal of an earlier command. Only bytes already there are
+// taken; nothing waits.
+void takeStaleReplies(ISensorController& p_owner, IUARTController& p_port, int p_nIndex);
 
 }  // namespace Visca
 
@@ -43,7 +55,10 @@ void traceBytes(const char* p_pBytes, int p_nLength);
 //  - framed: messages are read byte by byte from 90 to FF, noise before 90 is
 //    dropped and completions (90 5y FF) are skipped;
 //  - single read: the answer is taken from one port read of its length.
-// Every exchange is tried 3 times, the port emptied between tries.
+// Every exchange is tried 3 times, the port emptied between tries; what
+// earlier exchanges left in the line is taken off it before the first. When
+// all three fail, one more line says why: the module did not answer,
+// refused the command (an error reply), or answered it wrongly.
 //
 // The families also differ in what they report along the way (habits, or-ed):
 //  - CONSOLE_TRACE: each command and its answer printed on the console as hex;
@@ -70,6 +85,13 @@ public:
 
 private:
     int readAnswer(char* p_pBuffer, int p_nLength, int p_nTimeout);
+    std::string taken(const char* p_pAnswer, int p_nLength) const;
+    // Notes whether an attempt got an answer, and keeps an error reply.
+    void noteAnswer(const std::string& p_strTaken, std::string& p_strRefusal,
+                    bool& p_bAnswered) const;
+    // The verdict after the last attempt failed.
+    void logVerdict(const char* p_pFrame, int p_nLength, const std::string& p_strRefusal,
+                    bool p_bAnswered);
 
     ISensorController& m_owner;
     SafePointer<IUARTController>& m_port;
@@ -77,6 +99,8 @@ private:
     OVMutex& m_mutex;
     Reader m_eReader;
     int m_nHabits;
+    // The last message the framed reader took, however long.
+    std::string m_strLastMessage;
 };
 
 #endif

@@ -151,7 +151,7 @@ void commandSet(Host& p_host, const std::string& p_strId, const std::string& p_s
     int value = parseNumber(p_strValue, "value");
     requireRegistered(p_host, id);
     if (!p_host.controller().setParameter(id, value)) {
-        throw CommandError("the camera refused " + labelOf(p_host, id) + " = " + p_strValue + ": " +
+        throw CommandError("cannot set " + labelOf(p_host, id) + " = " + p_strValue + ": " +
                            lastError(p_host));
     }
     flushOrThrow(p_host);
@@ -200,7 +200,7 @@ void commandSetMany(Host& p_host, const std::string& p_strText) {
     }
     int result = p_host.controller().setParameters(p_strText);
     if (result != 0) {
-        throw CommandError("the camera refused " + labelOf(p_host, -result) +
+        throw CommandError("cannot set " + labelOf(p_host, -result) +
                            "; the parameters before it were applied: " + lastError(p_host));
     }
     flushOrThrow(p_host);

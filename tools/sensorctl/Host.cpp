@@ -336,35 +336,30 @@ void Host::boot() {
 std::string Host::errorSinceBoot() const {
     std::ifstream log(m_strRoot + "/mnt/mtd/log/SensorError.log");
     log.seekg(m_nErrorLogSize);
-    std::string line;
+    // The serial transports log each failed attempt ("===...") with the
+    // bytes it sent and got ("0x81,0x1,..."), then their verdict ("the module
+    // did not answer ..."); the controller's own line says what failed.
     std::string reason;
-    // A serial exchange logs each failed attempt ("===...") and the bytes
-    // it sent and got ("0x81,0x1,..."); what failed is said after them.
-    int unanswered = 0;
-    int refused = 0;
+    std::string verdict;
+    std::string line;
     while (std::getline(log, line)) {
         std::string::size_type start = line.find("] ");
         if (start == std::string::npos) {
             continue;
         }
         std::string text = line.substr(start + 2);
-        if (text.compare(0, 3, "===") == 0) {
-            unanswered += text.find(" failed,send:") != std::string::npos ? 1 : 0;
-            refused += text.find(" recv error") != std::string::npos ? 1 : 0;
-        } else if (text.compare(0, 2, "0x") != 0 && reason.empty()) {
-            reason = text;
+        if (text.compare(0, 3, "===") == 0 || text.compare(0, 2, "0x") == 0) {
+            continue;
+        }
+        std::string& slot = text.compare(0, 11, "the module ") == 0 ? verdict : reason;
+        if (slot.empty()) {
+            slot = text;
         }
     }
-    if (reason.empty()) {
-        reason = "see " + m_strRoot + "/mnt/mtd/log/SensorError.log";
+    if (reason.empty() && verdict.empty()) {
+        return "see " + m_strRoot + "/mnt/mtd/log/SensorError.log";
     }
-    if (unanswered + refused > 0) {
-        reason += " (" + std::to_string(unanswered + refused) + " failed attempts: " +
-                  (refused > 0 ? "the module's answers were no acknowledgement"
-                               : "the module did not answer") +
-                  ")";
-    }
-    return reason;
+    return reason.empty() ? verdict : verdict.empty() ? reason : reason + ": " + verdict;
 }
 
 void Host::connectBoardPins() {

@@ -79,9 +79,9 @@ public:
     // through it wait by wait; on the real clock this sleeps.
     void pass(double p_dSeconds);
 
-    // The first line the controller wrote to its error log since boot, past
-    // the serial exchange's per-attempt details (which it sums up): why the
-    // command failed.
+    // Why the command failed: the first line the controller wrote to its
+    // error log since boot, with the serial transport's verdict after it
+    // (the per-attempt details are in the log).
     std::string errorSinceBoot() const;
 
     // Where sensorctl's own output goes (the original stdout).

@@ -23,7 +23,7 @@ TEST_F(SensorctlTest, Cmd7300ScalesBrightnessAndRefusesWhatItCannotSend) {
 
     Outcome refused = sensorctl({"--module", "cmd7300", "--trace", "set", "wb-mode", "5"});
     EXPECT_EQ(1, refused.nExit);
-    EXPECT_EQ("sensorctl: the camera refused wb-mode (19) = 5: value 5 is out of range 0, 4 or 9\n",
+    EXPECT_EQ("sensorctl: cannot set wb-mode (19) = 5: value 5 is out of range 0, 4 or 9\n",
               refused.strErr);
     EXPECT_FALSE(contains(refused.strOut, "tx: 81 01 04 35 05 FF")) << refused.strOut;
 
@@ -91,8 +91,8 @@ TEST_F(SensorctlTest, Cmd8300SaysWhichBoundItKeepsAndFailsClearlyWhenTheModuleIs
     Outcome silent = sensorctl({"--module", "cmd8300", "set", "gamma", "3"});
     EXPECT_EQ(1, silent.nExit);
     EXPECT_EQ(
-        "sensorctl: the camera refused gamma (4) = 3: setGamma error,value is 3 (3 failed "
-        "attempts: the module did not answer)\n",
+        "sensorctl: cannot set gamma (4) = 3: setGamma error,value is 3: the module did not "
+        "answer 81 01 04 5B 03 FF (3 attempts)\n",
         silent.strErr);
     EXPECT_EQ(before, slurp(files + "sensor0.cfg") + slurp(files + "sensor_Especial.cfg"));
 }
