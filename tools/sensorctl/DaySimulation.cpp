@@ -1,5 +1,7 @@
 #include "DaySimulation.h"
 
+#include "Signals.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -221,6 +223,10 @@ void simulateDay(Host& p_host, const std::string& p_strPlotPath) {
     std::fprintf(out, "%s  start: %s, scheme %d\n", clockText(wallSecond()).c_str(),
                  lastState == 0 ? "night" : "day", lastScheme);
     for (int step = 0; step < kDay; ++step) {
+        if (step % 60 == 0 && DeferredSignals::pending() != 0) {
+            std::fprintf(out, "interrupted at %s\n", clockText(wallSecond()).c_str());
+            break;
+        }
         const int second = wallSecond();
         p_host.board().setBrightness(sceneBrightness(second));
         // The controller's threads and the tuning thread run through the second.

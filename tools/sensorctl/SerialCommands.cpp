@@ -9,6 +9,7 @@
 
 #include "Commands.h"
 #include "Modules.h"
+#include "Signals.h"
 #include "controllers/serial/IKeelZoomSensorController.h"
 #include "sim/PtyBridge.h"
 
@@ -169,6 +170,7 @@ void commandSimModule(const std::string& p_strKind, int p_nSeconds, int p_nVideo
     }
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
+    DeferredSignals::allow();  // a server runs until stopped; it has nothing to save
     std::fprintf(Host::out(),
                  "simulated %s on %s (9600 8N1); try:\n"
                  "  sensorctl --module %s --uart %s --trace status\n"

@@ -11,6 +11,7 @@
 #include "DaySimulation.h"
 #include "Host.h"
 #include "SerialCommands.h"
+#include "Signals.h"
 #include "UiCommands.h"
 
 namespace {
@@ -29,6 +30,7 @@ const char* const kDescription =
 }  // namespace
 
 int main(int p_nArgc, char** p_ppArgv) {
+    DeferredSignals signals;
     CLI::App app(std::string(kDescription) + moduleHelp(), "sensorctl");
     app.require_subcommand(1);
     app.get_formatter()->column_width(34);
