@@ -59,5 +59,9 @@
 #include "controllers/serial/Visca.h"
 #include "controllers/serial/ViscaCommandSet.h"
 #include "controllers/serial/ViscaSenseController.h"
+#include "controllers/serial/EffioLink.h"
+#include "controllers/serial/EffioSenseController.h"
+#include "controllers/serial/IRegisterSenseController.h"
+#include "controllers/serial/RegisterLine.h"
 
 #endif

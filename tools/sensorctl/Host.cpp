@@ -171,12 +171,15 @@ void Host::wireSerialLine() {
     if (!m_options.strUart.empty()) {
         port = SafePointer<IUARTController>(new PosixUARTController());
         if (m_options.strDetail.empty()) {
-            // The module's default detail names the device given.
+            // The module's default detail names the device given, under
+            // the key of its line ("RS232" for the modules on one).
             ModuleParameterParser detail;
             detail.parse(m_strDetail);
-            std::string rebuilt = "RS485=" + m_options.strUart;
+            std::string unused;
+            const std::string key = detail.getValue("RS232", unused) ? "RS232" : "RS485";
+            std::string rebuilt = key + "=" + m_options.strUart;
             for (const auto& entry : detail.getAll()) {
-                if (entry.first != "RS485") {
+                if (entry.first != key) {
                     rebuilt += ";" + entry.first + "=" + entry.second;
                 }
             }
@@ -372,6 +375,12 @@ void Host::waitForFirstCycle() {
         pass(1.0);
     }
     if (m_virtualClock) {
+        m_virtualClock->settle(backgroundThreads());
+        // A controller that pauses inside its exchanges (a register module
+        // waits after each read) parks in the middle of applying the
+        // scheme; the parameter lock is free again once that is done.
+        std::string ignored;
+        m_controller->getParameters("", ignored);
         m_virtualClock->settle(backgroundThreads());
     } else {
         // On the real clock the thread's first cycle applies the scheme of

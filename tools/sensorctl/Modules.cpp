@@ -5,7 +5,9 @@
 #include <cstdlib>
 
 #include "Host.h"
+#include "RegisterModules.h"
 #include "controllers/builtin/OrvaneISPSenseController.h"
+#include "controllers/serial/EffioSenseController.h"
 #include "controllers/serial/FCBEV7310SenseController.h"
 #include "controllers/serial/NoSensorUIController.h"
 #include "controllers/serial/SONYCH3310SenseController.h"
@@ -67,6 +69,9 @@ const std::vector<ModuleInfo>& knownModules() {
          kViscaLine, "", create<SONYEH4300SenseController>, "visca-ack"},
         {"nosensor", 90, "a camera whose image this library leaves alone; follows its IR-cut state",
          "RS485=/dev/ttyAMA1", kViscaLine, "", createNoSensor, "visca-ack"},
+        {"effio", 10, "Sony Effio DSP board (registers, day/night by its AE level)",
+         "RS232=/dev/ttyAMA1;isInfrared=0;GPIO=1,2,0;GPIOInfraredLight=1,3,1", "RS232=9600,8,0,0",
+         "", create<EffioSenseController>, "effio"},
     };
     return s_modules;
 }
@@ -75,6 +80,11 @@ const std::vector<SimulatorKind>& simulatorKinds() {
     static const std::vector<SimulatorKind> s_kinds = {
         {"visca", "VISCA camera", "fcbev7310", kHexUntilFF, createVisca<true>},
         {"visca-ack", "VISCA camera", "ch3310", kHexUntilFF, createVisca<false>},
+        {"effio",
+         "Effio DSP board",
+         "effio",
+         {false, RegisterModules::effioReplyLength},
+         RegisterModules::createEffio},
     };
     return s_kinds;
 }

@@ -165,6 +165,34 @@ const Name kCV7500Names[] = {
 // not theirs.
 const int kViscaDayNightValues[] = {-1, 3, 4, 5, 1};
 
+// The Effio DSP board.
+const Name kEffioNames[] = {
+    {1, "brightness"},
+    {2, "sharpness"},
+    {3, "mirror"},
+    {4, "exposure"},
+    {5, "wb"},
+    {6, "r-gain"},
+    {7, "b-gain"},
+    {8, "daynight-mode"},
+    {9, "dtn-level"},
+    {10, "ntd-level"},
+    {12, "exposure-mode"},
+    {13, "shutter"},
+    {14, "nr2-film-mode"},
+    {15, "backlight"},
+    {16, "backlight-level"},
+    {17, "atr"},
+    {18, "agc-mode"},
+    {19, "max-agc"},
+    {21, "tnf-mode"},
+    {57, "daynight-delay"},
+    {58, "dtn-hour"},
+    {59, "dtn-minute"},
+    {60, "ntd-hour"},
+    {61, "ntd-minute"},
+};
+
 // Each module's names (its own looked up before the shared ones), the id of
 // its day/night mode and the values that id takes for the base's modes 0..4
 // (null: the same numbers).
@@ -207,6 +235,7 @@ const ModuleNames* namesOf(const std::string& p_strModule) {
         entry("hi351x", kHi351xNames, 11),        entry("orvane", kOrvaneNames, 10),
         viscaEntry("fcbev7310", kFCBEV7310Names), viscaEntry("ch3310", kCH3310Names),
         viscaEntry("cv7500", kCV7500Names),       viscaMember("eh4300", nullptr, 0),
+        entry("effio", kEffioNames, 8),
     };
     for (const ModuleNames& module : s_modules) {
         if (p_strModule == module.szModule) {

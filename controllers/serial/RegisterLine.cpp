@@ -1,0 +1,93 @@
+#include "RegisterLine.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace RegisterBytes {
+
+unsigned char additiveSum(const char* p_pBytes, size_t p_nLength) {
+    unsigned int sum = 0;
+    for (size_t index = 0; index < p_nLength; ++index) {
+        sum += at(p_pBytes, index);
+    }
+    return static_cast<unsigned char>(sum & 0xFF);
+}
+
+unsigned char invertedSum(const char* p_pBytes, size_t p_nLength) {
+    return static_cast<unsigned char>(~additiveSum(p_pBytes, p_nLength));
+}
+
+int littleEndian16(const char* p_pBytes) {
+    return at(p_pBytes, 0) | (at(p_pBytes, 1) << 8);
+}
+
+int bigEndian16(const char* p_pBytes) {
+    return (at(p_pBytes, 0) << 8) | at(p_pBytes, 1);
+}
+
+uint32_t bigEndian32(const char* p_pBytes) {
+    return (static_cast<uint32_t>(at(p_pBytes, 0)) << 24) |
+           (static_cast<uint32_t>(at(p_pBytes, 1)) << 16) |
+           (static_cast<uint32_t>(at(p_pBytes, 2)) << 8) | at(p_pBytes, 3);
+}
+
+void putLittleEndian16(char* p_pBytes, int p_nValue) {
+    p_pBytes[0] = static_cast<char>(p_nValue & 0xFF);
+    p_pBytes[1] = static_cast<char>((p_nValue >> 8) & 0xFF);
+}
+
+void putBigEndian16(char* p_pBytes, int p_nValue) {
+    p_pBytes[0] = static_cast<char>((p_nValue >> 8) & 0xFF);
+    p_pBytes[1] = static_cast<char>(p_nValue & 0xFF);
+}
+
+std::string dump(const char* p_pBytes, int p_nLength, const char* p_szFormat) {
+    std::string text;
+    char element[16];
+    for (int index = 0; index < p_nLength; ++index) {
+        std::snprintf(element, sizeof(element), p_szFormat, at(p_pBytes, index));
+        text += element;
+    }
+    return text;
+}
+
+}  // namespace RegisterBytes
+
+ReplySource::~ReplySource() = default;
+
+int BufferSource::read(char* p_pBuffer, int p_nLength, int) {
+    if (p_nLength <= 0) {
+        return 0;
+    }
+    size_t count = std::min(m_nLeft, static_cast<size_t>(p_nLength));
+    std::memcpy(p_pBuffer, m_pBytes, count);
+    m_pBytes += count;
+    m_nLeft -= count;
+    return static_cast<int>(count);
+}
+
+int RegisterLine::write(const char* p_pBytes, int p_nLength) {
+    return m_port->write(m_nIndex, p_pBytes, p_nLength);
+}
+
+int RegisterLine::read(char* p_pBuffer, int p_nLength, int p_nWait) {
+    int total = 0;
+    while (total < p_nLength) {
+        int count = m_port->read(m_nIndex, p_pBuffer + total, p_nLength - total, p_nWait);
+        if (count <= 0) {
+            break;
+        }
+        total += std::min(count, p_nLength - total);
+    }
+    return total;
+}
+
+int RegisterLine::recvLeftData() {
+    char byte = 0;
+    int dropped = 0;
+    while (dropped < DRAIN_LIMIT && m_port->read(m_nIndex, &byte, 1, DRAIN_WAIT) > 0) {
+        ++dropped;
+    }
+    return dropped;
+}

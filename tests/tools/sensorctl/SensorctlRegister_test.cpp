@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "SensorctlRun.h"
+#include "framework/SafePointer.h"
+#include "sim/PtyBridge.h"
+#include "sim/SimEffioModule.h"
+
+namespace {
+
+const char* const kSchemeFile = "/mnt/mtd/code/config_file/sensor0.cfg";
+
+}  // namespace
+
+TEST_F(SensorctlTest, EffioShowsItsFramesRegistersAndRefusals) {
+    m_strCamera = "effio";
+    Outcome set = sensorctl({"--module", "effio", "--trace", "set", "mirror", "1"});
+    ASSERT_EQ(0, set.nExit) << set.strErr;
+    EXPECT_TRUE(contains(set.strOut, "tx: 06 52 06 49 49 F0\nrx: 04 00 20 24\n")) << set.strOut;
+    EXPECT_TRUE(contains(set.strOut, "tx: 06 57 06 49 21 CD\nrx: 03 00 03\n")) << set.strOut;
+    EXPECT_TRUE(contains(set.strOut, "mirror (3) = 1")) << set.strOut;
+    // The module keeps its registers between runs, as a powered board does.
+    EXPECT_EQ("1\n", sensorctl({"--module", "10", "get", "3"}).strOut);
+
+    Outcome status = sensorctl({"--module", "effio", "status"});
+    EXPECT_TRUE(contains(status.strOut, "10 (EffioSenseController)")) << status.strOut;
+    EXPECT_TRUE(contains(status.strOut, "AE level         74 of 255 (night from 200, day at 100"))
+        << status.strOut;
+    Outcome dayNight = sensorctl({"--module", "effio", "daynight"});
+    EXPECT_TRUE(contains(dayNight.strOut, "AE level 74: day")) << dayNight.strOut;
+
+    Outcome bad = sensorctl({"--module", "effio", "set", "mirror", "2"});
+    EXPECT_EQ(1, bad.nExit);
+    EXPECT_TRUE(
+        contains(bad.strErr, "the camera refused mirror (3) = 2: setMirror(2) is out of range"))
+        << bad.strErr;
+    Outcome thresholds = sensorctl({"--module", "effio", "set", "ntd-level", "250"});
+    EXPECT_EQ(1, thresholds.nExit);
+    EXPECT_TRUE(contains(thresholds.strErr, "setNightToDayTransition failed")) << thresholds.strErr;
+}
+
+// The simulator in this process behind a pseudo-terminal, sensorctl on the
+// real serial port code: a module that falls silent fails the command and
+// leaves the files alone; once it answers again, so does the camera.
+TEST_F(SensorctlTest, ASilentEffioFailsTheSettingAndLeavesTheFilesAlone) {
+    m_strCamera = "effio";
+    SimEffioModule* board = new SimEffioModule();
+    SafePointer<IUARTController> holder(board);
+    PtyBridge bridge(*board);
+    ASSERT_TRUE(bridge.start());
+    const std::string terminal = bridge.slavePath();
+
+    Outcome first = sensorctl({"--module", "effio", "--uart", terminal, "set", "wb", "3"});
+    ASSERT_EQ(0, first.nExit) << first.strErr;
+    EXPECT_EQ(0x33, board->registerValue(SimEffioModule::key(0x05, 0x01)));
+    std::string before = slurp(m_root.dir() + "/effio" + kSchemeFile);
+    EXPECT_TRUE(contains(before, "(5,3)")) << before;
+
+    board->injectFault(SimRegisterModule::FAULT_SILENT, 1000);
+    Outcome silent = sensorctl({"--module", "effio", "--uart", terminal, "set", "wb", "5"});
+    EXPECT_EQ(1, silent.nExit);
+    EXPECT_TRUE(contains(silent.strErr, "the camera refused wb (5) = 5: ")) << silent.strErr;
+    EXPECT_EQ(before, slurp(m_root.dir() + "/effio" + kSchemeFile));
+
+    board->clearFaults();
+    Outcome again = sensorctl({"--module", "effio", "--uart", terminal, "set", "wb", "5"});
+    EXPECT_EQ(0, again.nExit) << again.strErr;
+    EXPECT_EQ(0x35, board->registerValue(SimEffioModule::key(0x05, 0x01)));
+}

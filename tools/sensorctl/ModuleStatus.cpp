@@ -1,0 +1,37 @@
+#include "ModuleStatus.h"
+
+#include "RegisterModules.h"
+
+const std::vector<ModuleReport>& moduleReports() {
+    static const std::vector<ModuleReport> s_reports = {
+        {"effio", RegisterModules::effioStatus, RegisterModules::effioDayNight},
+    };
+    return s_reports;
+}
+
+namespace {
+
+const ModuleReport* reportOf(Host& p_host) {
+    for (const ModuleReport& report : moduleReports()) {
+        if (p_host.moduleName() == report.szModule) {
+            return &report;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void printModuleStatus(Host& p_host) {
+    const ModuleReport* report = reportOf(p_host);
+    if (report != nullptr && report->status != nullptr) {
+        report->status(p_host, Host::out());
+    }
+}
+
+void printModuleDayNight(Host& p_host) {
+    const ModuleReport* report = reportOf(p_host);
+    if (report != nullptr && report->dayNight != nullptr) {
+        report->dayNight(p_host, Host::out());
+    }
+}

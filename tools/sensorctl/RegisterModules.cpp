@@ -1,0 +1,78 @@
+#include "RegisterModules.h"
+
+#include "controllers/serial/EffioSenseController.h"
+#include "sim/SimEffioModule.h"
+
+namespace RegisterModules {
+
+namespace {
+
+template <class Controller>
+Controller& controllerOf(Host& p_host) {
+    auto* controller = dynamic_cast<Controller*>(&p_host.controller());
+    if (controller == nullptr) {
+        throw CommandError("module " + p_host.moduleName() + " has another controller");
+    }
+    return *controller;
+}
+
+// "12" or "unreadable", for values read back from the module.
+std::string shown(int p_nRead, int p_nValue) {
+    return p_nRead ? std::to_string(p_nValue) : std::string("unreadable");
+}
+
+std::string pictureName(int p_nState) {
+    return p_nState == 1 ? "colour (day)" : p_nState == 0 ? "black and white (night)" : "none yet";
+}
+
+}  // namespace
+
+SimModule* createEffio(int) {
+    return new SimEffioModule();
+}
+
+size_t effioReplyLength(const std::string& p_strReceived, const std::string& p_strSent) {
+    size_t length = 3;
+    if (p_strSent.size() == 6 && p_strSent[1] == 0x52) {
+        int first = static_cast<unsigned char>(p_strSent[3]);
+        int last = static_cast<unsigned char>(p_strSent[4]);
+        length += last >= first ? static_cast<size_t>(last - first + 1) : 0;
+    }
+    return p_strReceived.size() >= length ? length : 0;
+}
+
+void effioStatus(Host& p_host, FILE* p_pOut) {
+    EffioSenseController& effio = controllerOf<EffioSenseController>(p_host);
+    int level = 0;
+    int toNight = 0;
+    int toDay = 0;
+    int mirror = 0;
+    int atr = 0;
+    int read = effio.getAEHighValue(level);
+    effio.getDayToNightTransition(toNight);
+    effio.getNightToDayTransition(toDay);
+    std::fprintf(p_pOut, "AE level         %s of 255 (night from %d, day at %d or below)\n",
+                 shown(read, level).c_str(), toNight, toDay);
+    read = effio.getMirror(mirror);
+    std::fprintf(p_pOut, "mirror           %s\n", shown(read, mirror).c_str());
+    read = effio.getATR(atr);
+    std::fprintf(p_pOut, "ATR              %s\n", shown(read, atr).c_str());
+}
+
+void effioDayNight(Host& p_host, FILE* p_pOut) {
+    EffioSenseController& effio = controllerOf<EffioSenseController>(p_host);
+    int level = 0;
+    int toNight = 0;
+    int toDay = 0;
+    effio.getDayToNightTransition(toNight);
+    effio.getNightToDayTransition(toDay);
+    if (!effio.getAEHighValue(level)) {
+        std::fprintf(p_pOut, "AE level unreadable\n");
+        return;
+    }
+    const char* decision = level >= toNight ? "night" : level <= toDay ? "day" : "no decision";
+    std::fprintf(p_pOut, "AE level %d: %s (night from %d, day at %d or below); picture %s\n", level,
+                 decision, toNight, toDay, pictureName(effio.getDNState()).c_str());
+}
+
+}  // namespace RegisterModules

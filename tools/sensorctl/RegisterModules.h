@@ -1,0 +1,27 @@
+#ifndef SENSORCTL_REGISTERMODULES_H
+#define SENSORCTL_REGISTERMODULES_H
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+#include "Host.h"
+#include "sim/SimModule.h"
+
+// The register-protocol modules in sensorctl (Effio DSP, IT1 family, ITN,
+// Seawolf): their simulators, where --trace cuts their replies, and the lines
+// status and daynight add for them.
+namespace RegisterModules {
+
+SimModule* createEffio(int p_nVideoSystem);
+
+// Reply lengths for the trace: an Effio read reply is its data plus three
+// bytes (the data count from the read request), a write reply three bytes.
+size_t effioReplyLength(const std::string& p_strReceived, const std::string& p_strSent);
+
+void effioStatus(Host& p_host, FILE* p_pOut);
+void effioDayNight(Host& p_host, FILE* p_pOut);
+
+}  // namespace RegisterModules
+
+#endif
