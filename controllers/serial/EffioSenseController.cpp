@@ -85,17 +85,12 @@ EffioSenseController::~EffioSenseController() {
 }
 
 int EffioSenseController::getAppointedBit(int p_nValue, int p_nWidth, int p_nLow, int p_nCount) {
-    unsigned int width = p_nWidth >= 32 ? 0xFFFFFFFFu : (1u << p_nWidth) - 1u;
-    unsigned int field = p_nCount >= 32 ? 0xFFFFFFFFu : (1u << p_nCount) - 1u;
-    return static_cast<int>(((static_cast<unsigned int>(p_nValue) & width) >> p_nLow) & field);
+    return RegisterBytes::field(p_nValue, p_nWidth, p_nLow, p_nCount);
 }
 
 int EffioSenseController::modifyAppointedBits(int p_nValue, int p_nWidth, int p_nField, int p_nLow,
                                               int p_nCount) {
-    unsigned int width = p_nWidth >= 32 ? 0xFFFFFFFFu : (1u << p_nWidth) - 1u;
-    unsigned int field = p_nCount >= 32 ? 0xFFFFFFFFu : (1u << p_nCount) - 1u;
-    unsigned int value = static_cast<unsigned int>(p_nValue) & width & ~(field << p_nLow);
-    return static_cast<int>(value | (static_cast<unsigned int>(p_nField) << p_nLow));
+    return RegisterBytes::replaceField(p_nValue, p_nWidth, p_nField, p_nLow, p_nCount);
 }
 
 int EffioSenseController::assembleData(int p_nHigh, int p_nLow) {

@@ -59,11 +59,14 @@ int IRegisterSenseController::readModuleConfig(const ModuleConfigure& p_config,
         ErrorPrintf("parse GPIO param failed,nRet=%d", count);
         return 0;
     }
-    if (!p_detail.getValue("GPIOInfraredLight", text) ||
-        parseTriple(text, m_InfraredLightGpio) != 3) {
+    m_bInfraredLightLine =
+        p_detail.getValue("GPIOInfraredLight", text) && parseTriple(text, m_InfraredLightGpio) == 3;
+    if (!m_bInfraredLightLine) {
         std::puts("get GPIOInfraredLight from detail failed");
     }
-    if (!p_detail.getValue("GPIODNLevel", text) || parseTriple(text, m_DNLevelGpio) != 3) {
+    m_bDNLevelLine =
+        p_detail.getValue("GPIODNLevel", text) && parseTriple(text, m_DNLevelGpio) == 3;
+    if (!m_bDNLevelLine) {
         std::puts("get GPIODNLevel from detail failed");
     }
     return SerialSetup::parseLine(*this, "RS232", line, p_strDevice, m_line);

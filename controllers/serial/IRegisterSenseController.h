@@ -37,6 +37,9 @@ protected:
     int initLine(const ModuleConfigure& p_config, ModuleParameterParser& p_detail);
 
     SerialLineSettings m_line;
+    // Whether the detail named the infrared-light and day/night-level lines.
+    bool m_bInfraredLightLine = false;
+    bool m_bDNLevelLine = false;
 };
 
 #endif

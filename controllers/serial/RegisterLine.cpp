@@ -42,6 +42,25 @@ void putBigEndian16(char* p_pBytes, int p_nValue) {
     p_pBytes[1] = static_cast<char>(p_nValue & 0xFF);
 }
 
+namespace {
+
+unsigned int mask(int p_nBits) {
+    return p_nBits >= 32 ? 0xFFFFFFFFu : (1u << p_nBits) - 1u;
+}
+
+}  // namespace
+
+int field(int p_nValue, int p_nWidth, int p_nLow, int p_nCount) {
+    return static_cast<int>(((static_cast<unsigned int>(p_nValue) & mask(p_nWidth)) >> p_nLow) &
+                            mask(p_nCount));
+}
+
+int replaceField(int p_nValue, int p_nWidth, int p_nField, int p_nLow, int p_nCount) {
+    unsigned int value =
+        static_cast<unsigned int>(p_nValue) & mask(p_nWidth) & ~(mask(p_nCount) << p_nLow);
+    return static_cast<int>(value | (static_cast<unsigned int>(p_nField) << p_nLow));
+}
+
 std::string dump(const char* p_pBytes, int p_nLength, const char* p_szFormat) {
     std::string text;
     char element[16];

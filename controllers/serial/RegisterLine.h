@@ -28,6 +28,11 @@ SC_EXPORT int bigEndian16(const char* p_pBytes);
 SC_EXPORT uint32_t bigEndian32(const char* p_pBytes);
 SC_EXPORT void putLittleEndian16(char* p_pBytes, int p_nValue);
 SC_EXPORT void putBigEndian16(char* p_pBytes, int p_nValue);
+// The p_nCount-bit field from bit p_nLow of a p_nWidth-bit value.
+SC_EXPORT int field(int p_nValue, int p_nWidth, int p_nLow, int p_nCount);
+// p_nValue (masked to p_nWidth bits) with that field replaced by p_nField
+// shifted to p_nLow; p_nField itself is not masked.
+SC_EXPORT int replaceField(int p_nValue, int p_nWidth, int p_nField, int p_nLow, int p_nCount);
 // Each byte through p_szFormat ("0x%02x\t", "%02x "), back to back.
 SC_EXPORT std::string dump(const char* p_pBytes, int p_nLength, const char* p_szFormat);
 

@@ -61,7 +61,12 @@
 #include "controllers/serial/ViscaSenseController.h"
 #include "controllers/serial/EffioLink.h"
 #include "controllers/serial/EffioSenseController.h"
+#include "controllers/serial/IBaseIT1SenseController.h"
+#include "controllers/serial/IDNSwitchSenseController.h"
 #include "controllers/serial/IRegisterSenseController.h"
+#include "controllers/serial/IT1Link.h"
+#include "controllers/serial/IT1SenseController.h"
+#include "controllers/serial/IT1ZoomModuleSenseController.h"
 #include "controllers/serial/RegisterLine.h"
 
 #endif

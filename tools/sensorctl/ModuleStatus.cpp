@@ -5,6 +5,8 @@
 const std::vector<ModuleReport>& moduleReports() {
     static const std::vector<ModuleReport> s_reports = {
         {"effio", RegisterModules::effioStatus, RegisterModules::effioDayNight},
+        {"it1", RegisterModules::it1Status, RegisterModules::switchThreadDayNight},
+        {"it1zoom", RegisterModules::it1Status, RegisterModules::switchThreadDayNight},
     };
     return s_reports;
 }

@@ -9,6 +9,8 @@
 #include "controllers/builtin/OrvaneISPSenseController.h"
 #include "controllers/serial/EffioSenseController.h"
 #include "controllers/serial/FCBEV7310SenseController.h"
+#include "controllers/serial/IT1SenseController.h"
+#include "controllers/serial/IT1ZoomModuleSenseController.h"
 #include "controllers/serial/NoSensorUIController.h"
 #include "controllers/serial/SONYCH3310SenseController.h"
 #include "controllers/serial/SONYCV7500SenseController.h"
@@ -72,6 +74,13 @@ const std::vector<ModuleInfo>& knownModules() {
         {"effio", 10, "Sony Effio DSP board (registers, day/night by its AE level)",
          "RS232=/dev/ttyAMA1;isInfrared=0;GPIO=1,2,0;GPIOInfraredLight=1,3,1", "RS232=9600,8,0,0",
          "", create<EffioSenseController>, "effio"},
+        {"it1", 2, "IT1 camera module (registers, its own day/night thread on the level line)",
+         "RS232=/dev/ttyAMA1;isInfrared=1;isNewInfrared=1;GPIO=1,2,0;GPIOInfraredLight=1,3,1;"
+         "GPIODNLevel=1,4,1",
+         "RS232=9600,8,0,0", "", create<IT1SenseController>, "it1"},
+        {"it1zoom", 9, "IT1 zoom module (registers, day/night as the module judges, lens line)",
+         "RS232=/dev/ttyAMA1;RS485=/dev/ttyAMA2;isInfrared=0;GPIO=1,2,0",
+         "RS232=9600,8,0,0;RS485=9600,8,0,0", "", create<IT1ZoomModuleSenseController>, "it1"},
     };
     return s_modules;
 }
@@ -85,6 +94,11 @@ const std::vector<SimulatorKind>& simulatorKinds() {
          "effio",
          {false, RegisterModules::effioReplyLength},
          RegisterModules::createEffio},
+        {"it1",
+         "IT1 camera module",
+         "it1",
+         {false, RegisterModules::countedReplyLength},
+         RegisterModules::createIT1},
     };
     return s_kinds;
 }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <iterator>
 
 #include "Host.h"
 
@@ -193,6 +194,26 @@ const Name kEffioNames[] = {
     {61, "ntd-minute"},
 };
 
+// The IT1 family; the zoom member renumbers 22 and adds the lens.
+const Name kIT1Names[] = {
+    {1, "brightness"},     {2, "sharpness"},    {3, "mirror"},
+    {4, "daynight-setup"}, {5, "dtn-level"},    {6, "ntd-level"},
+    {7, "video-out"},      {8, "min-shutter"},  {9, "max-agc"},
+    {10, "iris-mode"},     {11, "max-shutter"}, {12, "gamma"},
+    {13, "chroma"},        {14, "wb"},          {15, "night-color"},
+    {16, "iris-voltage"},  {17, "iris-speed"},  {18, "fixed-shutter"},
+    {19, "shutter-mode"},  {22, "infrared"},
+};
+
+const Name kIT1ZoomNames[] = {
+    {20, "auto-focus"},
+    {21, "focus-mode"},
+    {22, "adjust-lens"},
+};
+
+// The IT1 setup: 0 the thread decides, 1 colour, 2 black and white.
+const int kIT1DayNightValues[] = {0, 1, 2, -1, -1};
+
 // Each module's names (its own looked up before the shared ones), the id of
 // its day/night mode and the values that id takes for the base's modes 0..4
 // (null: the same numbers).
@@ -230,12 +251,23 @@ ModuleNames viscaEntry(const char* p_szModule, const Name (&p_own)[N]) {
     return viscaMember(p_szModule, p_own, N);
 }
 
+ModuleNames it1Member(const char* p_szModule, const Name* p_pOwn, size_t p_nOwn) {
+    return ModuleNames{p_szModule,        p_pOwn, p_nOwn, kIT1Names, std::size(kIT1Names), 4,
+                       kIT1DayNightValues};
+}
+
+template <size_t N>
+ModuleNames it1Entry(const char* p_szModule, const Name (&p_own)[N]) {
+    return it1Member(p_szModule, p_own, N);
+}
+
 const ModuleNames* namesOf(const std::string& p_strModule) {
     static const ModuleNames s_modules[] = {
         entry("hi351x", kHi351xNames, 11),        entry("orvane", kOrvaneNames, 10),
         viscaEntry("fcbev7310", kFCBEV7310Names), viscaEntry("ch3310", kCH3310Names),
         viscaEntry("cv7500", kCV7500Names),       viscaMember("eh4300", nullptr, 0),
-        entry("effio", kEffioNames, 8),
+        entry("effio", kEffioNames, 8),           it1Member("it1", nullptr, 0),
+        it1Entry("it1zoom", kIT1ZoomNames),
     };
     for (const ModuleNames& module : s_modules) {
         if (p_strModule == module.szModule) {

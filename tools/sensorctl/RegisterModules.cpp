@@ -1,7 +1,9 @@
 #include "RegisterModules.h"
 
 #include "controllers/serial/EffioSenseController.h"
+#include "controllers/serial/IBaseIT1SenseController.h"
 #include "sim/SimEffioModule.h"
+#include "sim/SimIT1Module.h"
 
 namespace RegisterModules {
 
@@ -73,6 +75,53 @@ void effioDayNight(Host& p_host, FILE* p_pOut) {
     const char* decision = level >= toNight ? "night" : level <= toDay ? "day" : "no decision";
     std::fprintf(p_pOut, "AE level %d: %s (night from %d, day at %d or below); picture %s\n", level,
                  decision, toNight, toDay, pictureName(effio.getDNState()).c_str());
+}
+
+SimModule* createIT1(int) {
+    return new SimIT1Module();
+}
+
+size_t countedReplyLength(const std::string& p_strReceived, const std::string&) {
+    if (p_strReceived.empty()) {
+        return 0;
+    }
+    size_t length = static_cast<unsigned char>(p_strReceived[0]);
+    length = length == 0 ? 1 : length;
+    return p_strReceived.size() >= length ? length : 0;
+}
+
+void it1Status(Host& p_host, FILE* p_pOut) {
+    IBaseIT1SenseController& it1 = controllerOf<IBaseIT1SenseController>(p_host);
+    int state = -1;
+    int read = it1.getDayNightValue(state);
+    std::fprintf(p_pOut, "module judges    %s\n",
+                 read ? (state == 1   ? "day"
+                         : state == 0 ? "night"
+                                      : "out of range")
+                      : "unreadable");
+    int mirror = 0;
+    read = it1.getMirror(mirror);
+    std::fprintf(p_pOut, "mirror           %s (register 1500 = 0x%02X)\n",
+                 shown(read, mirror).c_str(), it1.getCached1500());
+    int setup = 0;
+    it1.getDayNightSetup(setup);
+    static const char* const kSetups[] = {"the thread decides", "colour", "black and white"};
+    std::fprintf(p_pOut, "day/night setup  %d (%s)\n", setup,
+                 setup >= 0 && setup <= 2 ? kSetups[setup] : "?");
+}
+
+void switchThreadDayNight(Host& p_host, FILE* p_pOut) {
+    auto& controller = controllerOf<IDNSwitchSenseController>(p_host);
+    std::fprintf(p_pOut, "switch thread %s, input %s",
+                 controller.isSwitchThreadRunning() ? "running" : "stopped",
+                 controller.getInfraredMode() == 0 ? "the module's judgement"
+                 : controller.hasNewInfrared()     ? "the day/night level line"
+                                                   : "the GPIO level line");
+    if (controller.getInfraredMode() != 0) {
+        std::fprintf(p_pOut, " (level %d)", controller.getLastLevel());
+    }
+    std::fprintf(p_pOut, "; picture %s\nlast decision: %s\n",
+                 pictureName(controller.getDNState()).c_str(), controller.lastDecision());
 }
 
 }  // namespace RegisterModules

@@ -22,6 +22,13 @@ size_t effioReplyLength(const std::string& p_strReceived, const std::string& p_s
 void effioStatus(Host& p_host, FILE* p_pOut);
 void effioDayNight(Host& p_host, FILE* p_pOut);
 
+SimModule* createIT1(int p_nVideoSystem);
+// IT1 and ITN replies: the first byte is the reply's length.
+size_t countedReplyLength(const std::string& p_strReceived, const std::string& p_strSent);
+void it1Status(Host& p_host, FILE* p_pOut);
+// The decisions of a controller's own day/night thread (IT1 family, ITN).
+void switchThreadDayNight(Host& p_host, FILE* p_pOut);
+
 }  // namespace RegisterModules
 
 #endif

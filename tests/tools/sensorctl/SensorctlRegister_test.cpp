@@ -69,3 +69,43 @@ TEST_F(SensorctlTest, ASilentEffioFailsTheSettingAndLeavesTheFilesAlone) {
     EXPECT_EQ(0, again.nExit) << again.strErr;
     EXPECT_EQ(0x35, board->registerValue(SimEffioModule::key(0x05, 0x01)));
 }
+
+TEST_F(SensorctlTest, IT1FollowsTheBoardsLevelLineFromItsOwnThread) {
+    m_strCamera = "it1";
+    Outcome night = sensorctl({"--module", "it1", "--light", "10", "daynight"});
+    ASSERT_EQ(0, night.nExit) << night.strErr;
+    EXPECT_TRUE(contains(night.strOut,
+                         "state night\nswitch thread running, input the day/night "
+                         "level line (level 0); picture black and white"))
+        << night.strOut;
+    Outcome day = sensorctl({"--module", "2", "--light", "90", "daynight"});
+    EXPECT_TRUE(contains(day.strOut, "state day\n")) << day.strOut;
+    Outcome forced = sensorctl({"--module", "it1", "--light", "10", "daynight", "1"});
+    EXPECT_TRUE(contains(forced.strOut, "day/night mode 1 (day), state day\nswitch thread stopped"))
+        << forced.strOut;
+    EXPECT_EQ(2, sensorctl({"--module", "it1", "daynight", "3"}).nExit);
+
+    Outcome mirror = sensorctl({"--module", "it1", "--trace", "set", "mirror", "2"});
+    ASSERT_EQ(0, mirror.nExit) << mirror.strErr;
+    EXPECT_TRUE(contains(mirror.strOut, "tx: 08 01 05 02 15 00 42 67\nrx: 05 01 02 01 09\n"))
+        << mirror.strOut;
+    Outcome status = sensorctl({"--module", "it1", "status"});
+    EXPECT_TRUE(contains(status.strOut, "mirror           2 (register 1500 = 0x42)"))
+        << status.strOut;
+    Outcome bad = sensorctl({"--module", "it1", "set", "iris-speed", "9"});
+    EXPECT_EQ(1, bad.nExit);
+    EXPECT_TRUE(contains(bad.strErr, "invalid iris speed value (9)")) << bad.strErr;
+}
+
+TEST_F(SensorctlTest, IT1ZoomFollowsTheModuleAndDrivesItsLensOnASecondLine) {
+    m_strCamera = "it1zoom";
+    Outcome focus = sensorctl({"--module", "it1zoom", "--trace", "set", "focus-mode", "2"});
+    ASSERT_EQ(0, focus.nExit) << focus.strErr;
+    EXPECT_TRUE(contains(focus.strOut, "tx: 81 01 04 18 01 FF\n")) << focus.strOut;
+    EXPECT_EQ("4\n", sensorctl({"--module", "9", "get", "auto-focus"}).strOut);
+    Outcome lens = sensorctl({"--module", "it1zoom", "set", "adjust-lens", "1"});
+    EXPECT_EQ(0, lens.nExit) << lens.strErr;
+    Outcome dayNight = sensorctl({"--module", "it1zoom", "daynight"});
+    EXPECT_TRUE(contains(dayNight.strOut, "input the module's judgement; picture colour"))
+        << dayNight.strOut;
+}
