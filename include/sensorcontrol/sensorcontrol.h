@@ -67,6 +67,10 @@
 #include "controllers/serial/IT1Link.h"
 #include "controllers/serial/IT1SenseController.h"
 #include "controllers/serial/IT1ZoomModuleSenseController.h"
+#include "controllers/serial/ITNLink.h"
+#include "controllers/serial/ITNSenseController.h"
 #include "controllers/serial/RegisterLine.h"
+#include "controllers/serial/SeawolfLink.h"
+#include "controllers/serial/SeawolfSenseController.h"
 
 #endif

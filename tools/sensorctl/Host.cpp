@@ -369,6 +369,20 @@ void Host::connectBoardPins() {
 }
 
 void Host::waitForFirstCycle() {
+    // The thread's first cycle applies the scheme of the hour: it sets the
+    // scheme index first and holds the parameter lock until it is done. A
+    // command must not race it, and threads a controller starts or stops
+    // while it applies (a day/night setup) must be counted after it.
+    for (int waited = 0; waited < 300; ++waited) {
+        int scheme = -2;
+        m_controller->getParamScheme(scheme);
+        if (scheme != -2) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::string ignored;
+    m_controller->getParameters("", ignored);
     if (backgroundThreads() > 1) {
         // Initialisation ends on the day picture whatever the module shows;
         // the module's state is in once the poll after it has run.
@@ -376,23 +390,6 @@ void Host::waitForFirstCycle() {
     }
     if (m_virtualClock) {
         m_virtualClock->settle(backgroundThreads());
-        // A controller that pauses inside its exchanges (a register module
-        // waits after each read) parks in the middle of applying the
-        // scheme; the parameter lock is free again once that is done.
-        std::string ignored;
-        m_controller->getParameters("", ignored);
-        m_virtualClock->settle(backgroundThreads());
-    } else {
-        // On the real clock the thread's first cycle applies the scheme of
-        // the hour; a command must not race it.
-        for (int waited = 0; waited < 300; ++waited) {
-            int scheme = -2;
-            m_controller->getParamScheme(scheme);
-            if (scheme != -2) {
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
     }
     if (m_bStoredScheme && m_nStoredMode == 0) {
         // Manual scheme mode survives a restart only through the host.

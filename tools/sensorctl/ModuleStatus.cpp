@@ -7,6 +7,8 @@ const std::vector<ModuleReport>& moduleReports() {
         {"effio", RegisterModules::effioStatus, RegisterModules::effioDayNight},
         {"it1", RegisterModules::it1Status, RegisterModules::switchThreadDayNight},
         {"it1zoom", RegisterModules::it1Status, RegisterModules::switchThreadDayNight},
+        {"itn", RegisterModules::itnStatus, RegisterModules::switchThreadDayNight},
+        {"seawolf", RegisterModules::seawolfStatus, RegisterModules::seawolfDayNight},
     };
     return s_reports;
 }

@@ -11,10 +11,12 @@
 #include "controllers/serial/FCBEV7310SenseController.h"
 #include "controllers/serial/IT1SenseController.h"
 #include "controllers/serial/IT1ZoomModuleSenseController.h"
+#include "controllers/serial/ITNSenseController.h"
 #include "controllers/serial/NoSensorUIController.h"
 #include "controllers/serial/SONYCH3310SenseController.h"
 #include "controllers/serial/SONYCV7500SenseController.h"
 #include "controllers/serial/SONYEH4300SenseController.h"
+#include "controllers/serial/SeawolfSenseController.h"
 #include "sim/SimViscaCamera.h"
 
 namespace {
@@ -81,6 +83,12 @@ const std::vector<ModuleInfo>& knownModules() {
         {"it1zoom", 9, "IT1 zoom module (registers, day/night as the module judges, lens line)",
          "RS232=/dev/ttyAMA1;RS485=/dev/ttyAMA2;isInfrared=0;GPIO=1,2,0",
          "RS232=9600,8,0,0;RS485=9600,8,0,0", "", create<IT1ZoomModuleSenseController>, "it1"},
+        {"itn", 15, "ITN camera module (24-bit registers, its own day/night thread)",
+         "RS232=/dev/ttyAMA1;isInfrared=0;GPIO=1,2,0", "RS232=9600,8,0,0", "",
+         create<ITNSenseController>, "itn"},
+        {"seawolf", 12, "Seawolf camera module (group/item settings, lens directions)",
+         "RS232=/dev/ttyAMA1;isInfrared=0;GPIO=1,2,0", "RS232=9600,8,0,0", "",
+         create<SeawolfSenseController>, "seawolf"},
     };
     return s_modules;
 }
@@ -99,6 +107,16 @@ const std::vector<SimulatorKind>& simulatorKinds() {
          "it1",
          {false, RegisterModules::countedReplyLength},
          RegisterModules::createIT1},
+        {"itn",
+         "ITN camera module",
+         "itn",
+         {false, RegisterModules::countedReplyLength},
+         RegisterModules::createITN},
+        {"seawolf",
+         "Seawolf camera module",
+         "seawolf",
+         {false, RegisterModules::seawolfReplyLength},
+         RegisterModules::createSeawolf},
     };
     return s_kinds;
 }

@@ -2,8 +2,12 @@
 
 #include "controllers/serial/EffioSenseController.h"
 #include "controllers/serial/IBaseIT1SenseController.h"
+#include "controllers/serial/ITNSenseController.h"
+#include "controllers/serial/SeawolfSenseController.h"
 #include "sim/SimEffioModule.h"
 #include "sim/SimIT1Module.h"
+#include "sim/SimITNModule.h"
+#include "sim/SimSeawolfModule.h"
 
 namespace RegisterModules {
 
@@ -21,6 +25,13 @@ Controller& controllerOf(Host& p_host) {
 // "12" or "unreadable", for values read back from the module.
 std::string shown(int p_nRead, int p_nValue) {
     return p_nRead ? std::to_string(p_nValue) : std::string("unreadable");
+}
+
+std::string judgement(int p_nRead, int p_nState) {
+    return p_nRead ? (p_nState == 1   ? "day"
+                      : p_nState == 0 ? "night"
+                                      : "out of range")
+                   : "unreadable";
 }
 
 std::string pictureName(int p_nState) {
@@ -122,6 +133,66 @@ void switchThreadDayNight(Host& p_host, FILE* p_pOut) {
     }
     std::fprintf(p_pOut, "; picture %s\nlast decision: %s\n",
                  pictureName(controller.getDNState()).c_str(), controller.lastDecision());
+}
+
+SimModule* createITN(int) {
+    return new SimITNModule();
+}
+
+void itnStatus(Host& p_host, FILE* p_pOut) {
+    ITNSenseController& itn = controllerOf<ITNSenseController>(p_host);
+    int state = -1;
+    int read = itn.getDayNightValue(state);
+    std::fprintf(p_pOut, "module judges    %s (exposure level %d)\n",
+                 judgement(read, state).c_str(), itn.getExposureLevel());
+    int mirror = 0;
+    read = itn.getMirror(mirror);
+    std::fprintf(p_pOut, "mirror           %s\n", shown(read, mirror).c_str());
+}
+
+SimModule* createSeawolf(int) {
+    return new SimSeawolfModule();
+}
+
+size_t seawolfReplyLength(const std::string& p_strReceived, const std::string&) {
+    if (p_strReceived.empty()) {
+        return 0;
+    }
+    size_t length = 1;
+    switch (static_cast<unsigned char>(p_strReceived[0])) {
+        case 0x02:
+            length = p_strReceived.size() < 2
+                         ? 2
+                         : 3 + static_cast<size_t>(static_cast<unsigned char>(p_strReceived[1]));
+            break;
+        case 0x04:
+            length = 2;
+            break;
+        default:
+            break;
+    }
+    return p_strReceived.size() >= length ? length : 0;
+}
+
+void seawolfStatus(Host& p_host, FILE* p_pOut) {
+    SeawolfSenseController& seawolf = controllerOf<SeawolfSenseController>(p_host);
+    std::string version;
+    std::fprintf(p_pOut, "soft version     %s\n",
+                 seawolf.getSensorSoftVersion(version) ? version.c_str() : "unreadable");
+    int state = -1;
+    int read = seawolf.getDayNightValue(state);
+    std::fprintf(p_pOut, "module judges    %s\n", judgement(read, state).c_str());
+    int flip = 0;
+    read = seawolf.getFlip(flip);
+    std::fprintf(p_pOut, "flip             %s\n", shown(read, flip).c_str());
+}
+
+void seawolfDayNight(Host& p_host, FILE* p_pOut) {
+    SeawolfSenseController& seawolf = controllerOf<SeawolfSenseController>(p_host);
+    int state = -1;
+    int read = seawolf.getDayNightValue(state);
+    std::fprintf(p_pOut, "module judges %s; picture %s\n", judgement(read, state).c_str(),
+                 pictureName(seawolf.getDNState()).c_str());
 }
 
 }  // namespace RegisterModules

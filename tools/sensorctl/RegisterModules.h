@@ -29,6 +29,16 @@ void it1Status(Host& p_host, FILE* p_pOut);
 // The decisions of a controller's own day/night thread (IT1 family, ITN).
 void switchThreadDayNight(Host& p_host, FILE* p_pOut);
 
+SimModule* createITN(int p_nVideoSystem);
+void itnStatus(Host& p_host, FILE* p_pOut);
+
+SimModule* createSeawolf(int p_nVideoSystem);
+// Seawolf replies: 01, 03 alone, 04 with one byte, 02 with its count, data
+// and checksum.
+size_t seawolfReplyLength(const std::string& p_strReceived, const std::string& p_strSent);
+void seawolfStatus(Host& p_host, FILE* p_pOut);
+void seawolfDayNight(Host& p_host, FILE* p_pOut);
+
 }  // namespace RegisterModules
 
 #endif

@@ -109,3 +109,35 @@ TEST_F(SensorctlTest, IT1ZoomFollowsTheModuleAndDrivesItsLensOnASecondLine) {
     EXPECT_TRUE(contains(dayNight.strOut, "input the module's judgement; picture colour"))
         << dayNight.strOut;
 }
+
+TEST_F(SensorctlTest, ITNTracesItsThreeByteRegistersAndFollowsItsModule) {
+    m_strCamera = "itn";
+    Outcome gamma = sensorctl({"--module", "itn", "--trace", "set", "gamma", "1"});
+    ASSERT_EQ(0, gamma.nExit) << gamma.strErr;
+    EXPECT_TRUE(contains(gamma.strOut, "tx: 09 01 06 02 1C 00 00 01 2F\nrx: 05 01 02 01 09\n"))
+        << gamma.strOut;
+    EXPECT_TRUE(contains(gamma.strOut, "rx: 0B 01 08 01 00 00 00 C8 00 01 DE\n")) << gamma.strOut;
+    Outcome status = sensorctl({"--module", "15", "status"});
+    EXPECT_TRUE(contains(status.strOut, "module judges    day (exposure level 200)"))
+        << status.strOut;
+    Outcome night = sensorctl({"--module", "itn", "daynight", "2"});
+    EXPECT_TRUE(contains(night.strOut, "state night\nswitch thread stopped")) << night.strOut;
+    Outcome bad = sensorctl({"--module", "itn", "set", "spot-x", "16"});
+    EXPECT_EQ(1, bad.nExit);
+    EXPECT_TRUE(contains(bad.strErr, "setSpotAE_X(16) is out of range")) << bad.strErr;
+}
+
+TEST_F(SensorctlTest, SeawolfMovesItsLensWhateverTheValueAndShowsItsVersion) {
+    m_strCamera = "seawolf";
+    Outcome move = sensorctl({"--module", "seawolf", "--trace", "set", "move-left", "7"});
+    ASSERT_EQ(0, move.nExit) << move.strErr;
+    EXPECT_TRUE(contains(move.strOut, "tx: 04 01 04 02 03 F1\nrx: 01\n")) << move.strOut;
+    EXPECT_TRUE(contains(move.strOut, "tx: 03 02 03 05 F2\nrx: 02 01 01 FB\n")) << move.strOut;
+    Outcome status = sensorctl({"--module", "12", "status"});
+    EXPECT_TRUE(contains(status.strOut, "soft version     2.1.0.7")) << status.strOut;
+    Outcome module = sensorctl({"--module", "seawolf", "daynight", "4"});
+    EXPECT_TRUE(contains(module.strOut, "day/night mode 4 (automatic in the module)"))
+        << module.strOut;
+    Outcome get = sensorctl({"--module", "seawolf", "get", "move-left"});
+    EXPECT_EQ(1, get.nExit);
+}
