@@ -56,11 +56,6 @@ const P kRows[] = {
     P::readWrite(18, "setAGCMode", &E::setAGCMode, &E::getAGCMode),
     P::readWrite(19, "setMaxAGC", &E::setMaxAGC, &E::getMaxAGC),
     P::base(21, S::BASE_TNF_MODE, "setTNFMode"),
-    P::base(57, S::BASE_DN_SWITCH_DELAY, "setDNSwitchDelay"),
-    P::base(58, S::BASE_DTN_HOUR, "setDTNTime_H"),
-    P::base(59, S::BASE_DTN_MINUTE, "setDTNTime_M"),
-    P::base(60, S::BASE_NTD_HOUR, "setNTDTime_H"),
-    P::base(61, S::BASE_NTD_MINUTE, "setNTDTime_M"),
 };
 
 }  // namespace
@@ -71,7 +66,9 @@ EffioSenseController::EffioSenseController()
       m_nDTNTransition(200),
       m_nNTDTransition(100),
       m_link(*this, m_pUART, m_nUARTIndex, m_mutex),
-      m_parameters({ParameterList<EffioSenseController>(kRows)}, "%s failed ", "%s failed ") {
+      m_parameters({ParameterList<EffioSenseController>(kRows),
+                    dayNightScheduleRows<EffioSenseController>()},
+                   "%s failed ", "%s failed ") {
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 10);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 12, 19);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 21, 21);
@@ -102,7 +99,7 @@ void EffioSenseController::splitData(int p_nValue, int& p_nHigh, int& p_nLow) {
     p_nLow = p_nValue & 0xFF;
 }
 
-int EffioSenseController::readField(const Field& p_field, int& p_nValue) {
+int EffioSenseController::read(const Field& p_field, int& p_nValue) {
     int registers = 0;
     if (!m_link.readRegisters(p_field.nCategory, p_field.nAddress, p_field.nWidth / 8, registers)) {
         return 0;
@@ -112,7 +109,7 @@ int EffioSenseController::readField(const Field& p_field, int& p_nValue) {
     return 1;
 }
 
-int EffioSenseController::writeField(const Field& p_field, int p_nValue) {
+int EffioSenseController::write(const Field& p_field, int p_nValue) {
     int limit = p_field.bScaled ? 100 : (1 << p_field.nCount) - 1;
     if (p_nValue < 0 || p_nValue > limit) {
         ErrorPrintf("%s(%d) is out of range", p_field.szSetter, p_nValue);
@@ -129,29 +126,34 @@ int EffioSenseController::writeField(const Field& p_field, int p_nValue) {
     return m_link.writeRegisters(p_field.nCategory, p_field.nAddress, count, registers);
 }
 
+SC_REGISTER_ACCESSORS(EffioSenseController, Sharpness, kSharpness)
+SC_REGISTER_ACCESSORS(EffioSenseController, Exposal, kExposal)
+SC_REGISTER_ACCESSORS(EffioSenseController, WB, kWB)
+SC_REGISTER_ACCESSORS(EffioSenseController, RGain, kRGain)
+SC_REGISTER_ACCESSORS(EffioSenseController, BGain, kBGain)
+SC_REGISTER_ACCESSORS(EffioSenseController, ExposalMode, kExposalMode)
+SC_REGISTER_ACCESSORS(EffioSenseController, ShutterSpeed, kShutter)
+SC_REGISTER_ACCESSORS(EffioSenseController, NR2_FILMODE, kNR2)
+SC_REGISTER_ACCESSORS(EffioSenseController, BackLight, kBackLight)
+SC_REGISTER_ACCESSORS(EffioSenseController, BackLightLevel, kBackLightLevel)
+SC_REGISTER_ACCESSORS(EffioSenseController, AGCMode, kAGCMode)
+SC_REGISTER_ACCESSORS(EffioSenseController, MaxAGC, kMaxAGC)
+
 int EffioSenseController::setBrightness(int p_nValue) {
-    return writeField(kBrightness, p_nValue);
+    return write(kBrightness, p_nValue);
 }
 
 int EffioSenseController::getBrightness(int& p_nValue) {
     int value = 0;
-    if (!readField(kBrightness, value) || value > 100) {
+    if (!read(kBrightness, value) || value > 100) {
         return 0;
     }
     p_nValue = value;
     return 1;
 }
 
-int EffioSenseController::setSharpness(int p_nValue) {
-    return writeField(kSharpness, p_nValue);
-}
-
-int EffioSenseController::getSharpness(int& p_nValue) {
-    return readField(kSharpness, p_nValue);
-}
-
 int EffioSenseController::setMirror(int p_nValue) {
-    if (!writeField(kMirror, p_nValue)) {
+    if (!write(kMirror, p_nValue)) {
         return 0;
     }
     m_nMirror = p_nValue;
@@ -159,43 +161,11 @@ int EffioSenseController::setMirror(int p_nValue) {
 }
 
 int EffioSenseController::getMirror(int& p_nValue) {
-    if (!readField(kMirror, p_nValue)) {
+    if (!read(kMirror, p_nValue)) {
         return 0;
     }
     m_nMirror = p_nValue;
     return 1;
-}
-
-int EffioSenseController::setExposal(int p_nValue) {
-    return writeField(kExposal, p_nValue);
-}
-
-int EffioSenseController::getExposal(int& p_nValue) {
-    return readField(kExposal, p_nValue);
-}
-
-int EffioSenseController::setWB(int p_nValue) {
-    return writeField(kWB, p_nValue);
-}
-
-int EffioSenseController::getWB(int& p_nValue) {
-    return readField(kWB, p_nValue);
-}
-
-int EffioSenseController::setRGain(int p_nValue) {
-    return writeField(kRGain, p_nValue);
-}
-
-int EffioSenseController::getRGain(int& p_nValue) {
-    return readField(kRGain, p_nValue);
-}
-
-int EffioSenseController::setBGain(int p_nValue) {
-    return writeField(kBGain, p_nValue);
-}
-
-int EffioSenseController::getBGain(int& p_nValue) {
-    return readField(kBGain, p_nValue);
 }
 
 int EffioSenseController::setDayToNightTransition(int p_nValue) {
@@ -224,62 +194,6 @@ int EffioSenseController::setNightToDayTransition(int p_nValue) {
 int EffioSenseController::getNightToDayTransition(int& p_nValue) {
     p_nValue = m_nNTDTransition;
     return 1;
-}
-
-int EffioSenseController::setExposalMode(int p_nValue) {
-    return writeField(kExposalMode, p_nValue);
-}
-
-int EffioSenseController::getExposalMode(int& p_nValue) {
-    return readField(kExposalMode, p_nValue);
-}
-
-int EffioSenseController::setShutterSpeed(int p_nValue) {
-    return writeField(kShutter, p_nValue);
-}
-
-int EffioSenseController::getShutterSpeed(int& p_nValue) {
-    return readField(kShutter, p_nValue);
-}
-
-int EffioSenseController::setNR2_FILMODE(int p_nValue) {
-    return writeField(kNR2, p_nValue);
-}
-
-int EffioSenseController::getNR2_FILMODE(int& p_nValue) {
-    return readField(kNR2, p_nValue);
-}
-
-int EffioSenseController::setBackLight(int p_nValue) {
-    return writeField(kBackLight, p_nValue);
-}
-
-int EffioSenseController::getBackLight(int& p_nValue) {
-    return readField(kBackLight, p_nValue);
-}
-
-int EffioSenseController::setBackLightLevel(int p_nValue) {
-    return writeField(kBackLightLevel, p_nValue);
-}
-
-int EffioSenseController::getBackLightLevel(int& p_nValue) {
-    return readField(kBackLightLevel, p_nValue);
-}
-
-int EffioSenseController::setAGCMode(int p_nValue) {
-    return writeField(kAGCMode, p_nValue);
-}
-
-int EffioSenseController::getAGCMode(int& p_nValue) {
-    return readField(kAGCMode, p_nValue);
-}
-
-int EffioSenseController::setMaxAGC(int p_nValue) {
-    return writeField(kMaxAGC, p_nValue);
-}
-
-int EffioSenseController::getMaxAGC(int& p_nValue) {
-    return readField(kMaxAGC, p_nValue);
 }
 
 int EffioSenseController::setATR(int p_nMode) {
@@ -315,7 +229,7 @@ int EffioSenseController::getATR(int& p_nMode) {
         p_nMode = 3;
         return 1;
     }
-    return readField(kATR, p_nMode);
+    return read(kATR, p_nMode);
 }
 
 int EffioSenseController::updateHDRMode(int p_nMode) {
@@ -323,12 +237,12 @@ int EffioSenseController::updateHDRMode(int p_nMode) {
         ErrorPrintf("updateHDRMode(%d) is out of range", p_nMode);
         return 0;
     }
-    return writeField(kATR, p_nMode == 1 ? 1 : 0);
+    return write(kATR, p_nMode == 1 ? 1 : 0);
 }
 
 int EffioSenseController::getAEHighValue(int& p_nLevel) {
     int field = 0;
-    if (!readField(kAELevel, field)) {
+    if (!read(kAELevel, field)) {
         return 0;
     }
     p_nLevel = field * 255 / 1023;
@@ -355,7 +269,7 @@ int EffioSenseController::getDNStatusFromSensor(int& p_nStatus) {
 }
 
 int EffioSenseController::setPicture(int p_nValue) {
-    return writeField(kPicture, p_nValue);
+    return write(kPicture, p_nValue);
 }
 
 int EffioSenseController::turnPictureToDay() {

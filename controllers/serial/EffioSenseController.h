@@ -123,8 +123,8 @@ public:
     };
 
 private:
-    int readField(const Field& p_field, int& p_nValue);
-    int writeField(const Field& p_field, int p_nValue);
+    int read(const Field& p_field, int& p_nValue);
+    int write(const Field& p_field, int p_nValue);
     int setPicture(int p_nValue);
 
     std::atomic<int> m_nMirror;

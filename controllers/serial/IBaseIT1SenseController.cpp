@@ -6,14 +6,7 @@
 
 namespace {
 
-// A register that takes a value within a range as it is.
-struct Ranged {
-    const char* szRange;  // logged for a value outside the range, with it
-    int nRegister;
-    int nCount;
-    int nMin;
-    int nMax;
-};
+typedef IBaseIT1SenseController::Register Ranged;
 
 const Ranged kBrightness = {"p_nBrightness(%d) is out of range", 0x0A03, 1, 0, 255};
 const Ranged kDayToNight = {"p_nDayToNightTransition(%d) is out of range", 0x1412, 1, 0, 255};
@@ -51,24 +44,6 @@ const Chroma kChroma[] = {{"RY1", 0x141F, 0x140}, {"BY1", 0x1421, 0x120}, {"RY2"
                           {"RY4", 0x1436, 0x138}, {"BY4", 0x1438, 0x118}};
 const int kChromaFactory = 50;
 const int kDefaultFixedShutter = 50;
-
-bool inRange(ISensorController& p_owner, const Ranged& p_register, int p_nValue) {
-    if (p_nValue >= p_register.nMin && p_nValue <= p_register.nMax) {
-        return true;
-    }
-    p_owner.ErrorPrintf(p_register.szRange, p_nValue);
-    return false;
-}
-
-int writeRanged(ISensorController& p_owner, IT1Link& p_link, const Ranged& p_register,
-                int p_nValue) {
-    return inRange(p_owner, p_register, p_nValue) &&
-           p_link.writeRegister(p_register.nRegister, p_register.nCount, p_nValue);
-}
-
-int readRanged(IT1Link& p_link, const Ranged& p_register, int& p_nValue) {
-    return p_link.readRegister(p_register.nRegister, p_register.nCount, p_nValue);
-}
 
 typedef IT1Parameter P;
 typedef IBaseIT1SenseController B;
@@ -120,6 +95,23 @@ IBaseIT1SenseController::IBaseIT1SenseController(int p_nModuleId,
     setSensorConfigVersion2(2);
 }
 
+bool IBaseIT1SenseController::inRange(const Register& p_register, int p_nValue) {
+    if (p_nValue >= p_register.nMin && p_nValue <= p_register.nMax) {
+        return true;
+    }
+    ErrorPrintf(p_register.szRange, p_nValue);
+    return false;
+}
+
+int IBaseIT1SenseController::write(const Register& p_register, int p_nValue) {
+    return inRange(p_register, p_nValue) &&
+           m_link.writeRegister(p_register.nRegister, p_register.nCount, p_nValue);
+}
+
+int IBaseIT1SenseController::read(const Register& p_register, int& p_nValue) {
+    return m_link.readRegister(p_register.nRegister, p_register.nCount, p_nValue);
+}
+
 IBaseIT1SenseController::~IBaseIT1SenseController() {
     stopSwitchThread();
     stopBackgroundThread();
@@ -134,13 +126,11 @@ int IBaseIT1SenseController::getParameterValue(const char* p_pRequest, int p_nRe
     return m_link.exchange(p_pRequest, p_nRequestLength, p_pAnswer, p_nAnswerLength);
 }
 
-int IBaseIT1SenseController::setBrightness(int p_nValue) {
-    return writeRanged(*this, m_link, kBrightness, p_nValue);
-}
-
-int IBaseIT1SenseController::getBrightness(int& p_nValue) {
-    return readRanged(m_link, kBrightness, p_nValue);
-}
+SC_REGISTER_ACCESSORS(IBaseIT1SenseController, Brightness, kBrightness)
+SC_REGISTER_ACCESSORS(IBaseIT1SenseController, VideoOutSetup, kVideoOut)
+SC_REGISTER_ACCESSORS(IBaseIT1SenseController, MaxAGCValue, kMaxAGC)
+SC_REGISTER_ACCESSORS(IBaseIT1SenseController, NightColor, kNightColor)
+SC_REGISTER_ACCESSORS(IBaseIT1SenseController, IrisVoltage, kIrisVoltage)
 
 int IBaseIT1SenseController::setSharpness(int p_nValue) {
     if (p_nValue < 0 || p_nValue > 15) {
@@ -270,7 +260,7 @@ int IBaseIT1SenseController::setTransitionBack() {
 }
 
 int IBaseIT1SenseController::setDayToNightTransition(int p_nValue) {
-    if (!inRange(*this, kDayToNight, p_nValue)) {
+    if (!inRange(kDayToNight, p_nValue)) {
         return 0;
     }
     if (p_nValue < m_nNightToDay) {
@@ -291,7 +281,7 @@ int IBaseIT1SenseController::getDayToNightTransition(int& p_nValue) {
 }
 
 int IBaseIT1SenseController::setNightToDayTransition(int p_nValue) {
-    if (!inRange(*this, kNightToDay, p_nValue)) {
+    if (!inRange(kNightToDay, p_nValue)) {
         return 0;
     }
     if (p_nValue > m_nDayToNight) {
@@ -310,21 +300,13 @@ int IBaseIT1SenseController::getNightToDayTransition(int& p_nValue) {
     return 1;
 }
 
-int IBaseIT1SenseController::setVideoOutSetup(int p_nValue) {
-    return writeRanged(*this, m_link, kVideoOut, p_nValue);
-}
-
-int IBaseIT1SenseController::getVideoOutSetup(int& p_nValue) {
-    return readRanged(m_link, kVideoOut, p_nValue);
-}
-
 bool IBaseIT1SenseController::fixedShutter() const {
     return RegisterBytes::field(m_n0A01Value, 8, kShutterModeBit, 1) == 1;
 }
 
 int IBaseIT1SenseController::setMinShutterValue(int p_nValue) {
     int maximum = 0;
-    if (!inRange(*this, kMinShutter, p_nValue)) {
+    if (!inRange(kMinShutter, p_nValue)) {
         return 0;
     }
     if (m_pSensorCache->getSensorValue(11, maximum) && p_nValue > maximum) {
@@ -344,12 +326,12 @@ int IBaseIT1SenseController::getMinShutterValue(int& p_nValue) {
         p_nValue = m_nMinShutter;
         return 1;
     }
-    return readRanged(m_link, kMinShutter, p_nValue);
+    return read(kMinShutter, p_nValue);
 }
 
 int IBaseIT1SenseController::setMaxShutterValue(int p_nValue) {
     int minimum = 0;
-    if (!inRange(*this, kMaxShutter, p_nValue)) {
+    if (!inRange(kMaxShutter, p_nValue)) {
         return 0;
     }
     if (m_pSensorCache->getSensorValue(8, minimum) && p_nValue < minimum) {
@@ -360,11 +342,11 @@ int IBaseIT1SenseController::setMaxShutterValue(int p_nValue) {
 }
 
 int IBaseIT1SenseController::getMaxShutterValue(int& p_nValue) {
-    return readRanged(m_link, kMaxShutter, p_nValue);
+    return read(kMaxShutter, p_nValue);
 }
 
 int IBaseIT1SenseController::setFixedShutter(int p_nValue) {
-    if (!inRange(*this, kFixedShutter, p_nValue)) {
+    if (!inRange(kFixedShutter, p_nValue)) {
         return 0;
     }
     if (!fixedShutter()) {
@@ -384,7 +366,7 @@ int IBaseIT1SenseController::getFixedShutter(int& p_nValue) {
         p_nValue = m_nFixedShutter;
         return 1;
     }
-    return readRanged(m_link, kFixedShutter, p_nValue);
+    return read(kFixedShutter, p_nValue);
 }
 
 int IBaseIT1SenseController::setShutterMode(int p_nMode) {
@@ -405,14 +387,6 @@ int IBaseIT1SenseController::getShutterMode(int& p_nMode) {
     m_n0A01Value = byte;
     p_nMode = RegisterBytes::field(byte, 8, kShutterModeBit, 1);
     return 1;
-}
-
-int IBaseIT1SenseController::setMaxAGCValue(int p_nValue) {
-    return writeRanged(*this, m_link, kMaxAGC, p_nValue);
-}
-
-int IBaseIT1SenseController::getMaxAGCValue(int& p_nValue) {
-    return readRanged(m_link, kMaxAGC, p_nValue);
 }
 
 int IBaseIT1SenseController::setIrisDriveMode(int p_nValue) {
@@ -486,7 +460,7 @@ int IBaseIT1SenseController::getChroma(int& p_nValue) {
 }
 
 int IBaseIT1SenseController::setWhiteBalance(int p_nWBValue) {
-    if (!inRange(*this, kWhiteBalance, p_nWBValue)) {
+    if (!inRange(kWhiteBalance, p_nWBValue)) {
         return 0;
     }
     if (!m_link.writeRegister(kWhiteBalance.nRegister, 1, p_nWBValue)) {
@@ -497,23 +471,7 @@ int IBaseIT1SenseController::setWhiteBalance(int p_nWBValue) {
 }
 
 int IBaseIT1SenseController::getWhiteBalance(int& p_nWBValue) {
-    return readRanged(m_link, kWhiteBalance, p_nWBValue);
-}
-
-int IBaseIT1SenseController::setNightColor(int p_nValue) {
-    return writeRanged(*this, m_link, kNightColor, p_nValue);
-}
-
-int IBaseIT1SenseController::getNightColor(int& p_nValue) {
-    return readRanged(m_link, kNightColor, p_nValue);
-}
-
-int IBaseIT1SenseController::setIrisVoltage(int p_nValue) {
-    return writeRanged(*this, m_link, kIrisVoltage, p_nValue);
-}
-
-int IBaseIT1SenseController::getIrisVoltage(int& p_nValue) {
-    return readRanged(m_link, kIrisVoltage, p_nValue);
+    return read(kWhiteBalance, p_nWBValue);
 }
 
 int IBaseIT1SenseController::setIrisSpeed(int p_nSpeed) {
@@ -611,7 +569,7 @@ int IBaseIT1SenseController::initController(int, const ModuleConfigure& p_config
     }
     if (m_link.readRegister(kIrisSetup, 1, value)) {
         m_n0A01Value = value;
-        if (!fixedShutter() && readRanged(m_link, kMinShutter, value)) {
+        if (!fixedShutter() && read(kMinShutter, value)) {
             m_nMinShutter = value;
         }
     } else {
@@ -619,8 +577,8 @@ int IBaseIT1SenseController::initController(int, const ModuleConfigure& p_config
     }
     int toNight = 0;
     int toDay = 0;
-    if (m_link.readRegister(kDayNightRegister, 1, value) &&
-        readRanged(m_link, kDayToNight, toNight) && readRanged(m_link, kNightToDay, toDay)) {
+    if (m_link.readRegister(kDayNightRegister, 1, value) && read(kDayToNight, toNight) &&
+        read(kNightToDay, toDay)) {
         m_n0101Value = value;
         m_nDayToNight = toNight;
         m_nNightToDay = toDay;

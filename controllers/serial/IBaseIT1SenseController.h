@@ -116,6 +116,15 @@ public:
     IT1Link& link() { return m_link; }
     int getCached1500() const { return m_n1500Value; }
 
+    // A register that takes a value within a range as it is.
+    struct Register {
+        const char* szRange;  // logged for a value outside the range, with it
+        int nRegister;
+        int nCount;
+        int nMin;
+        int nMax;
+    };
+
 protected:
     // p_members are the member's own rows, looked up before the family's.
     IBaseIT1SenseController(int p_nModuleId, std::initializer_list<IT1ParameterList> p_members);
@@ -136,6 +145,9 @@ protected:
     std::atomic<int> m_nFixedShutter;
 
 private:
+    bool inRange(const Register& p_register, int p_nValue);
+    int write(const Register& p_register, int p_nValue);
+    int read(const Register& p_register, int& p_nValue);
     int setDayNightBit(bool p_bBlackWhite);
     int setCachedField(std::atomic<int>& p_cache, int p_nRegister, int p_nLow, int p_nCount,
                        int p_nValue);

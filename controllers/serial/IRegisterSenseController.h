@@ -4,6 +4,7 @@
 #include <string>
 
 #include "../../framework/ISensorController.h"
+#include "../../framework/ParameterTable.h"
 #include "../../platform/ModuleParameterParser.h"
 #include "SerialSetup.h"
 
@@ -41,5 +42,30 @@ protected:
     bool m_bInfraredLightLine = false;
     bool m_bDNLevelLine = false;
 };
+
+// The base's day/night switch delay and times as ids 57-61, the numbering
+// of the Effio and Seawolf modules.
+template <class Target>
+ParameterList<Target> dayNightScheduleRows() {
+    typedef ParameterRow<Target> P;
+    static const P s_rows[] = {
+        P::base(57, ISensorController::BASE_DN_SWITCH_DELAY, "setDNSwitchDelay"),
+        P::base(58, ISensorController::BASE_DTN_HOUR, "setDTNTime_H"),
+        P::base(59, ISensorController::BASE_DTN_MINUTE, "setDTNTime_M"),
+        P::base(60, ISensorController::BASE_NTD_HOUR, "setNTDTime_H"),
+        P::base(61, ISensorController::BASE_NTD_MINUTE, "setNTDTime_M"),
+    };
+    return ParameterList<Target>(s_rows);
+}
+
+// Defines Class::setName and Class::getName as the class's own write and
+// read of a register described by Descriptor.
+#define SC_REGISTER_ACCESSORS(Class, Name, Descriptor) \
+    int Class::set##Name(int p_nValue) {               \
+        return write(Descriptor, p_nValue);            \
+    }                                                  \
+    int Class::get##Name(int& p_nValue) {              \
+        return read(Descriptor, p_nValue);             \
+    }
 
 #endif

@@ -103,43 +103,27 @@ int ITNSenseController::read(const Setting& p_setting, int& p_nValue) {
     return m_link.readRegister(p_setting.nAddress, p_setting.nCount, p_nValue);
 }
 
-#define ITN_SETTING(Name, Setting)                     \
-    int ITNSenseController::set##Name(int p_nValue) {  \
-        return write(Setting, p_nValue);               \
-    }                                                  \
-    int ITNSenseController::get##Name(int& p_nValue) { \
-        return read(Setting, p_nValue);                \
-    }
+SC_REGISTER_ACCESSORS(ITNSenseController, WDR, kWDR)
+SC_REGISTER_ACCESSORS(ITNSenseController, Brightness, kBrightness)
+SC_REGISTER_ACCESSORS(ITNSenseController, Sharpness, kSharpness)
+SC_REGISTER_ACCESSORS(ITNSenseController, Chroma, kChroma)
+SC_REGISTER_ACCESSORS(ITNSenseController, MaxShutter, kMaxShutter)
+SC_REGISTER_ACCESSORS(ITNSenseController, MinShutter, kMinShutter)
+SC_REGISTER_ACCESSORS(ITNSenseController, MaxGain, kMaxGain)
+SC_REGISTER_ACCESSORS(ITNSenseController, DayToNightTransition, kDayToNight)
+SC_REGISTER_ACCESSORS(ITNSenseController, NightToDayTransition, kNightToDay)
+SC_REGISTER_ACCESSORS(ITNSenseController, NightColor, kNightColor)
+SC_REGISTER_ACCESSORS(ITNSenseController, WBMode, kWBMode)
+SC_REGISTER_ACCESSORS(ITNSenseController, AutoIris, kAutoIris)
+SC_REGISTER_ACCESSORS(ITNSenseController, Voltage, kVoltage)
+SC_REGISTER_ACCESSORS(ITNSenseController, IrisSpeed, kIrisSpeed)
+SC_REGISTER_ACCESSORS(ITNSenseController, AE, kAE)
+SC_REGISTER_ACCESSORS(ITNSenseController, Specific, kSpecific)
+SC_REGISTER_ACCESSORS(ITNSenseController, Surrounding, kSurrounding)
+SC_REGISTER_ACCESSORS(ITNSenseController, NoiseReduction, kNoiseReduction)
+SC_REGISTER_ACCESSORS(ITNSenseController, GAMA, kGamma)
 
-ITN_SETTING(WDR, kWDR)
-ITN_SETTING(Brightness, kBrightness)
-ITN_SETTING(Sharpness, kSharpness)
-ITN_SETTING(Chroma, kChroma)
-ITN_SETTING(MaxShutter, kMaxShutter)
-ITN_SETTING(MinShutter, kMinShutter)
-ITN_SETTING(MaxGain, kMaxGain)
-ITN_SETTING(DayToNightTransition, kDayToNight)
-ITN_SETTING(NightToDayTransition, kNightToDay)
-ITN_SETTING(NightColor, kNightColor)
-ITN_SETTING(WBMode, kWBMode)
-ITN_SETTING(AutoIris, kAutoIris)
-ITN_SETTING(Voltage, kVoltage)
-ITN_SETTING(IrisSpeed, kIrisSpeed)
-ITN_SETTING(AE, kAE)
-ITN_SETTING(Specific, kSpecific)
-ITN_SETTING(Surrounding, kSurrounding)
-ITN_SETTING(NoiseReduction, kNoiseReduction)
-ITN_SETTING(GAMA, kGamma)
-
-#undef ITN_SETTING
-
-int ITNSenseController::setMirror(int p_nValue) {
-    return write(kMirror, p_nValue);
-}
-
-int ITNSenseController::getMirror(int& p_nValue) {
-    return read(kMirror, p_nValue);
-}
+SC_REGISTER_ACCESSORS(ITNSenseController, Mirror, kMirror)
 
 int ITNSenseController::getMirrorValue(int& p_nMirror) {
     return getParameter(5, p_nMirror) ? 1 : getMirror(p_nMirror);

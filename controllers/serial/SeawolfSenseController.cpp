@@ -87,11 +87,6 @@ const P kRows[] = {
     P::action(28, "setDirectionOperator", move<5>, 0),
     P::readWrite(29, "setLensType", &W::setLensType, &W::getLensType),
     P::base(30, S::BASE_TNF_MODE, "setTNFMode"),
-    P::base(57, S::BASE_DN_SWITCH_DELAY, "setDNSwitchDelay"),
-    P::base(58, S::BASE_DTN_HOUR, "setDTNTime_H"),
-    P::base(59, S::BASE_DTN_MINUTE, "setDTNTime_M"),
-    P::base(60, S::BASE_NTD_HOUR, "setNTDTime_H"),
-    P::base(61, S::BASE_NTD_MINUTE, "setNTDTime_M"),
 };
 
 }  // namespace
@@ -99,7 +94,9 @@ const P kRows[] = {
 SeawolfSenseController::SeawolfSenseController()
     : IRegisterSenseController(12),
       m_link(*this, m_pUART, m_nUARTIndex, m_mutex),
-      m_parameters({ParameterList<SeawolfSenseController>(kRows)}, "%s(%d) failed") {
+      m_parameters({ParameterList<SeawolfSenseController>(kRows),
+                    dayNightScheduleRows<SeawolfSenseController>()},
+                   "%s(%d) failed") {
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 14);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 16, 20);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 29, 30);
@@ -125,33 +122,23 @@ int SeawolfSenseController::read(const Item& p_item, int& p_nValue) {
     return m_link.getItem(p_item.nGroup, p_item.nItem, p_nValue);
 }
 
-#define SEAWOLF_ITEM(Name, Item)                           \
-    int SeawolfSenseController::set##Name(int p_nValue) {  \
-        return write(Item, p_nValue);                      \
-    }                                                      \
-    int SeawolfSenseController::get##Name(int& p_nValue) { \
-        return read(Item, p_nValue);                       \
-    }
-
-SEAWOLF_ITEM(Resolution, kResolution)
-SEAWOLF_ITEM(Sharpness, kSharpness)
-SEAWOLF_ITEM(Satulation, kSatulation)
-SEAWOLF_ITEM(Gama, kGama)
-SEAWOLF_ITEM(NoiseReduction, kNoiseReduction)
-SEAWOLF_ITEM(Bright, kBright)
-SEAWOLF_ITEM(Flip, kFlip)
-SEAWOLF_ITEM(Fluorescent, kFluorescent)
-SEAWOLF_ITEM(BLC, kBLC)
-SEAWOLF_ITEM(Shutterlimit, kShutterlimit)
-SEAWOLF_ITEM(EXPpreference, kEXPpreference)
-SEAWOLF_ITEM(Exparea, kExparea)
-SEAWOLF_ITEM(WBmode, kWBmode)
-SEAWOLF_ITEM(MaxGain, kMaxGain)
-SEAWOLF_ITEM(GainBoost, kGainBoost)
-SEAWOLF_ITEM(WDR, kWDR)
-SEAWOLF_ITEM(LensType, kLensType)
-
-#undef SEAWOLF_ITEM
+SC_REGISTER_ACCESSORS(SeawolfSenseController, Resolution, kResolution)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, Sharpness, kSharpness)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, Satulation, kSatulation)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, Gama, kGama)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, NoiseReduction, kNoiseReduction)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, Bright, kBright)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, Flip, kFlip)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, Fluorescent, kFluorescent)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, BLC, kBLC)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, Shutterlimit, kShutterlimit)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, EXPpreference, kEXPpreference)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, Exparea, kExparea)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, WBmode, kWBmode)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, MaxGain, kMaxGain)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, GainBoost, kGainBoost)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, WDR, kWDR)
+SC_REGISTER_ACCESSORS(SeawolfSenseController, LensType, kLensType)
 
 int SeawolfSenseController::setDayToNightTransition(int p_nValue) {
     int other = 0;

@@ -34,38 +34,9 @@ int key(int p_nCategory, int p_nAddress) {
     return SimEffioModule::key(p_nCategory, p_nAddress);
 }
 
-// A controller on the simulated DSP board.
-class EffioTest : public testing::Test {
-protected:
-    EffioTest() {
-        m_effio.setOperator(m_port, m_gpio);
-        m_effio.m_nUARTIndex = 0;
-    }
-
-    std::vector<std::string> frames() {
-        std::vector<std::string> sent = texts(m_pBoard->received());
-        m_pBoard->clearReceived();
-        return sent;
-    }
-
-    ScratchRoot m_root;
-    SimEffioModule* m_pBoard = new SimEffioModule();
-    SafePointer<IUARTController> m_port{m_pBoard};
-    SimGPIO* m_pGpio = new SimGPIO();
-    SafePointer<IGPIO> m_gpio{m_pGpio};
-    Effio m_effio;
-};
-
-// A controller on a scripted port, for the bytes of single exchanges.
-class EffioWireTest : public testing::Test {
-protected:
-    EffioWireTest() { m_effio.setOperator(m_port, SafePointer<IGPIO>(new SimGPIO())); }
-
-    ScratchRoot m_root;
-    SimSerialPort* m_pLine = new SimSerialPort();
-    SafePointer<IUARTController> m_port{m_pLine};
-    Effio m_effio;
-};
+typedef RegisterFixture<Effio, SimEffioModule> EffioTest;
+// A scripted port, for the bytes of single exchanges.
+typedef RegisterFixture<Effio, SimSerialPort> EffioWireTest;
 
 }  // namespace
 
@@ -84,13 +55,13 @@ TEST(EffioBits, FieldsAreCutAndReplacedWithinTheirWidth) {
 }
 
 TEST_F(EffioWireTest, AMirrorWriteReadsTheRegisterAndWritesItBack) {
-    m_pLine->scriptAnswer(hex("04 00 20 24"));
-    m_pLine->scriptAnswer(hex("03 00 03"));
-    ASSERT_EQ(1, m_effio.setMirror(1));
+    m_pModule->scriptAnswer(hex("04 00 20 24"));
+    m_pModule->scriptAnswer(hex("03 00 03"));
+    ASSERT_EQ(1, m_camera.setMirror(1));
     EXPECT_EQ((std::vector<std::string>{"06 52 06 49 49 F0", "06 57 06 49 21 CD"}),
-              texts(m_pLine->writes()));
+              texts(m_pModule->writes()));
     int mirror = -1;
-    EXPECT_EQ(1, m_effio.getMirrorValue(mirror));
+    EXPECT_EQ(1, m_camera.getMirrorValue(mirror));
     EXPECT_EQ(1, mirror);
 }
 
@@ -106,151 +77,151 @@ TEST_F(EffioWireTest, BadRepliesFailWithTheirMessageDrainTheLineAndCacheNothing)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.szReply);
-        m_pLine->scriptAnswer(hex(c.szReply));
+        m_pModule->scriptAnswer(hex(c.szReply));
         int result = 1;
-        std::string out = printed([&] { result = m_effio.setMirror(1); });
+        std::string out = printed([&] { result = m_camera.setMirror(1); });
         EXPECT_EQ(0, result);
         EXPECT_TRUE(contains(out, c.szMessage)) << out;
-        EXPECT_EQ(0u, m_pLine->pendingBytes());
+        EXPECT_EQ(0u, m_pModule->pendingBytes());
         int mirror = -1;
-        m_effio.getMirrorValue(mirror);
+        m_camera.getMirrorValue(mirror);
         EXPECT_EQ(0, mirror);
     }
-    EXPECT_EQ(4u, m_pLine->writes().size());  // reads only: nothing was written
+    EXPECT_EQ(4u, m_pModule->writes().size());  // reads only: nothing was written
 
     // A write whose acknowledgement does not add up fails too.
-    m_pLine->scriptAnswer(hex("04 00 20 24"));
-    m_pLine->scriptAnswer(hex("03 00 04"));
-    std::string out = printed([&] { EXPECT_EQ(0, m_effio.setMirror(1)); });
+    m_pModule->scriptAnswer(hex("04 00 20 24"));
+    m_pModule->scriptAnswer(hex("03 00 04"));
+    std::string out = printed([&] { EXPECT_EQ(0, m_camera.setMirror(1)); });
     EXPECT_TRUE(contains(out, "set request : 0x06\t0x57")) << out;
-    m_pLine->scriptAnswer(hex("04 00 20 24"));
-    m_pLine->scriptAnswer(hex("03 FE 01"));
-    out = printed([&] { EXPECT_EQ(0, m_effio.setMirror(1)); });
+    m_pModule->scriptAnswer(hex("04 00 20 24"));
+    m_pModule->scriptAnswer(hex("03 FE 01"));
+    out = printed([&] { EXPECT_EQ(0, m_camera.setMirror(1)); });
     EXPECT_TRUE(contains(out, "Other error")) << out;
 
     // The line answers again: so does the controller.
-    m_pLine->scriptAnswer(hex("04 00 20 24"));
-    m_pLine->scriptAnswer(hex("03 00 03"));
-    EXPECT_EQ(1, m_effio.setMirror(1));
+    m_pModule->scriptAnswer(hex("04 00 20 24"));
+    m_pModule->scriptAnswer(hex("03 00 03"));
+    EXPECT_EQ(1, m_camera.setMirror(1));
 }
 
 TEST_F(EffioTest, FieldsKeepTheirNeighboursAndScaledOnesAreScaled) {
-    ASSERT_EQ(1, m_effio.setBrightness(100));
+    ASSERT_EQ(1, m_camera.setBrightness(100));
     EXPECT_EQ((std::vector<std::string>{"06 52 02 63 64 21", "07 57 02 63 F0 FF B2"}), frames());
-    EXPECT_EQ(0xF0, m_pBoard->registerValue(key(0x02, 0x63)));  // bits 0-4 as read
-    EXPECT_EQ(0xFF, m_pBoard->registerValue(key(0x02, 0x64)));  // bits 13-15 as read
+    EXPECT_EQ(0xF0, m_pModule->registerValue(key(0x02, 0x63)));  // bits 0-4 as read
+    EXPECT_EQ(0xFF, m_pModule->registerValue(key(0x02, 0x64)));  // bits 13-15 as read
     int value = 0;
-    ASSERT_EQ(1, m_effio.getBrightness(value));
+    ASSERT_EQ(1, m_camera.getBrightness(value));
     EXPECT_EQ(100, value);
-    ASSERT_EQ(1, m_effio.getRGain(value));  // shares register 63, bits 0-4
+    ASSERT_EQ(1, m_camera.getRGain(value));  // shares register 63, bits 0-4
     EXPECT_EQ(128, value);
 
     // Sharpness and the maximum AGC are whole bytes, written blind.
     frames();
-    ASSERT_EQ(1, m_effio.setSharpness(100));
-    ASSERT_EQ(1, m_effio.setMaxAGC(77));
+    ASSERT_EQ(1, m_camera.setSharpness(100));
+    ASSERT_EQ(1, m_camera.setMaxAGC(77));
     EXPECT_EQ((std::vector<std::string>{"06 57 02 99 FF F7", "06 57 03 0D 4D BA"}), frames());
 
-    ASSERT_EQ(1, m_effio.setShutterSpeed(5));
-    EXPECT_EQ(0x80 | (5 << 2) | 0x03, m_pBoard->registerValue(key(0x04, 0x01)));
-    ASSERT_EQ(1, m_effio.setAGCMode(7));
-    EXPECT_EQ(0xC0 | 0x38, m_pBoard->registerValue(key(0x03, 0x02)));
-    ASSERT_EQ(1, m_effio.getExposal(value));
+    ASSERT_EQ(1, m_camera.setShutterSpeed(5));
+    EXPECT_EQ(0x80 | (5 << 2) | 0x03, m_pModule->registerValue(key(0x04, 0x01)));
+    ASSERT_EQ(1, m_camera.setAGCMode(7));
+    EXPECT_EQ(0xC0 | 0x38, m_pModule->registerValue(key(0x03, 0x02)));
+    ASSERT_EQ(1, m_camera.getExposal(value));
     EXPECT_EQ(0, value);
 
     // A value wider than its field is refused before anything is sent.
     frames();
-    std::string out = printed([&] { EXPECT_EQ(0, m_effio.setMirror(2)); });
+    std::string out = printed([&] { EXPECT_EQ(0, m_camera.setMirror(2)); });
     EXPECT_TRUE(contains(out, "setMirror(2) is out of range")) << out;
-    EXPECT_EQ(0, m_effio.setBrightness(101));
+    EXPECT_EQ(0, m_camera.setBrightness(101));
     EXPECT_TRUE(frames().empty());
 }
 
 TEST_F(EffioTest, TheAELevelDecidesDayOrNightWithNoDecisionBetweenTheThresholds) {
     int status = -1;
-    m_pBoard->setAELevel(1023);  // 255 on the AE scale
-    ASSERT_EQ(1, m_effio.getDNStatusFromSensor(status));
+    m_pModule->setAELevel(1023);  // 255 on the AE scale
+    ASSERT_EQ(1, m_camera.getDNStatusFromSensor(status));
     EXPECT_EQ(0, status);
-    m_pBoard->setAELevel(300);  // 74
-    ASSERT_EQ(1, m_effio.getDNStatusFromSensor(status));
+    m_pModule->setAELevel(300);  // 74
+    ASSERT_EQ(1, m_camera.getDNStatusFromSensor(status));
     EXPECT_EQ(1, status);
 
-    m_pBoard->setAELevel(600);  // 149: between 100 and 200
+    m_pModule->setAELevel(600);  // 149: between 100 and 200
     double before = m_root.clock().sleptSeconds();
-    EXPECT_EQ(0, m_effio.getDNStatusFromSensor(status));
+    EXPECT_EQ(0, m_camera.getDNStatusFromSensor(status));
     EXPECT_EQ(1, status);
     EXPECT_NEAR(1.0, m_root.clock().sleptSeconds() - before, 0.05);
 
-    m_pBoard->injectFault(SimRegisterModule::FAULT_SILENT);
-    std::string out = printed([&] { EXPECT_EQ(0, m_effio.getDNStatusFromSensor(status)); });
+    m_pModule->injectFault(SimRegisterModule::FAULT_SILENT);
+    std::string out = printed([&] { EXPECT_EQ(0, m_camera.getDNStatusFromSensor(status)); });
     EXPECT_TRUE(contains(out, "getAEHighValue failed")) << out;
 
     // The thresholds are checked against each other's cached value.
-    m_effio.m_pSensorCache->setSensorValue(10, 40);
-    EXPECT_EQ(0, m_effio.setDayToNightTransition(40));
-    EXPECT_EQ(1, m_effio.setDayToNightTransition(41));
-    m_effio.m_pSensorCache->setSensorValue(9, 41);
-    EXPECT_EQ(0, m_effio.setNightToDayTransition(41));
-    EXPECT_EQ(1, m_effio.setNightToDayTransition(39));
-    m_pBoard->setAELevel(160);  // 39
-    ASSERT_EQ(1, m_effio.getDNStatusFromSensor(status));
+    m_camera.m_pSensorCache->setSensorValue(10, 40);
+    EXPECT_EQ(0, m_camera.setDayToNightTransition(40));
+    EXPECT_EQ(1, m_camera.setDayToNightTransition(41));
+    m_camera.m_pSensorCache->setSensorValue(9, 41);
+    EXPECT_EQ(0, m_camera.setNightToDayTransition(41));
+    EXPECT_EQ(1, m_camera.setNightToDayTransition(39));
+    m_pModule->setAELevel(160);  // 39
+    ASSERT_EQ(1, m_camera.getDNStatusFromSensor(status));
     EXPECT_EQ(1, status);
 }
 
 TEST_F(EffioTest, ATRFollowsItsModeAndDayAndNightInMode3) {
-    ASSERT_EQ(1, m_effio.setATR(1));
-    EXPECT_EQ(0x07, m_pBoard->registerValue(key(0x0C, 0x03)));
-    ASSERT_EQ(1, m_effio.setATR(0));
-    EXPECT_EQ(0x06, m_pBoard->registerValue(key(0x0C, 0x03)));
-    m_effio.m_nDNState = 1;
-    ASSERT_EQ(1, m_effio.setATR(3));
-    EXPECT_EQ(0x07, m_pBoard->registerValue(key(0x0C, 0x03)));
-    EXPECT_EQ(3, m_effio.m_nHDRMode);
+    ASSERT_EQ(1, m_camera.setATR(1));
+    EXPECT_EQ(0x07, m_pModule->registerValue(key(0x0C, 0x03)));
+    ASSERT_EQ(1, m_camera.setATR(0));
+    EXPECT_EQ(0x06, m_pModule->registerValue(key(0x0C, 0x03)));
+    m_camera.m_nDNState = 1;
+    ASSERT_EQ(1, m_camera.setATR(3));
+    EXPECT_EQ(0x07, m_pModule->registerValue(key(0x0C, 0x03)));
+    EXPECT_EQ(3, m_camera.m_nHDRMode);
     int mode = 0;
-    ASSERT_EQ(1, m_effio.getATR(mode));
+    ASSERT_EQ(1, m_camera.getATR(mode));
     EXPECT_EQ(3, mode);
 
     frames();
-    m_effio.m_nDNState = -1;
-    EXPECT_EQ(0, m_effio.setATR(3));
-    std::string out = printed([&] { EXPECT_EQ(0, m_effio.setATR(5)); });
+    m_camera.m_nDNState = -1;
+    EXPECT_EQ(0, m_camera.setATR(3));
+    std::string out = printed([&] { EXPECT_EQ(0, m_camera.setATR(5)); });
     EXPECT_TRUE(contains(out, "updateHDRMode(-1) is out of range")) << out;
     EXPECT_TRUE(frames().empty());
-    EXPECT_EQ(3, m_effio.m_nHDRMode);
+    EXPECT_EQ(3, m_camera.m_nHDRMode);
 }
 
 TEST_F(EffioTest, TheDispatchLogsFailuresUnderTheOperationsName) {
-    EXPECT_EQ(-1, m_effio.setParameterToSensor(11, 1));
-    EXPECT_EQ(-1, m_effio.setParameterToSensor(62, 1));
-    EXPECT_EQ(1, m_effio.setParameterToSensor(500, 1));
+    EXPECT_EQ(-1, m_camera.setParameterToSensor(11, 1));
+    EXPECT_EQ(-1, m_camera.setParameterToSensor(62, 1));
+    EXPECT_EQ(1, m_camera.setParameterToSensor(500, 1));
     int value = 0;
-    EXPECT_EQ(0, m_effio.getParameterFromSensor(11, value));
-    EXPECT_EQ(1, m_effio.getParameterFromSensor(58, value));
+    EXPECT_EQ(0, m_camera.getParameterFromSensor(11, value));
+    EXPECT_EQ(1, m_camera.getParameterFromSensor(58, value));
     EXPECT_EQ(18, value);
 
-    m_pBoard->injectFault(SimRegisterModule::FAULT_SILENT, 2);
+    m_pModule->injectFault(SimRegisterModule::FAULT_SILENT, 2);
     std::string out = printed([&] {
-        EXPECT_EQ(0, m_effio.setParameterToSensor(5, 3));
-        EXPECT_EQ(0, m_effio.getParameterFromSensor(5, value));
+        EXPECT_EQ(0, m_camera.setParameterToSensor(5, 3));
+        EXPECT_EQ(0, m_camera.getParameterFromSensor(5, value));
     });
     EXPECT_TRUE(contains(out, "setWB failed ")) << out;
     EXPECT_TRUE(contains(out, "getWB failed ")) << out;
-    EXPECT_EQ(1, m_effio.setParameterToSensor(5, 3));
-    EXPECT_EQ(0x33, m_pBoard->registerValue(key(0x05, 0x01)));
+    EXPECT_EQ(1, m_camera.setParameterToSensor(5, 3));
+    EXPECT_EQ(0x33, m_pModule->registerValue(key(0x05, 0x01)));
 }
 
 TEST_F(EffioTest, InitReadsTheRS232ConfigurationAndOpensTheLine) {
-    ASSERT_EQ(1,
-              m_effio.initController(10, ModuleConfigure(10,
-                                                         std::string(kDetail) + ";isNewInfrared=1;"
-                                                                                "GPIODNLevel=1,4,1",
-                                                         kLine)));
-    EXPECT_EQ(std::vector<std::string>{"/dev/ttyAMA1"}, m_pBoard->opened());
-    EXPECT_EQ((std::vector<int>{9600, 8, 0, 0}), m_pBoard->lineParameters());
-    EXPECT_TRUE(m_effio.m_bNewInfrared);
-    EXPECT_EQ(2, m_effio.m_IrCutGpio.nBit);
-    EXPECT_EQ(1, m_effio.m_InfraredLightGpio.nDayLevel);
-    EXPECT_EQ(4, m_effio.m_DNLevelGpio.nBit);
+    ASSERT_EQ(
+        1, m_camera.initController(10, ModuleConfigure(10,
+                                                       std::string(kDetail) + ";isNewInfrared=1;"
+                                                                              "GPIODNLevel=1,4,1",
+                                                       kLine)));
+    EXPECT_EQ(std::vector<std::string>{"/dev/ttyAMA1"}, m_pModule->opened());
+    EXPECT_EQ((std::vector<int>{9600, 8, 0, 0}), m_pModule->lineParameters());
+    EXPECT_TRUE(m_camera.m_bNewInfrared);
+    EXPECT_EQ(2, m_camera.m_IrCutGpio.nBit);
+    EXPECT_EQ(1, m_camera.m_InfraredLightGpio.nDayLevel);
+    EXPECT_EQ(4, m_camera.m_DNLevelGpio.nBit);
 
     struct Case {
         const char* szDetail;
@@ -270,38 +241,38 @@ TEST_F(EffioTest, InitReadsTheRS232ConfigurationAndOpensTheLine) {
     for (const Case& c : cases) {
         int result = 1;
         std::string out = printed([&] {
-            result = m_effio.initController(10, ModuleConfigure(10, c.szDetail, c.szLine));
+            result = m_camera.initController(10, ModuleConfigure(10, c.szDetail, c.szLine));
         });
         EXPECT_EQ(0, result) << c.szMessage;
         EXPECT_TRUE(contains(out, c.szMessage)) << out;
     }
-    m_pBoard->setOpenResult(-1);
+    m_pModule->setOpenResult(-1);
     std::string out = printed(
-        [&] { EXPECT_EQ(0, m_effio.initController(10, ModuleConfigure(10, kDetail, kLine))); });
+        [&] { EXPECT_EQ(0, m_camera.initController(10, ModuleConfigure(10, kDetail, kLine))); });
     EXPECT_TRUE(contains(out, "open UART(/dev/ttyAMA1) failed")) << out;
 }
 
 TEST_F(EffioTest, TheDayNightThreadSwitchesThePictureAndTheFilterByTheAELevel) {
     layBoard(m_root, 1);
     std::string out = printed([&] {
-        ASSERT_EQ(1, m_effio.init(1, ModuleConfigure(10, kDetail, kLine), VideoResolution()));
+        ASSERT_EQ(1, m_camera.init(1, ModuleConfigure(10, kDetail, kLine), VideoResolution()));
     });
     ASSERT_TRUE(m_root.clock().runFor(2, GThread::runningCount())) << out;
-    EXPECT_EQ(1, m_effio.getDNState());
-    EXPECT_EQ(1, (m_pBoard->registerValue(key(0x02, 0x8D)) >> 4) & 3);
+    EXPECT_EQ(1, m_camera.getDNState());
+    EXPECT_EQ(1, (m_pModule->registerValue(key(0x02, 0x8D)) >> 4) & 3);
 
-    m_pBoard->setAELevel(1000);
+    m_pModule->setAELevel(1000);
     printed([&] { m_root.clock().runFor(2, GThread::runningCount()); });
-    EXPECT_EQ(0, m_effio.getDNState());
-    EXPECT_EQ(2, (m_pBoard->registerValue(key(0x02, 0x8D)) >> 4) & 3);
+    EXPECT_EQ(0, m_camera.getDNState());
+    EXPECT_EQ(2, (m_pModule->registerValue(key(0x02, 0x8D)) >> 4) & 3);
     EXPECT_EQ(1, m_pGpio->level(1, 2));  // the IR-cut filter out
 
     // Back to day only after the switch delay of steady day readings.
-    m_pBoard->setAELevel(100);
+    m_pModule->setAELevel(100);
     printed([&] { m_root.clock().runFor(3, GThread::runningCount()); });
-    EXPECT_EQ(0, m_effio.getDNState());
+    EXPECT_EQ(0, m_camera.getDNState());
     printed([&] { m_root.clock().runFor(4, GThread::runningCount()); });
-    EXPECT_EQ(1, m_effio.getDNState());
+    EXPECT_EQ(1, m_camera.getDNState());
     EXPECT_EQ(0, m_pGpio->level(1, 2));
     // The factory set came from the DSP's registers.
     EXPECT_TRUE(

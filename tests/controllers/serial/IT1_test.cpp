@@ -37,90 +37,58 @@ std::string detail(const std::string& p_strInfrared) {
 
 // An IT1 controller on its simulated module and GPIO.
 template <class Controller>
-class IT1Fixture : public testing::Test {
+class IT1Fixture : public RegisterFixture<Controller, SimIT1Module> {
 protected:
-    IT1Fixture() { m_camera.setOperator(m_port, m_gpio); }
-
     // initController as the host's init calls it; the switch thread runs.
     int start(const std::string& p_strDetail, const std::string& p_strLine = kLine) {
         int result = 0;
-        m_strOut = printed([&] {
-            result = m_camera.initController(2, ModuleConfigure(2, p_strDetail, p_strLine));
+        this->m_strOut = printed([&] {
+            result = this->m_camera.initController(2, ModuleConfigure(2, p_strDetail, p_strLine));
         });
-        m_camera.m_SensorStatus = ISensorController::InitSuccess;
+        this->m_camera.m_SensorStatus = ISensorController::InitSuccess;
         return result;
     }
-
-    std::vector<std::string> frames() {
-        std::vector<std::string> sent = texts(m_pModule->received());
-        m_pModule->clearReceived();
-        return sent;
-    }
-
-    // Lets the switch thread run for p_dSeconds of virtual time.
-    void run(double p_dSeconds) {
-        m_strOut += printed([&] { m_root.clock().runFor(p_dSeconds, GThread::runningCount()); });
-    }
-
-    ScratchRoot m_root;
-    SimIT1Module* m_pModule = new SimIT1Module();
-    SafePointer<IUARTController> m_port{m_pModule};
-    SimGPIO* m_pGpio = new SimGPIO();
-    SafePointer<IGPIO> m_gpio{m_pGpio};
-    Controller m_camera;
-    std::string m_strOut;
 };
 
 typedef IT1Fixture<IT1> IT1Test;
 typedef IT1Fixture<Zoom> IT1ZoomTest;
 
-// A controller on a scripted port, for the bytes of single exchanges.
-class IT1WireTest : public testing::Test {
-protected:
-    IT1WireTest() {
-        m_camera.setOperator(m_port, SafePointer<IGPIO>(new SimGPIO()));
-        m_camera.m_nUARTIndex = 0;
-    }
-
-    ScratchRoot m_root;
-    SimSerialPort* m_pLine = new SimSerialPort();
-    SafePointer<IUARTController> m_port{m_pLine};
-    IT1 m_camera;
-};
+// A scripted port, for the bytes of single exchanges.
+typedef RegisterFixture<IT1, SimSerialPort> IT1WireTest;
 
 }  // namespace
 
 TEST_F(IT1WireTest, FramesAndRepliesToTheByte) {
-    m_pLine->scriptAnswer(hex("06 01 03 01 41 4C"));  // 0x1500 holds 0x41
-    m_pLine->scriptAnswer(hex("05 01 02 01 09"));
+    m_pModule->scriptAnswer(hex("06 01 03 01 41 4C"));  // 0x1500 holds 0x41
+    m_pModule->scriptAnswer(hex("05 01 02 01 09"));
     int mirror = 0;
     ASSERT_EQ(1, m_camera.getMirror(mirror));
     EXPECT_EQ(1, mirror);
     ASSERT_EQ(1, m_camera.setMirror(2));
     EXPECT_EQ((std::vector<std::string>{"08 01 05 01 15 00 01 25", "08 01 05 02 15 00 42 67"}),
-              texts(m_pLine->writes()));
+              texts(m_pModule->writes()));
     EXPECT_EQ(0x42, m_camera.getCached1500());
 
-    m_pLine->scriptAnswer(hex("07 01 04 01 10 27 44"));
+    m_pModule->scriptAnswer(hex("07 01 04 01 10 27 44"));
     int shutter = 0;
     ASSERT_EQ(1, m_camera.getMaxShutterValue(shutter));
     EXPECT_EQ(10000, shutter);
-    m_pLine->scriptAnswer(hex("05 01 02 01 09"));
+    m_pModule->scriptAnswer(hex("05 01 02 01 09"));
     ASSERT_EQ(1, m_camera.link().writeRegister(0x0A0C, 2, 4000));
-    EXPECT_EQ("09 01 06 02 0A 0C A0 0F D7", texts(m_pLine->writes()).back());
+    EXPECT_EQ("09 01 06 02 0A 0C A0 0F D7", texts(m_pModule->writes()).back());
 }
 
 TEST_F(IT1WireTest, AFailedExchangeIsRepeatedOnceAndTheLineDrained) {
     // A bad checksum, then the good reply: the retry reads it.
-    m_pLine->scriptAnswer(hex("06 01 03 01 41 4D 77"));
-    m_pLine->scriptAnswer(hex("06 01 03 01 41 4C"));
+    m_pModule->scriptAnswer(hex("06 01 03 01 41 4D 77"));
+    m_pModule->scriptAnswer(hex("06 01 03 01 41 4C"));
     int value = 0;
     std::string out = printed([&] { EXPECT_EQ(1, m_camera.getBrightness(value)); });
     EXPECT_EQ(0x41, value);
-    EXPECT_EQ(2u, m_pLine->writes().size());
+    EXPECT_EQ(2u, m_pModule->writes().size());
     EXPECT_TRUE(contains(out, "checkSum error,nExpectedCheckSum = 0x4c,actualCheckSum=0x4d"))
         << out;
-    EXPECT_EQ(0u, m_pLine->pendingBytes());
+    EXPECT_EQ(0u, m_pModule->pendingBytes());
 
     // Failed exchanges are tried twice; a reply of the wrong kind is not.
     struct Case {
@@ -136,20 +104,20 @@ TEST_F(IT1WireTest, AFailedExchangeIsRepeatedOnceAndTheLineDrained) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.szReply);
-        size_t writes = m_pLine->writes().size();
+        size_t writes = m_pModule->writes().size();
         for (size_t attempt = 0; attempt < c.nAttempts; ++attempt) {
-            m_pLine->scriptAnswer(hex(c.szReply));
+            m_pModule->scriptAnswer(hex(c.szReply));
         }
         out = printed([&] { EXPECT_EQ(0, m_camera.getBrightness(value)); });
         EXPECT_TRUE(contains(out, c.szMessage)) << out;
-        EXPECT_EQ(writes + c.nAttempts, m_pLine->writes().size());
-        EXPECT_EQ(0u, m_pLine->pendingBytes());
+        EXPECT_EQ(writes + c.nAttempts, m_pModule->writes().size());
+        EXPECT_EQ(0u, m_pModule->pendingBytes());
     }
     EXPECT_EQ(0x41, value);
 
     // Writes take only the write's reply; nothing is cached on a failure.
     int cached = m_camera.getCached1500();
-    m_pLine->scriptAnswer(hex("06 01 03 01 41 4C"));
+    m_pModule->scriptAnswer(hex("06 01 03 01 41 4C"));
     out = printed([&] { EXPECT_EQ(0, m_camera.setMirror(3)); });
     EXPECT_TRUE(contains(out, "setParameterValue error,nRet = 6,")) << out;
     EXPECT_TRUE(contains(out, "\trecvCommand:06 01 03 01 41 4c")) << out;

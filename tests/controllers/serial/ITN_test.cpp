@@ -22,60 +22,35 @@ public:
 const char* const kDetail = "RS232=/dev/ttyAMA1;isInfrared=0;GPIO=1,2,0";
 const char* const kLine = "RS232=9600,8,0,0";
 
-class ITNWireTest : public testing::Test {
+typedef RegisterFixture<ITN, SimSerialPort> ITNWireTest;
+
+class ITNTest : public RegisterFixture<ITN, SimITNModule> {
 protected:
-    ITNWireTest() {
-        m_camera.setOperator(m_port, SafePointer<IGPIO>(new SimGPIO()));
-        m_camera.m_nUARTIndex = 0;
-    }
-
-    ScratchRoot m_root;
-    SimSerialPort* m_pLine = new SimSerialPort();
-    SafePointer<IUARTController> m_port{m_pLine};
-    ITN m_camera;
-};
-
-class ITNTest : public testing::Test {
-protected:
-    ITNTest() { m_camera.setOperator(m_port, m_gpio); }
-
     void start() {
         m_strOut = printed([&] {
             ASSERT_EQ(1, m_camera.initController(15, ModuleConfigure(15, kDetail, kLine)));
         });
         m_camera.m_SensorStatus = ISensorController::InitSuccess;
     }
-
-    void run(double p_dSeconds) {
-        m_strOut += printed([&] { m_root.clock().runFor(p_dSeconds, GThread::runningCount()); });
-    }
-
-    ScratchRoot m_root;
-    SimITNModule* m_pModule = new SimITNModule();
-    SafePointer<IUARTController> m_port{m_pModule};
-    SimGPIO* m_pGpio = new SimGPIO();
-    SafePointer<IGPIO> m_gpio{m_pGpio};
-    ITN m_camera;
-    std::string m_strOut;
 };
 
 }  // namespace
 
 TEST_F(ITNWireTest, FramesCarryThreeByteAddressesAndBigEndianValues) {
-    m_pLine->scriptAnswer(hex("06 01 03 01 02 0D"));
+    m_pModule->scriptAnswer(hex("06 01 03 01 02 0D"));
     int value = 0;
     ASSERT_EQ(1, m_camera.getGAMA(value));
     EXPECT_EQ(2, value);
-    m_pLine->scriptAnswer(hex("05 01 02 01 09"));
+    m_pModule->scriptAnswer(hex("05 01 02 01 09"));
     ASSERT_EQ(1, m_camera.setMaxShutter(4000));
-    m_pLine->scriptAnswer(hex("05 01 02 01 09"));
+    m_pModule->scriptAnswer(hex("05 01 02 01 09"));
     ASSERT_EQ(1, m_camera.setPreventFlash(1));
     EXPECT_EQ(
         (std::vector<std::string>{"09 01 06 01 1C 00 00 01 2E", "0A 01 07 02 15 00 0E 0F A0 E6",
                                   "10 01 0D 02 15 00 BC 00 19 00 32 00 64 00 64 04"}),
-        texts(m_pLine->writes()));
+        texts(m_pModule->writes()));
 
-    m_pLine->scriptAnswer(hex("0B 01 08 01 00 00 0B B8 00 00 D8"));
+    m_pModule->scriptAnswer(hex("0B 01 08 01 00 00 0B B8 00 00 D8"));
     ASSERT_EQ(1, m_camera.getDayNightValue(value));
     EXPECT_EQ(0, value);
     EXPECT_EQ(3000, m_camera.getExposureLevel());
@@ -94,10 +69,10 @@ TEST_F(ITNWireTest, EveryBadReplyFailsWithItsCodeAndDrainsTheLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.szReply);
-        m_pLine->scriptAnswer(hex(c.szReply));
+        m_pModule->scriptAnswer(hex(c.szReply));
         std::string out = printed([&] { EXPECT_EQ(0, m_camera.setBrightness(10)); });
         EXPECT_TRUE(contains(out, c.szMessage)) << out;
-        EXPECT_EQ(0u, m_pLine->pendingBytes());
+        EXPECT_EQ(0u, m_pModule->pendingBytes());
     }
     struct Read {
         const char* szReply;
@@ -113,12 +88,12 @@ TEST_F(ITNWireTest, EveryBadReplyFailsWithItsCodeAndDrainsTheLine) {
     int value = -1;
     for (const Read& r : reads) {
         SCOPED_TRACE(r.szReply);
-        m_pLine->scriptAnswer(hex(r.szReply));
+        m_pModule->scriptAnswer(hex(r.szReply));
         std::string out = printed([&] { EXPECT_EQ(0, m_camera.getGAMA(value)); });
         EXPECT_TRUE(contains(out, r.szMessage)) << out;
     }
     EXPECT_EQ(-1, value);
-    m_pLine->scriptAnswer(hex("05 01 02 01 09"));
+    m_pModule->scriptAnswer(hex("05 01 02 01 09"));
     EXPECT_EQ(1, m_camera.setBrightness(10));
 }
 

@@ -22,31 +22,8 @@ public:
 const char* const kDetail = "RS232=/dev/ttyAMA1;isInfrared=0;GPIO=1,2,0";
 const char* const kLine = "RS232=9600,8,0,0";
 
-class SeawolfWireTest : public testing::Test {
-protected:
-    SeawolfWireTest() {
-        m_camera.setOperator(m_port, SafePointer<IGPIO>(new SimGPIO()));
-        m_camera.m_nUARTIndex = 0;
-    }
-
-    ScratchRoot m_root;
-    SimSerialPort* m_pLine = new SimSerialPort();
-    SafePointer<IUARTController> m_port{m_pLine};
-    Seawolf m_camera;
-};
-
-class SeawolfTest : public testing::Test {
-protected:
-    SeawolfTest() {
-        m_camera.setOperator(m_port, SafePointer<IGPIO>(new SimGPIO()));
-        m_camera.m_nUARTIndex = 0;
-    }
-
-    ScratchRoot m_root;
-    SimSeawolfModule* m_pModule = new SimSeawolfModule();
-    SafePointer<IUARTController> m_port{m_pModule};
-    Seawolf m_camera;
-};
+typedef RegisterFixture<Seawolf, SimSerialPort> SeawolfWireTest;
+typedef RegisterFixture<Seawolf, SimSeawolfModule> SeawolfTest;
 
 int key(int p_nGroup, int p_nItem) {
     return SimSeawolfModule::key(p_nGroup, p_nItem);
@@ -56,14 +33,14 @@ int key(int p_nGroup, int p_nItem) {
 
 TEST_F(SeawolfWireTest, RequestsCarryTheInvertedSumAndRepliesAreCheckedByCode) {
     // Group 0, item 0F: 03 + 02 + 00 + 0F = 14, complemented EB.
-    m_pLine->scriptAnswer(hex("02 04 02 01 00 07 EF"));
+    m_pModule->scriptAnswer(hex("02 04 02 01 00 07 EF"));
     std::string version;
     ASSERT_EQ(1, m_camera.getSensorSoftVersion(version));
     EXPECT_EQ("2.1.0.7", version);
-    m_pLine->scriptAnswer(hex("01"));
+    m_pModule->scriptAnswer(hex("01"));
     ASSERT_EQ(1, m_camera.setFlip(3));
     EXPECT_EQ((std::vector<std::string>{"03 02 00 0F EB", "04 01 01 07 03 EF"}),
-              texts(m_pLine->writes()));
+              texts(m_pModule->writes()));
 
     // Stray bytes after a reply: a failure drains them, a good reply leaves them.
     struct Case {
@@ -83,13 +60,13 @@ TEST_F(SeawolfWireTest, RequestsCarryTheInvertedSumAndRepliesAreCheckedByCode) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.szReply);
-        m_pLine->scriptAnswer(hex(c.szReply));
+        m_pModule->scriptAnswer(hex(c.szReply));
         char command[5] = {0x03, 0x02, 0x01, 0x02, 0};
         char reply[1] = {0};
         int length = 0;
         EXPECT_EQ(c.nResult, m_camera.link().sendCommand(command, 5, reply, 1, length));
         EXPECT_EQ(c.nResult == SeawolfLink::DATA ? 5 : 0, reply[0]);
-        EXPECT_EQ(c.nLeft, m_pLine->pendingBytes());
+        EXPECT_EQ(c.nLeft, m_pModule->pendingBytes());
         m_camera.link().recvLeftData();
     }
     int value = 0;
