@@ -77,7 +77,10 @@ const P kFamily[] = {
 
 IBaseIT1SenseController::IBaseIT1SenseController(int p_nModuleId,
                                                  std::initializer_list<IT1ParameterList> p_members)
-    : IDNSwitchSenseController(p_nModuleId, "IBaseIT1SenseController"),
+    : IDNSwitchSenseController(
+          p_nModuleId, "IBaseIT1SenseController",
+          hooks(&IBaseIT1SenseController::getDayNightValue, &IBaseIT1SenseController::exitNightMode,
+                &IBaseIT1SenseController::enterNightMode)),
       m_link(*this, m_pUART, m_nUARTIndex),
       m_n1500Value(0),
       m_n0101Value(0),

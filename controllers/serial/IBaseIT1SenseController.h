@@ -100,7 +100,7 @@ public:
     int base_setDayToNightTransition(int p_nValue);
     int base_setNightToDayTransition(int p_nValue);
     // 1 day, 0 night, as the module judges.
-    int getDayNightValue(int& p_nState) override;
+    int getDayNightValue(int& p_nState);
 
     int getMirrorValue(int& p_nMirror) override;
     int getParameterFromSensor(int p_nId, int& p_nValue) override;
@@ -131,8 +131,6 @@ protected:
 
     // The member's own start-up, after the family's.
     virtual int initMember(const ModuleConfigure& p_config, ModuleParameterParser& p_detail);
-    int switchToDay() override { return exitNightMode(); }
-    int switchToNight() override { return enterNightMode(); }
 
     IT1Link m_link;
     std::atomic<int> m_n1500Value;

@@ -13,15 +13,17 @@ void pause(long p_nSeconds) {
 
 }  // namespace
 
-IDNSwitchSenseController::IDNSwitchSenseController(int p_nModuleId, const char* p_szOwner)
+IDNSwitchSenseController::IDNSwitchSenseController(int p_nModuleId, const char* p_szOwner,
+                                                   const Hooks& p_hooks)
     : IRegisterSenseController(p_nModuleId),
-      m_nLastLevel(-1),
       m_szDecision("none yet"),
       m_szOwner(p_szOwner),
+      m_hooks(p_hooks),
       m_pSwitchThread(new GThread(bind_funcobj(this, &IDNSwitchSenseController::switchThreadBody),
                                   "DayNightSwitchThread", GThread::emptyFun, GThread::emptyFun)) {
     // The switch thread decides; the base's cycle stays out of the way.
     m_bDNSwitchEnable = false;
+    m_nInfraredLevel = -1;
 }
 
 IDNSwitchSenseController::~IDNSwitchSenseController() {
@@ -32,7 +34,7 @@ int IDNSwitchSenseController::startSwitchThread() {
     if (m_pSwitchThread->IsRunning()) {
         return 1;
     }
-    m_nLastLevel = -1;
+    m_nInfraredLevel = -1;
     // The first judgement after a (re)start counts as long held: the picture
     // takes the module's state at once, and the switch delay guards only
     // what changes while the thread runs.
@@ -75,7 +77,7 @@ int IDNSwitchSenseController::switchTo(int p_nState, const char* p_szFailure, lo
 
 int IDNSwitchSenseController::autoThreadFunc() {
     int state = -1;
-    if (!getDayNightValue(state)) {
+    if (!(this->*m_hooks.pfnGetDayNightValue)(state)) {
         ErrorPrintf("getDayNightValue error");
         m_szDecision = "the module's state is unreadable";
         pause(kPauseSeconds);
@@ -115,7 +117,7 @@ int IDNSwitchSenseController::externalTriggerThreadFunc() {
             pause(kFailurePauseSeconds);
             return 0;
         }
-        m_nLastLevel = level;
+        m_nInfraredLevel = level;
         int state = level == m_DNLevelGpio.nDayLevel ? 1 : 0;
         if (!isTimeToSwitch(state)) {
             m_szDecision = "day level, waiting out the switch delay";
@@ -136,7 +138,7 @@ int IDNSwitchSenseController::externalTriggerThreadFunc() {
         pause(kFailurePauseSeconds);
         return 0;
     }
-    if (level != m_nLastLevel) {
+    if (level != m_nInfraredLevel) {
         bool day = level == m_IrCutGpio.nDayLevel;
         std::printf(day ? "begin to turn to Color,level = %d\n"
                         : "begin to turn to BlackWhite,level = %d\n",
@@ -146,7 +148,7 @@ int IDNSwitchSenseController::externalTriggerThreadFunc() {
             return 0;
         }
         std::puts(day ? "exitNightMode success" : "enterNightMode success");
-        m_nLastLevel = level;
+        m_nInfraredLevel = level;
         m_szDecision = day ? "colour: the level input changed to its day level"
                            : "black and white: the level input changed to its night level";
     }

@@ -35,7 +35,7 @@ public:
     int autoThreadFunc();
     int externalTriggerThreadFunc();
     // The GPIO level the thread saw last (-1 before the first).
-    int getLastLevel() const { return m_nLastLevel; }
+    int getLastLevel() const { return m_nInfraredLevel; }
     // What the thread did last, for hosts and tools that show it.
     const char* lastDecision() const { return m_szDecision.load(); }
 
@@ -46,18 +46,33 @@ public:
     int SwitchInfraredIrCutToDay() override { return 1; }
     int SwitchInfraredIrCutToNight() override { return 1; }
 
+    // The module's side of a switch, as the member implements it: its own
+    // judgement (1 day, 0 night), and the picture to colour and to black
+    // and white with the lines driven. Plain member functions, not virtual
+    // ones: the thread must not look at the object's type while its
+    // destructor runs, before it stops the thread.
+    struct Hooks {
+        int (IDNSwitchSenseController::*pfnGetDayNightValue)(int& p_nState);
+        int (IDNSwitchSenseController::*pfnSwitchToDay)();
+        int (IDNSwitchSenseController::*pfnSwitchToNight)();
+    };
+
 protected:
-    // p_szOwner names the class in the thread's start message; ITN stops
-    // its thread only when it runs.
-    IDNSwitchSenseController(int p_nModuleId, const char* p_szOwner);
+    // p_szOwner names the class in the thread's start message.
+    IDNSwitchSenseController(int p_nModuleId, const char* p_szOwner, const Hooks& p_hooks);
     // Stops the thread; the most derived destructor must call it first.
     ~IDNSwitchSenseController() override;
 
-    // The module's own judgement: 1 day, 0 night.
-    virtual int getDayNightValue(int& p_nState) = 0;
-    // The module to colour / black and white, with the lines driven.
-    virtual int switchToDay() = 0;
-    virtual int switchToNight() = 0;
+    // A member's own functions as hooks.
+    template <class Member>
+    static Hooks hooks(int (Member::*p_getDayNightValue)(int&), int (Member::*p_toDay)(),
+                       int (Member::*p_toNight)()) {
+        typedef IDNSwitchSenseController S;
+        return Hooks{static_cast<int (S::*)(int&)>(p_getDayNightValue),
+                     static_cast<int (S::*)()>(p_toDay), static_cast<int (S::*)()>(p_toNight)};
+    }
+    int switchToDay() { return (this->*m_hooks.pfnSwitchToDay)(); }
+    int switchToNight() { return (this->*m_hooks.pfnSwitchToNight)(); }
 
     // The IR LEDs and the IR-cut filter for the state entered, as the table
     // above says; failures logged, followed by a 1-s pause.
@@ -68,7 +83,6 @@ protected:
     // 1 when infrared is enabled (id 22 of the IT1 family).
     bool infraredEnabled() const { return m_nInfraredSetup != 0; }
 
-    std::atomic<int> m_nLastLevel;
     std::atomic<const char*> m_szDecision;
 
 private:
@@ -77,6 +91,7 @@ private:
     int switchTo(int p_nState, const char* p_szFailure, long p_nPause);
 
     const char* m_szOwner;
+    Hooks m_hooks;
     std::unique_ptr<GThread> m_pSwitchThread;
 };
 

@@ -73,7 +73,10 @@ const P kRows[] = {
 }  // namespace
 
 ITNSenseController::ITNSenseController()
-    : IDNSwitchSenseController(15, "ITNSenseController"),
+    : IDNSwitchSenseController(
+          15, "ITNSenseController",
+          hooks(&ITNSenseController::getDayNightValue, &ITNSenseController::enterDayMode,
+                &ITNSenseController::enterNightMode)),
       m_link(*this, m_pUART, m_nUARTIndex),
       m_nFixShutter(kDefaultFixShutter),
       m_nShutterMode(0),

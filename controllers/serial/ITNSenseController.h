@@ -108,7 +108,7 @@ public:
     int resetSensor();
     // 1 day, 0 night, as the module judges; the exposure level it reported
     // with it is kept.
-    int getDayNightValue(int& p_nState) override;
+    int getDayNightValue(int& p_nState);
     int getExposureLevel() const { return m_nExposureLevel; }
 
     int getMirrorValue(int& p_nMirror) override;
@@ -132,10 +132,6 @@ public:
         int nMin;
         int nMax;
     };
-
-protected:
-    int switchToDay() override { return enterDayMode(); }
-    int switchToNight() override { return enterNightMode(); }
 
 private:
     int write(const Setting& p_setting, int p_nValue);
