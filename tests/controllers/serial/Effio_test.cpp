@@ -278,3 +278,20 @@ TEST_F(EffioTest, TheDayNightThreadSwitchesThePictureAndTheFilterByTheAELevel) {
     EXPECT_TRUE(
         contains(m_root.readFile("/mnt/mtd/code/config_file/sensor_Factory.cfg"), "(6,128)"));
 }
+
+TEST_F(EffioTest, ATRInMode3FollowsTheDayNightSwitches) {
+    layBoard(m_root, 1);
+    printed([&] {
+        ASSERT_EQ(1, m_camera.init(1, ModuleConfigure(10, kDetail, kLine), VideoResolution()));
+    });
+    run(2);
+    ASSERT_EQ(1, m_camera.setParameter(17, 3));
+    EXPECT_EQ(0x07, m_pModule->registerValue(key(0x0C, 0x03)));  // day: ATR on
+    m_pModule->setAELevel(1000);
+    run(2);
+    EXPECT_EQ(0, m_camera.getDNState());
+    EXPECT_EQ(0x06, m_pModule->registerValue(key(0x0C, 0x03)));  // night: off
+    m_pModule->setAELevel(100);
+    run(8);
+    EXPECT_EQ(0x07, m_pModule->registerValue(key(0x0C, 0x03)));
+}

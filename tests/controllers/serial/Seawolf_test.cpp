@@ -136,3 +136,19 @@ TEST_F(SeawolfTest, TheBaseThreadSwitchesThePictureByTheModulesJudgement) {
     EXPECT_EQ(1, m_camera.getDNState());
     EXPECT_EQ(0, m_pModule->registerValue(key(0x03, 0x02)));
 }
+
+TEST_F(SeawolfTest, BitFieldsAndAVideoSystemThatNeverTakes) {
+    m_pModule->setRegister(key(0x01, 0x07), 0x2C);
+    int value = 0;
+    ASSERT_EQ(1, m_camera.link().getAppointValue(0x01, 0x07, value, 2, 3));
+    EXPECT_EQ(3, value);
+    EXPECT_EQ(0, m_camera.link().getAppointValue(0x09, 0x09, value, 0, 1));
+
+    // The item never shows the new system (and one read goes unanswered):
+    // ten tries, 200 ms apart.
+    m_pModule->injectFault(SimRegisterModule::FAULT_SILENT, 1);  // the first read
+    double before = m_root.clock().sleptSeconds();
+    std::string out = printed([&] { EXPECT_EQ(0, m_camera.waitForEffective(0x05, 0x01, 1)); });
+    EXPECT_TRUE(contains(out, "waitForEffective(0x05,0x01) timed out")) << out;
+    EXPECT_NEAR(2.0, m_root.clock().sleptSeconds() - before, 1e-6);
+}
