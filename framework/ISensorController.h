@@ -324,10 +324,10 @@ protected:
     GPIOTriple m_InfraredLightGpio;
     GPIOTriple m_DNLevelGpio;
     // Day/night settings of the IT1 driver family: setup mode, infrared
-    // switching, last level seen.
-    int m_nDNSetup;
-    int m_nInfraredSetup;
-    int m_nInfraredLevel;
+    // switching, last level seen (its switch thread and the host share them).
+    std::atomic<int> m_nDNSetup;
+    std::atomic<int> m_nInfraredSetup;
+    std::atomic<int> m_nInfraredLevel;
     SafePointer<SensorLog> m_errorLog;
     SafePointer<SensorLog> m_initLog;
     std::atomic<int> m_nHDRMode;

@@ -2,6 +2,8 @@
 #define SENSORCONTROL_FRAMEWORK_PARAMETERTABLE_H
 
 #include <cstddef>
+#include <cstdio>
+#include <cstring>
 #include <initializer_list>
 #include <vector>
 
@@ -21,6 +23,7 @@ struct ParameterRow {
         ACTION         // anything else, through a function; reads answer the factory value
     };
     typedef int (Target::*Setting)(int);
+    typedef int (Target::*Getting)(int&);
     typedef int (*Action)(ISensorController& p_owner, Target& p_target, int p_nValue);
 
     int nId;
@@ -34,21 +37,36 @@ struct ParameterRow {
     // A failure text of the row's own instead of the table's; it may hold
     // one %d for the value.
     const char* szFailure;
+    // A getter of the target that asks the module (SETTING and ACTION rows);
+    // null when reads answer the factory value.
+    Getting pfnGet;
 
     static constexpr ParameterRow setting(int p_nId, const char* p_szSetter, Setting p_set,
                                           int p_nDefault, const char* p_szFailure = nullptr) {
-        return {p_nId, SETTING, p_szSetter, p_set, 0, nullptr, p_nDefault, p_szFailure};
+        return {p_nId, SETTING, p_szSetter, p_set, 0, nullptr, p_nDefault, p_szFailure, nullptr};
+    }
+    // A setter and its getter, named "set..." and "get...": reads ask the
+    // module.
+    static constexpr ParameterRow readWrite(int p_nId, const char* p_szSetter, Setting p_set,
+                                            Getting p_get, const char* p_szFailure = nullptr) {
+        return {p_nId, SETTING, p_szSetter, p_set, 0, nullptr, 0, p_szFailure, p_get};
     }
     static constexpr ParameterRow base(int p_nId, int p_nSetting, const char* p_szSetter,
                                        const char* p_szFailure = nullptr) {
-        return {p_nId, BASE_SETTING, p_szSetter, nullptr, p_nSetting, nullptr, 0, p_szFailure};
+        return {p_nId, BASE_SETTING, p_szSetter, nullptr, p_nSetting, nullptr,
+                0,     p_szFailure,  nullptr};
     }
     static constexpr ParameterRow action(int p_nId, const char* p_szSetter, Action p_action,
                                          int p_nDefault, const char* p_szFailure = nullptr) {
-        return {p_nId, ACTION, p_szSetter, nullptr, 0, p_action, p_nDefault, p_szFailure};
+        return {p_nId, ACTION, p_szSetter, nullptr, 0, p_action, p_nDefault, p_szFailure, nullptr};
+    }
+    // An action whose reads ask the module through the getter.
+    static constexpr ParameterRow actionWithGetter(int p_nId, const char* p_szSetter,
+                                                   Action p_action, Getting p_get) {
+        return {p_nId, ACTION, p_szSetter, nullptr, 0, p_action, 0, nullptr, p_get};
     }
     static constexpr ParameterRow absent(int p_nId) {
-        return {p_nId, ABSENT, nullptr, nullptr, 0, nullptr, 0, nullptr};
+        return {p_nId, ABSENT, nullptr, nullptr, 0, nullptr, 0, nullptr, nullptr};
     }
 };
 
@@ -79,10 +97,14 @@ public:
     typedef ParameterRow<Target> Row;
 
     // p_szFailureFormat is logged for a failed write, with the setter's name
-    // and the value, unless the row has a text of its own.
+    // and the value, unless the row has a text of its own;
+    // p_szReadFailureFormat for a failed read, with the getter's name.
     explicit ParameterTable(std::initializer_list<ParameterList<Target> > p_lists,
-                            const char* p_szFailureFormat = "%s error,value is %d")
-        : m_lists(p_lists), m_szFailureFormat(p_szFailureFormat) {}
+                            const char* p_szFailureFormat = "%s error,value is %d",
+                            const char* p_szReadFailureFormat = "%s error,value is %d")
+        : m_lists(p_lists),
+          m_szFailureFormat(p_szFailureFormat),
+          m_szReadFailureFormat(p_szReadFailureFormat) {}
 
     void append(const ParameterList<Target>& p_list) { m_lists.push_back(p_list); }
 
@@ -146,14 +168,40 @@ public:
         if (p_owner.getBaseSetting(row->nBaseSetting, p_nValue)) {
             return 1;
         }
-        // "setTNFMode" fails as "getTNFMode".
-        p_owner.ErrorPrintf("get%s error,value is %d", row->szSetter + 3, p_nValue);
+        readFailed(p_owner, *row, p_nValue);
+        return 0;
+    }
+
+    // Reads the id, asking the module where the row has a getter: -1 when
+    // it is not a parameter of the table, otherwise 1 or 0, a failure logged
+    // through the owner.
+    int read(ISensorController& p_owner, Target& p_target, int p_nId, int& p_nValue) const {
+        const Row* row = find(p_nId);
+        if (row == nullptr || row->eKind == Row::ABSENT || row->pfnGet == nullptr) {
+            return read(p_owner, p_nId, p_nValue);
+        }
+        if ((p_target.*(row->pfnGet))(p_nValue)) {
+            return 1;
+        }
+        readFailed(p_owner, *row, p_nValue);
         return 0;
     }
 
 private:
+    // "setTNFMode" fails as "getTNFMode".
+    void readFailed(ISensorController& p_owner, const Row& p_row, int p_nValue) const {
+        char getter[64];
+        const char* name = p_row.szSetter;
+        if (std::strncmp(name, "set", 3) == 0) {
+            std::snprintf(getter, sizeof(getter), "get%s", name + 3);
+            name = getter;
+        }
+        p_owner.ErrorPrintf(m_szReadFailureFormat, name, p_nValue);
+    }
+
     std::vector<ParameterList<Target> > m_lists;
     const char* m_szFailureFormat;
+    const char* m_szReadFailureFormat;
 };
 
 #endif

@@ -37,21 +37,27 @@ int readConfig(ISensorController& p_owner, const ModuleConfigure& p_config,
         p_owner.ErrorPrintf("%s", p_szMissingLine);
         return 0;
     }
-    int count = p_line.parse(text);
+    return parseLine(p_owner, "RS485", text, p_strDevice, p_line);
+}
+
+int parseLine(ISensorController& p_owner, const char* p_szKey, const std::string& p_strText,
+              const std::string& p_strDevice, SerialLineSettings& p_line) {
+    int count = p_line.parse(p_strText);
     if (count < 4) {
-        p_owner.ErrorPrintf("parse RS485 param failed,nRet=%d", count);
+        p_owner.ErrorPrintf("parse %s param failed,nRet=%d", p_szKey, count);
         return 0;
     }
-    std::printf("RS485(%s) param is (%d,%d,%d,%d)\n", p_strDevice.c_str(), p_line.nBaudRate,
+    std::printf("%s(%s) param is (%d,%d,%d,%d)\n", p_szKey, p_strDevice.c_str(), p_line.nBaudRate,
                 p_line.nDataBits, p_line.nParity, p_line.nStopBits);
     return 1;
 }
 
 int openPort(ISensorController& p_owner, IUARTController& p_port, int& p_nIndex,
-             const std::string& p_strDevice, const SerialLineSettings& p_line) {
+             const std::string& p_strDevice, const SerialLineSettings& p_line,
+             const char* p_szOpenFailure) {
     p_nIndex = p_port.open(p_strDevice);
     if (p_nIndex < 0) {
-        p_owner.ErrorPrintf("open uart (%s) failed", p_strDevice.c_str());
+        p_owner.ErrorPrintf(p_szOpenFailure, p_strDevice.c_str());
         return 0;
     }
     return configurePort(p_owner, p_port, p_nIndex, p_line.nBaudRate, p_line);

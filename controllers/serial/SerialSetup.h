@@ -31,9 +31,17 @@ namespace SerialSetup {
 SC_EXPORT int readConfig(ISensorController& p_owner, const ModuleConfigure& p_config,
                          const char* p_szMissingLine, ModuleParameterParser& p_detail,
                          std::string& p_strDevice, SerialLineSettings& p_line);
-// Opens the device into p_nIndex and configures it at the line's settings.
+// Reads the line settings text of the line p_szKey names ("RS485", "RS232")
+// and prints them with the device. 1, or 0 with "parse <key> param failed"
+// logged when fewer than four numbers stand in it.
+SC_EXPORT int parseLine(ISensorController& p_owner, const char* p_szKey,
+                        const std::string& p_strText, const std::string& p_strDevice,
+                        SerialLineSettings& p_line);
+// Opens the device into p_nIndex and configures it at the line's settings;
+// p_szOpenFailure (one %s for the device) is logged when it does not open.
 SC_EXPORT int openPort(ISensorController& p_owner, IUARTController& p_port, int& p_nIndex,
-                       const std::string& p_strDevice, const SerialLineSettings& p_line);
+                       const std::string& p_strDevice, const SerialLineSettings& p_line,
+                       const char* p_szOpenFailure = "open uart (%s) failed");
 // Configures the open port at p_nBaudRate with the line's other settings.
 SC_EXPORT int configurePort(ISensorController& p_owner, IUARTController& p_port, int p_nIndex,
                             int p_nBaudRate, const SerialLineSettings& p_line);

@@ -7,6 +7,7 @@
 #include <set>
 #include <typeinfo>
 
+#include "ModuleStatus.h"
 #include "ParameterNames.h"
 #include "platform/SensorParameterParser.h"
 #include "platform/internal/TextScan.h"
@@ -134,6 +135,7 @@ void commandStatus(Host& p_host) {
     std::fprintf(out, "scheme           %s\n", schemeName(scheme).c_str());
     std::fprintf(out, "scheme mode      %d (%s)\n", mode, mode == 0 ? "manual" : "automatic");
     std::fprintf(out, "scene light      %d of 100 (simulated)\n", p_host.board().brightness());
+    printModuleStatus(p_host);
 }
 
 void commandGet(Host& p_host, const std::string& p_strId) {
@@ -297,4 +299,5 @@ void commandDayNight(Host& p_host, const std::string& p_strMode) {
                  controller.getCurrentDayNightMode(),
                  dayNightModeName(controller.getCurrentDayNightMode()).c_str(),
                  stateName(controller.getDNState()).c_str());
+    printModuleDayNight(p_host);
 }

@@ -171,12 +171,15 @@ void Host::wireSerialLine() {
     if (!m_options.strUart.empty()) {
         port = SafePointer<IUARTController>(new PosixUARTController());
         if (m_options.strDetail.empty()) {
-            // The module's default detail names the device given.
+            // The module's default detail names the device given, under
+            // the key of its line ("RS232" for the modules on one).
             ModuleParameterParser detail;
             detail.parse(m_strDetail);
-            std::string rebuilt = "RS485=" + m_options.strUart;
+            std::string unused;
+            const std::string key = detail.getValue("RS232", unused) ? "RS232" : "RS485";
+            std::string rebuilt = key + "=" + m_options.strUart;
             for (const auto& entry : detail.getAll()) {
-                if (entry.first != "RS485") {
+                if (entry.first != key) {
                     rebuilt += ";" + entry.first + "=" + entry.second;
                 }
             }
@@ -382,30 +385,25 @@ void Host::connectBoardPins() {
 }
 
 void Host::waitForFirstCycle() {
+    // The thread's first cycle applies the scheme of the hour: it sets the
+    // scheme index first and holds the parameter lock until it is done. A
+    // command must not race it, and threads a controller starts or stops
+    // while it applies (a day/night setup) must be counted after it.
+    for (int waited = 0; waited < 300; ++waited) {
+        int scheme = -2;
+        m_controller->getParamScheme(scheme);
+        if (scheme != -2) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::string ignored;
+    m_controller->getParameters("", ignored);
     if (backgroundThreads() > 1) {
         // Initialisation ends on the day picture whatever the module shows;
         // the module's state is in once the poll after it has run.
         pass(1.0);
     }
-    if (m_virtualClock) {
-        m_virtualClock->settle(backgroundThreads());
-    } else {
-        // On the real clock the thread's first cycle applies the scheme of
-        // the hour; a command must not race it.
-        for (int waited = 0; waited < 300; ++waited) {
-            int scheme = -2;
-            m_controller->getParamScheme(scheme);
-            if (scheme != -2) {
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
-    // A scheme's values are applied under the parameter lock, and a module
-    // that pauses after each setting (30 ms) is still at it now: taking the
-    // lock waits for the whole set.
-    std::string applied;
-    m_controller->getParameters("", applied);
     if (m_virtualClock) {
         m_virtualClock->settle(backgroundThreads());
     }

@@ -5,20 +5,26 @@
 #include <cstdlib>
 
 #include "Host.h"
+#include "RegisterModules.h"
 #include "controllers/builtin/OrvaneISPSenseController.h"
 #include "controllers/serial/CMD7200SenseController.h"
 #include "controllers/serial/CMD7300SenseController.h"
 #include "controllers/serial/CMD8100SenseController.h"
 #include "controllers/serial/CMD8100_OldSenseController.h"
 #include "controllers/serial/CMD8300SenseController.h"
+#include "controllers/serial/EffioSenseController.h"
 #include "controllers/serial/FCBEV7310SenseController.h"
 #include "controllers/serial/HitachCompatSenseController.h"
 #include "controllers/serial/HitachSenseController.h"
+#include "controllers/serial/IT1SenseController.h"
+#include "controllers/serial/IT1ZoomModuleSenseController.h"
+#include "controllers/serial/ITNSenseController.h"
 #include "controllers/serial/NoSensorUIController.h"
 #include "controllers/serial/SC110N_CSenseController.h"
 #include "controllers/serial/SONYCH3310SenseController.h"
 #include "controllers/serial/SONYCV7500SenseController.h"
 #include "controllers/serial/SONYEH4300SenseController.h"
+#include "controllers/serial/SeawolfSenseController.h"
 #include "sim/SimCmdCamera.h"
 #include "sim/SimHexTextModule.h"
 #include "sim/SimViscaCamera.h"
@@ -122,6 +128,22 @@ const std::vector<ModuleInfo>& knownModules() {
         {"sc110n", 23, "SC110N_C zoom module (hex text, Keel privacy masks)",
          "RS485=/dev/ttyAMA1;isInfrared=0;GPIO=1,2,0", kViscaLine, "",
          create<SC110N_CSenseController>, "hextext-sc110n", 1280, 720},
+        {"effio", 10, "Sony Effio DSP board (registers, day/night by its AE level)",
+         "RS232=/dev/ttyAMA1;isInfrared=0;GPIO=1,2,0;GPIOInfraredLight=1,3,1", "RS232=9600,8,0,0",
+         "", create<EffioSenseController>, "effio"},
+        {"it1", 2, "IT1 camera module (registers, its own day/night thread on the level line)",
+         "RS232=/dev/ttyAMA1;isInfrared=1;isNewInfrared=1;GPIO=1,2,0;GPIOInfraredLight=1,3,1;"
+         "GPIODNLevel=1,4,1",
+         "RS232=9600,8,0,0", "", create<IT1SenseController>, "it1"},
+        {"it1zoom", 9, "IT1 zoom module (registers, day/night as the module judges, lens line)",
+         "RS232=/dev/ttyAMA1;RS485=/dev/ttyAMA2;isInfrared=0;GPIO=1,2,0",
+         "RS232=9600,8,0,0;RS485=9600,8,0,0", "", create<IT1ZoomModuleSenseController>, "it1"},
+        {"itn", 15, "ITN camera module (24-bit registers, its own day/night thread)",
+         "RS232=/dev/ttyAMA1;isInfrared=0;GPIO=1,2,0", "RS232=9600,8,0,0", "",
+         create<ITNSenseController>, "itn"},
+        {"seawolf", 12, "Seawolf camera module (group/item settings, lens directions)",
+         "RS232=/dev/ttyAMA1;isInfrared=0;GPIO=1,2,0", "RS232=9600,8,0,0", "",
+         create<SeawolfSenseController>, "seawolf"},
     };
     return s_modules;
 }
@@ -140,6 +162,26 @@ const std::vector<SimulatorKind>& simulatorKinds() {
          createHexText<SimHexTextModule::HITACH>},
         {"hextext-sc110n", "hex-text camera module (SC110N_C)", "sc110n", kHexText,
          createHexText<SimHexTextModule::SC110N>},
+        {"effio",
+         "Effio DSP board",
+         "effio",
+         {false, RegisterModules::effioReplyLength},
+         RegisterModules::createEffio},
+        {"it1",
+         "IT1 camera module",
+         "it1",
+         {false, RegisterModules::countedReplyLength},
+         RegisterModules::createIT1},
+        {"itn",
+         "ITN camera module",
+         "itn",
+         {false, RegisterModules::countedReplyLength},
+         RegisterModules::createITN},
+        {"seawolf",
+         "Seawolf camera module",
+         "seawolf",
+         {false, RegisterModules::seawolfReplyLength},
+         RegisterModules::createSeawolf},
     };
     return s_kinds;
 }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <iterator>
 
 #include "Host.h"
 
@@ -280,6 +281,122 @@ const Name kCompatNames[] = {
     {55, "focus-down"},
 };
 
+// The Effio DSP board.
+const Name kEffioNames[] = {
+    {1, "brightness"},
+    {2, "sharpness"},
+    {3, "mirror"},
+    {4, "exposure"},
+    {5, "wb"},
+    {6, "r-gain"},
+    {7, "b-gain"},
+    {8, "daynight-mode"},
+    {9, "dtn-level"},
+    {10, "ntd-level"},
+    {12, "exposure-mode"},
+    {13, "shutter"},
+    {14, "nr2-film-mode"},
+    {15, "backlight"},
+    {16, "backlight-level"},
+    {17, "atr"},
+    {18, "agc-mode"},
+    {19, "max-agc"},
+    {21, "tnf-mode"},
+    {57, "daynight-delay"},
+    {58, "dtn-hour"},
+    {59, "dtn-minute"},
+    {60, "ntd-hour"},
+    {61, "ntd-minute"},
+};
+
+// The IT1 family; the zoom member renumbers 22 and adds the lens.
+const Name kIT1Names[] = {
+    {1, "brightness"},     {2, "sharpness"},    {3, "mirror"},
+    {4, "daynight-setup"}, {5, "dtn-level"},    {6, "ntd-level"},
+    {7, "video-out"},      {8, "min-shutter"},  {9, "max-agc"},
+    {10, "iris-mode"},     {11, "max-shutter"}, {12, "gamma"},
+    {13, "chroma"},        {14, "wb"},          {15, "night-color"},
+    {16, "iris-voltage"},  {17, "iris-speed"},  {18, "fixed-shutter"},
+    {19, "shutter-mode"},  {22, "infrared"},
+};
+
+const Name kIT1ZoomNames[] = {
+    {20, "auto-focus"},
+    {21, "focus-mode"},
+    {22, "adjust-lens"},
+};
+
+// The ITN camera module.
+const Name kITNNames[] = {
+    {1, "wdr"},
+    {2, "brightness"},
+    {3, "sharpness"},
+    {4, "chroma"},
+    {5, "mirror"},
+    {6, "shutter-mode"},
+    {7, "fixed-shutter"},
+    {8, "max-shutter"},
+    {9, "min-shutter"},
+    {10, "daynight-mode"},
+    {11, "max-gain"},
+    {12, "dtn-level"},
+    {13, "ntd-level"},
+    {14, "night-color"},
+    {15, "wb"},
+    {16, "auto-iris"},
+    {17, "iris-voltage"},
+    {18, "iris-speed"},
+    {19, "ae-level"},
+    {20, "anti-flicker"},
+    {21, "scene-preset"},
+    {22, "surrounding"},
+    {23, "spot-x"},
+    {24, "spot-y"},
+    {25, "noise-reduction"},
+    {26, "gamma"},
+};
+
+// The Seawolf camera module.
+const Name kSeawolfNames[] = {
+    {1, "resolution"},
+    {2, "sharpness"},
+    {3, "saturation"},
+    {4, "gamma"},
+    {5, "noise-reduction"},
+    {6, "brightness"},
+    {7, "flip"},
+    {8, "anti-flicker"},
+    {9, "blc"},
+    {10, "shutter-limit"},
+    {11, "exposure-preference"},
+    {12, "exposure-area"},
+    {13, "wb"},
+    {14, "daynight-mode"},
+    {16, "dtn-level"},
+    {17, "ntd-level"},
+    {18, "max-gain"},
+    {19, "gain-boost"},
+    {20, "wdr"},
+    {22, "show-frame"},
+    {23, "hide-frame"},
+    {24, "move-up"},
+    {25, "move-down"},
+    {26, "move-left"},
+    {27, "move-right"},
+    {28, "move-stop"},
+    {29, "lens-type"},
+    {30, "tnf-mode"},
+    {57, "daynight-delay"},
+    {58, "dtn-hour"},
+    {59, "dtn-minute"},
+    {60, "ntd-hour"},
+    {61, "ntd-minute"},
+};
+
+// The modules with a day/night thread of their own (IT1 family, ITN): 0 the
+// thread decides, 1 colour, 2 black and white.
+const int kIT1DayNightValues[] = {0, 1, 2, -1, -1};
+
 // Each module's names (its own looked up before the shared ones), the id of
 // its day/night mode and the values that id takes for the base's modes 0..4
 // (null: the same numbers).
@@ -345,6 +462,21 @@ ModuleNames hitachMember(const char* p_szModule, const Name (&p_own)[N]) {
     return names;
 }
 
+ModuleNames it1Member(const char* p_szModule, const Name* p_pOwn, size_t p_nOwn) {
+    return ModuleNames{p_szModule,        p_pOwn, p_nOwn, kIT1Names, std::size(kIT1Names), 4,
+                       kIT1DayNightValues};
+}
+
+template <size_t N>
+ModuleNames it1Entry(const char* p_szModule, const Name (&p_own)[N]) {
+    return it1Member(p_szModule, p_own, N);
+}
+
+template <size_t N>
+ModuleNames switchEntry(const char* p_szModule, const Name (&p_names)[N], int p_nDayNightModeId) {
+    return ModuleNames{p_szModule, p_names, N, nullptr, 0, p_nDayNightModeId, kIT1DayNightValues};
+}
+
 const ModuleNames* namesOf(const std::string& p_strModule) {
     static const ModuleNames s_modules[] = {
         entry("hi351x", kHi351xNames, 11),        entry("orvane", kOrvaneNames, 10),
@@ -354,6 +486,9 @@ const ModuleNames* namesOf(const std::string& p_strModule) {
         cmdEntry("cmd8100", kCmd8100Names),       cmd8300Entry(),
         entry("cmd7200", kCMD7200Names, 0),       entry("hitachcompat", kCompatNames, 0),
         entry("hitach", kHitachNames, 0),         hitachMember("sc110n", kSC110NNames),
+        entry("effio", kEffioNames, 8),           it1Member("it1", nullptr, 0),
+        it1Entry("it1zoom", kIT1ZoomNames),       switchEntry("itn", kITNNames, 10),
+        entry("seawolf", kSeawolfNames, 14),
     };
     for (const ModuleNames& module : s_modules) {
         if (p_strModule == module.szModule) {
