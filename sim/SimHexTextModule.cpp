@@ -152,7 +152,7 @@ void SimHexTextModule::emit(std::string p_strAnswer, int p_nFault) {
         default:
             break;
     }
-    answer(p_strAnswer, p_nFault == FAULT_LATE ? 1 : 0);
+    output(p_strAnswer, p_nFault == FAULT_LATE ? 1 : 0);
 }
 
 void SimHexTextModule::injectFault(Fault p_fault, int p_nCount) {

@@ -56,7 +56,7 @@ bool SimIT1Module::takesCount(bool, int p_nCount) {
     return p_nCount == 1 || p_nCount == 2;
 }
 
-void SimIT1Module::takeOtherLine(const std::string& p_strBytes) {
+void SimIT1Module::takeOtherLine(int, const std::string& p_strBytes) {
     m_strLensInput += p_strBytes;
     for (size_t end = m_strLensInput.find('\xFF'); end != std::string::npos;
          end = m_strLensInput.find('\xFF')) {

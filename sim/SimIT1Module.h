@@ -22,7 +22,7 @@ public:
 protected:
     bool computed(int p_nAddress, int p_nCount, std::string& p_strData) override;
     bool takesCount(bool p_bRead, int p_nCount) override;
-    void takeOtherLine(const std::string& p_strBytes) override;
+    void takeOtherLine(int p_nIndex, const std::string& p_strBytes) override;
 
 private:
     std::string m_strLensInput;

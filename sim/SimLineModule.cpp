@@ -5,15 +5,24 @@
 
 int SimLineModule::open(const std::string& p_strDevice) {
     std::lock_guard<std::mutex> guard(m_mutex);
-    m_strDevice = p_strDevice;
-    return m_nOpenResult;
+    if (m_nOpenResult < 0) {
+        return m_nOpenResult;
+    }
+    auto found = std::find(m_devices.begin(), m_devices.end(), p_strDevice);
+    if (found == m_devices.end()) {
+        found = m_devices.insert(m_devices.end(), p_strDevice);
+    }
+    return static_cast<int>(found - m_devices.begin());
 }
 
 void SimLineModule::close(int) {}
 
-int SimLineModule::setParameter(int, int p_nBaudRate, int p_nDataBits, int p_nStopBits,
+int SimLineModule::setParameter(int p_nIndex, int p_nBaudRate, int p_nDataBits, int p_nStopBits,
                                 int p_nParity) {
     std::lock_guard<std::mutex> guard(m_mutex);
+    if (isOtherLine(p_nIndex)) {
+        return 1;
+    }
     m_lineParameters = {p_nBaudRate, p_nDataBits, p_nStopBits, p_nParity};
     if (p_nBaudRate != m_nHostBaud) {
         // A frame half sent at the old rate arrives as garbage.
@@ -23,21 +32,23 @@ int SimLineModule::setParameter(int, int p_nBaudRate, int p_nDataBits, int p_nSt
     return 1;
 }
 
-int SimLineModule::write(int, const char* p_pBytes, int p_nLength) {
+int SimLineModule::write(int p_nIndex, const char* p_pBytes, int p_nLength) {
     std::lock_guard<std::mutex> guard(m_mutex);
     if (p_pBytes == nullptr || p_nLength < 0) {
         return -1;
     }
-    if (hears()) {
+    if (isOtherLine(p_nIndex)) {
+        takeOtherLine(p_nIndex, std::string(p_pBytes, static_cast<size_t>(p_nLength)));
+    } else if (hears()) {
         m_strInput.append(p_pBytes, static_cast<size_t>(p_nLength));
         consumeInput();
     }
     return p_nLength;
 }
 
-int SimLineModule::read(int, char* p_pBuffer, int p_nMaxLength, int) {
+int SimLineModule::read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int) {
     std::lock_guard<std::mutex> guard(m_mutex);
-    if (p_pBuffer == nullptr || p_nMaxLength <= 0) {
+    if (isOtherLine(p_nIndex) || p_pBuffer == nullptr || p_nMaxLength <= 0) {
         return 0;
     }
     if (m_strOutput.empty() && !m_strLate.empty()) {
@@ -70,7 +81,12 @@ void SimLineModule::clearReceived() {
 
 std::string SimLineModule::opened() {
     std::lock_guard<std::mutex> guard(m_mutex);
-    return m_strDevice;
+    return m_devices.empty() ? std::string() : m_devices.front();
+}
+
+std::vector<std::string> SimLineModule::devices() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_devices;
 }
 
 std::vector<int> SimLineModule::lineParameters() {
@@ -100,7 +116,15 @@ int SimLineModule::peekFault() const {
     return m_faults.empty() ? NO_FAULT : m_faults.front();
 }
 
-void SimLineModule::answer(const std::string& p_strBytes, int p_nEmptyReads) {
+bool SimLineModule::isOtherLine(int p_nIndex) const {
+    return p_nIndex > 0 && static_cast<size_t>(p_nIndex) < m_devices.size();
+}
+
+void SimLineModule::clearQueuedFaults() {
+    m_faults.clear();
+}
+
+void SimLineModule::output(const std::string& p_strBytes, int p_nEmptyReads) {
     if (p_nEmptyReads > 0 && m_strLate.empty()) {
         m_nLateReads = p_nEmptyReads;
     }

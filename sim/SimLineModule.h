@@ -13,8 +13,12 @@
 // host, the answers waiting to be read (a late one shows only after empty
 // reads, and what follows it waits behind it), the faults queued for the
 // next answers, and what a test looks at: every frame the module took, the
-// device opened, the line settings. A module cuts the bytes it hears into
+// devices opened, the line settings. A module cuts the bytes it hears into
 // frames and answers them.
+//
+// The first device opened is the module's line (index 0); a module with a
+// second line (a zoom lens on its own port) gets index 1, 2... for the
+// devices opened after it, and their bytes through takeOtherLine.
 class SimLineModule : public SimModule {
 public:
     int open(const std::string& p_strDevice) override;
@@ -28,11 +32,15 @@ public:
     // Up to p_nMaxLength pending answer bytes, 0 when none; never waits.
     int read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int p_nWait) override;
 
+    // A negative index makes every open fail.
     void setOpenResult(int p_nIndex);
-    // Every complete frame the module took.
+    // Every complete frame the module took on its line.
     std::vector<std::string> received();
     void clearReceived();
+    // The module's line, "" before it was opened; every device opened, in
+    // the order of their index.
     std::string opened();
+    std::vector<std::string> devices();
     std::vector<int> lineParameters();  // baud, data bits, stop bits, parity
     size_t pendingBytes();
 
@@ -41,15 +49,26 @@ protected:
 
     // The rest run under m_mutex.
     // Whether the module hears the line now (its speed, its state).
-    virtual bool hears() = 0;
+    virtual bool hears() { return true; }
     // Cuts m_strInput into frames and answers them.
     virtual void consumeInput() = 0;
+    // Bytes written to a line other than the module's own; dropped unless
+    // the module has one.
+    virtual void takeOtherLine(int p_nIndex, const std::string& p_strBytes) {
+        (void)p_nIndex;
+        (void)p_strBytes;
+    }
     void queueFault(int p_nFault, int p_nCount);
     // The next queued fault, or NO_FAULT; peekFault leaves it queued.
     int nextFault();
     int peekFault() const;
     // Answer bytes; after p_nEmptyReads empty reads when late.
-    void answer(const std::string& p_strBytes, int p_nEmptyReads = 0);
+    void output(const std::string& p_strBytes, int p_nEmptyReads = 0);
+    void clearQueuedFaults();
+    // An index of a device opened after the module's line. Any other index
+    // (also one never opened) is the module's line, as a test that never
+    // opens the port expects.
+    bool isOtherLine(int p_nIndex) const;
 
     std::mutex m_mutex;
     std::string m_strInput;  // bytes of a frame not yet complete
@@ -61,7 +80,7 @@ private:
     std::string m_strLate;    // answers held back by a late one
     int m_nLateReads = 0;     // empty reads still due before m_strLate shows
     std::deque<int> m_faults;
-    std::string m_strDevice;
+    std::vector<std::string> m_devices;
     std::vector<int> m_lineParameters;
     int m_nOpenResult = 0;
 };

@@ -1,13 +1,12 @@
 #ifndef SENSORCONTROL_SIM_SIMREGISTERMODULE_H
 #define SENSORCONTROL_SIM_SIMREGISTERMODULE_H
 
-#include <deque>
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "SimModule.h"
+#include "SimLineModule.h"
 #include "platform/ModuleParameterParser.h"
 
 // A camera module that exposes its registers in checksummed binary frames
@@ -25,7 +24,7 @@
 //   FAULT_NOISE         three stray bytes before the answer
 // The first device opened is the register line (index 0); a second device
 // gets index 1, whose bytes the protocol may take as a second line.
-class SimRegisterModule : public SimModule {
+class SimRegisterModule : public SimLineModule {
 public:
     enum Fault {
         FAULT_SILENT,
@@ -36,31 +35,15 @@ public:
         FAULT_NOISE
     };
 
-    int open(const std::string& p_strDevice) override;
-    void close(int p_nIndex) override;
-    int setParameter(int p_nIndex, int p_nBaudRate, int p_nDataBits, int p_nStopBits,
-                     int p_nParity) override;
-    // Takes whole or partial requests; returns p_nLength.
-    int write(int p_nIndex, const char* p_pBytes, int p_nLength) override;
-    // Up to p_nMaxLength pending answer bytes, 0 when none; never waits.
-    int read(int p_nIndex, char* p_pBuffer, int p_nMaxLength, int p_nWait) override;
     // The registers ("r<address hex>=<value>;..."), then the protocol's own.
     std::string saveState() override;
     void loadState(const std::string& p_strState) override;
 
-    void setOpenResult(int p_nIndex);
     void injectFault(Fault p_fault, int p_nCount = 1);
     // Drops the faults still queued: the module answers again.
     void clearFaults();
     void setRegister(int p_nAddress, int p_nValue);
     int registerValue(int p_nAddress);
-    // Every complete request taken on the register line, in order.
-    std::vector<std::string> received();
-    void clearReceived();
-    // The devices opened, in order of their index.
-    std::vector<std::string> opened();
-    std::vector<int> lineParameters();  // baud, data bits, stop bits, parity
-    size_t pendingBytes();
 
 protected:
     // The length of the request at the start of p_strInput: > 0 when it is
@@ -73,25 +56,15 @@ protected:
     virtual std::string errorAnswer(const std::string& p_strRequest) = 0;
     // An answer of another kind than the request asks for.
     virtual std::string wrongAnswer(const std::string& p_strRequest) = 0;
-    // Bytes written to the second line; dropped unless the protocol has one.
-    virtual void takeOtherLine(const std::string& p_strBytes) { (void)p_strBytes; }
     virtual void saveExtra(std::string& p_strState) { (void)p_strState; }
     virtual void loadExtra(const ModuleParameterParser& p_state) { (void)p_state; }
 
-    // Held by every public call; answer and the hooks run under it.
-    std::mutex m_mutex;
+    // Under m_mutex, which every public call holds.
     std::map<int, int> m_registers;
 
 private:
+    void consumeInput() override;
     void take(const std::string& p_strRequest);
-
-    std::string m_strInput;
-    std::string m_strOutput;
-    std::deque<Fault> m_faults;
-    std::vector<std::string> m_received;
-    std::vector<std::string> m_devices;
-    std::vector<int> m_lineParameters;
-    int m_nOpenResult = 0;
 };
 
 // The byte at p_nIndex as 0..255.

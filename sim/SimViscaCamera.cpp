@@ -450,7 +450,7 @@ void SimViscaCamera::emit(Messages p_messages, int p_nFault) {
     for (const std::string& message : p_messages) {
         bytes += message;
     }
-    answer(bytes, p_nFault == FAULT_LATE ? 2 : 0);
+    output(bytes, p_nFault == FAULT_LATE ? 2 : 0);
 }
 
 std::string SimViscaCamera::saveState() {

@@ -216,7 +216,7 @@ TEST_F(EffioTest, InitReadsTheRS232ConfigurationAndOpensTheLine) {
                                                        std::string(kDetail) + ";isNewInfrared=1;"
                                                                               "GPIODNLevel=1,4,1",
                                                        kLine)));
-    EXPECT_EQ(std::vector<std::string>{"/dev/ttyAMA1"}, m_pModule->opened());
+    EXPECT_EQ(std::vector<std::string>{"/dev/ttyAMA1"}, m_pModule->devices());
     EXPECT_EQ((std::vector<int>{9600, 8, 0, 0}), m_pModule->lineParameters());
     EXPECT_TRUE(m_camera.m_bNewInfrared);
     EXPECT_EQ(2, m_camera.m_IrCutGpio.nBit);

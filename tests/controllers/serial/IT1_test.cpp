@@ -319,7 +319,7 @@ TEST_F(IT1Test, TheOldBoardSwitchesOnlyWhenItsLevelInputChanges) {
 TEST_F(IT1ZoomTest, TheLensGetsItsVISCAFramesOnTheSecondLine) {
     ASSERT_EQ(
         1, start(detail("isInfrared=0;RS485=/dev/ttyAMA2"), "RS232=9600,8,0,0;RS485=4800,8,0,0"));
-    EXPECT_EQ((std::vector<std::string>{"/dev/ttyAMA1", "/dev/ttyAMA2"}), m_pModule->opened());
+    EXPECT_EQ((std::vector<std::string>{"/dev/ttyAMA1", "/dev/ttyAMA2"}), m_pModule->devices());
     GlobalEnv::getInstance()->setPrintFlag(true);
     std::string out = printed([&] {
         EXPECT_EQ(1, m_camera.setParameterToSensor(20, 2));
