@@ -211,6 +211,9 @@ int Hi351xSenseController::IsAppointRange(int p_nValue, const char* p_szOperatio
     return 0;
 }
 
+// The number in the ISP's failure lines is the parameter id, or the ISP code
+// for calls outside the parameters: stable, where a source line would move
+// with every edit.
 int Hi351xSenseController::ispCall(int p_nCode, int& p_nValue, const char* p_szOperation,
                                    int p_nLine) {
     return CheckOVEWFIResult(OvEwfi_Api_Ioctrl(p_nCode, &p_nValue), p_szOperation, p_nLine);
@@ -222,7 +225,7 @@ int Hi351xSenseController::updateSensorVideoSystem(int p_nVideoSystem, const Vid
         return 0;
     }
     int value = p_nVideoSystem;
-    return ispCall(kCodeVideoStandard, value, "updateSensorVideoSystem", __LINE__);
+    return ispCall(kCodeVideoStandard, value, "updateSensorVideoSystem", kCodeVideoStandard);
 }
 
 int Hi351xSenseController::setSensorVideoSystem(int p_nVideoSystem,
@@ -246,9 +249,9 @@ int Hi351xSenseController::setMirror(int p_nMirror) {
         return 0;
     }
     int beAway = 0;
-    ispCall(kCodeBeAwayGet, beAway, "getBeAwayMode", __LINE__);
+    ispCall(kCodeBeAwayGet, beAway, "getBeAwayMode", 21);
     int value = beAway == 1 ? swapMirror(p_nMirror) : p_nMirror;
-    return ispCall(kCodeMirror, value, "setMirror", __LINE__);
+    return ispCall(kCodeMirror, value, "setMirror", 20);
 }
 
 int Hi351xSenseController::setBeAwayMode(int p_nBeAway) {
@@ -258,8 +261,8 @@ int Hi351xSenseController::setBeAwayMode(int p_nBeAway) {
     }
     int mirror = 0;
     int beAway = 0;
-    ispCall(kCodeMirrorGet, mirror, "getMirror", __LINE__);
-    ispCall(kCodeBeAwayGet, beAway, "getBeAwayMode", __LINE__);
+    ispCall(kCodeMirrorGet, mirror, "getMirror", 20);
+    ispCall(kCodeBeAwayGet, beAway, "getBeAwayMode", 21);
     // The ISP flips the picture differently in be-away mode, so the stored
     // mirror is re-sent around the change to keep what the viewer sees.
     bool restore = mirror != 0 && beAway != p_nBeAway;
@@ -268,7 +271,7 @@ int Hi351xSenseController::setBeAwayMode(int p_nBeAway) {
         setMirror(0);
     }
     int value = p_nBeAway;
-    int result = ispCall(kCodeBeAway, value, "setBeAwayMode", __LINE__);
+    int result = ispCall(kCodeBeAway, value, "setBeAwayMode", 21);
     if (restore) {
         setMirror(restored);
     }
@@ -283,10 +286,11 @@ int Hi351xSenseController::setThreshold(int p_nValue, bool p_bDayToNight, bool p
     if (p_bInfrared != (m_nIsInfrared != 0)) {
         return 1;
     }
-    if (!IsAppointRange(p_nValue, setter, __LINE__)) {
+    int partnerId = p_bInfrared ? (p_bDayToNight ? 33 : 32) : (p_bDayToNight ? 13 : 12);
+    int ownId = p_bInfrared ? (p_bDayToNight ? 32 : 33) : (p_bDayToNight ? 12 : 13);
+    if (!IsAppointRange(p_nValue, setter, ownId)) {
         return 0;
     }
-    int partnerId = p_bInfrared ? (p_bDayToNight ? 33 : 32) : (p_bDayToNight ? 13 : 12);
     int partner = 0;
     if (getParameter(partnerId, partner)) {
         if (p_bDayToNight && p_nValue <= partner) {
@@ -334,7 +338,7 @@ int Hi351xSenseController::setSmartInfraredMode(int p_nMode) {
         return 0;
     }
     int value = p_nMode;
-    return ispCall(kCodeSmartInfrared, value, "setSmartInfraredMode", __LINE__);
+    return ispCall(kCodeSmartInfrared, value, "setSmartInfraredMode", 35);
 }
 
 int Hi351xSenseController::setInfraredManualValue(int p_nValue) {
@@ -345,7 +349,7 @@ int Hi351xSenseController::setInfraredManualValue(int p_nValue) {
         return 0;
     }
     int value = p_nValue;
-    return ispCall(kCodeInfraredManual, value, "setInfraredManualValue", __LINE__);
+    return ispCall(kCodeInfraredManual, value, "setInfraredManualValue", 36);
 }
 
 int Hi351xSenseController::setParameterToSensor(int p_nId, int p_nValue) {
@@ -539,7 +543,7 @@ int Hi351xSenseController::getParameterFromSensor(int p_nId, int& p_nValue) {
 
 int Hi351xSenseController::getDNStatusFromSensor(int& p_nStatus) {
     int level = 0;
-    int result = ispCall(kCodeLightLevel, level, "getDNStatusFromSensor", __LINE__);
+    int result = ispCall(kCodeLightLevel, level, "getDNStatusFromSensor", kCodeLightLevel);
     if (m_nNTDThreshold >= level) {
         p_nStatus = 1;
     } else if (level >= m_nDTNThreshold) {
@@ -607,11 +611,11 @@ int Hi351xSenseController::getADCValueByGPIOState(int p_nState, int& p_nLevel) {
 int Hi351xSenseController::getADCValueByIrValue(int p_nIrValue, int& p_nLevel) {
     if (p_nIrValue == 100) {
         int mode = m_nSavedSmartInfraredMode;
-        ispCall(kCodeSmartInfraredGet, mode, "getSmartInfraredMode", __LINE__);
+        ispCall(kCodeSmartInfraredGet, mode, "getSmartInfraredMode", 35);
         m_nSavedSmartInfraredMode = mode;
         if (mode == 2) {
             int value = m_nSavedInfraredManualValue;
-            ispCall(kCodeInfraredManualGet, value, "getInfraredManualValue", __LINE__);
+            ispCall(kCodeInfraredManualGet, value, "getInfraredManualValue", 36);
             m_nSavedInfraredManualValue = value;
         }
         setSmartInfraredMode(2);
@@ -676,19 +680,19 @@ int Hi351xSenseController::getADCVal(int& p_nRaw) {
 
 int Hi351xSenseController::turnPictureToDay() {
     int value = 1;
-    return ispCall(kCodePicture, value, "turnPictureToDay", __LINE__);
+    return ispCall(kCodePicture, value, "turnPictureToDay", kCodePicture);
 }
 
 int Hi351xSenseController::turnPictureToNight() {
     int value = 2;
     OrvaneTime start = OrvaneTime::currentTime();
-    if (!ispCall(kCodePicture, value, "turnPictureToNight", __LINE__)) {
+    if (!ispCall(kCodePicture, value, "turnPictureToNight", kCodePicture)) {
         return 0;
     }
     // The ISP reports the end of the night switch; wait for it at most 1 s.
     for (;;) {
         int done = -1;
-        ispCall(kCodeNightSwitchDone, done, "turnPictureToNight", __LINE__);
+        ispCall(kCodeNightSwitchDone, done, "turnPictureToNight", kCodeNightSwitchDone);
         OrvaneTime now = OrvaneTime::currentTime();
         if (done == 0 || (now - start).toSeconds() >= 1.0) {
             break;
