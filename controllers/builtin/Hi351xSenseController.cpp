@@ -30,6 +30,8 @@ const int kCodeSmartInfraredGet = 40;
 const int kCodeInfraredManual = 41;
 const int kCodeInfraredManualGet = 42;
 
+const int kCodePictureAction = 1575;
+
 const int kInfraredDTNThreshold = 70;
 const int kInfraredNTDThreshold = 30;
 const int kCompensationFloor = -60;
@@ -53,93 +55,111 @@ struct PwmRequest {
 };
 static_assert(sizeof(PwmRequest) == 16, "the PWM request is 16 bytes");
 
-// An id that goes straight to one ISP set code and one get code. A setter
-// with a narrower range than 0..100 logs its own message; kAny accepts every
-// value; kGateMode2 marks the ids that exist only with PWM infrared.
-const int kAny = -1;
-struct IspParameter {
-    int nId;
-    const char* szSetter;
-    int nSetCode;
-    int nMax;
-    const char* szRangeMessage;  // null: the common 0..100 check
-    const char* szSetFailed;
-    const char* szGetter;
-    int nGetCode;
-    const char* szGetFailed;
-    bool bPwmOnly;
-};
+// Parameters 1-47. Most go straight to one ISP set code and one get code
+// (a setter with a narrower range than 0..100 logs its own refusal; -1 takes
+// any value); the rest have behaviour of their own.
+typedef Hi351xSenseController H;
+typedef ParameterRow<H> P;
 
-const IspParameter kIspParameters[] = {
-    {1, "setBrightness", 13, 100, nullptr, "setBrightness failed", "getBrightness", 14,
-     "getBrightness failed ", false},
-    {2, "setSaturation", 1537, 100, nullptr, "setSaturation failed", "getSaturation", 1538,
-     "getSaturation failed ", false},
-    {3, "setContrast", 1541, 100, nullptr, "setContrast failed", "getContrast", 1542,
-     "getContrast failed ", false},
-    {4, "setSharpness", 1539, 100, nullptr, "setSharpness failed ", "getSharpness", 1540,
-     "getSharpness failed ", false},
-    {5, "setShutterMode", 1, 1, "p_nShutterMode(%d) out of range", "setShutterMode failed ",
-     "getShutterMode", 2, "getShutterMode failed ", false},
-    {6, "setMaxShutter", 3, 16, "p_nMaxShutter(%d) out of range", "setMaxShutter failed ",
-     "getMaxShutter", 4, "getMaxShutter failed ", false},
-    {7, "setFixShutter", 5, 18, "p_nFixShutter(%d) out of range", "setFixShutter failed ",
-     "getFixShutter", 6, "getFixShutter failed ", false},
-    {8, "setGainMode", 7, 1, "p_nGainMode(%d) out of range", "setGainMode failed ", "getGainMode",
-     8, "getGainMode failed ", false},
-    {9, "setMaxGain", 9, 100, nullptr, "setMaxGain failed ", "getMaxGain", 10, "getMaxGain failed ",
-     false},
-    {10, "setFixGain", 11, 100, nullptr, "setFixGain failed ", "getFixGain", 12,
-     "getFixGain failed ", false},
-    {14, "setIrisMode", 25, 1, "p_nIrisMode(%d) out of range", "setIrisMode failed ", "getIrisMode",
-     26, "getIrisMode failed ", false},
-    {15, "setIrisSpeed", 27, 100, nullptr, "setIrisSpeed failed ", "getIrisSpeed", 28,
-     "getIrisSpeed failed ", false},
-    {16, "setRoomInnerOrOutMode", 1543, 2, "p_nRoomIntOrOutMode(%d) out of range",
-     "setRoomInnerOrOutMode failed ", "getRoomIntOrOutMode", 1544, "getRoomIntOrOutMode failed ",
-     false},
-    {17, "setWDRMode", 1561, 1, "p_nWDRMode(%d) out of range", "setWDRMode failed ", "getWDRMode",
-     1562, "getWDRMode failed ", false},
-    {18, "setWDRContrast", 1563, 100, nullptr, "setWDRContrast failed ", "getWDRContrast", 1564,
-     "getWDRContrast failed ", false},
-    {19, "setPhotometry", 23, 3, "p_nPhotometry(%d) out of range", "setPhotometry failed ",
-     "getPhotometry", 24, "getPhotometry failed ", false},
-    {22, "setNR2DMode", 1545, 2, "p_nNR2DMode(%d) out of range", "setNR2DMode failed ",
-     "getNR2DMode", 1546, "getNR2DMode failed ", false},
-    {23, "setNR2DMaxContrast", 1547, 100, nullptr, "setNR2DMaxContrast failed ",
-     "getNR2DMaxContrast", 1548, "getNR2DMaxContrast failed ", false},
-    {24, "setNR2DFixContrast", 1549, 100, nullptr, "setNR2DFixContrast failed ",
-     "getNR2DFixContrast", 1550, "getNR2DFixContrast failed ", false},
-    {25, "setNR3DMode", 1551, 2, "p_nNR3DMode(%d) out of range", "setNR3DMode failed ",
-     "getNR3DMode", 1552, "getNR3DMode failed ", false},
-    {26, "setNR3DMaxContrast", 1557, 100, nullptr, "setNR3DMaxContrast failed ",
-     "getNR3DMaxContrast", 1558, "getNR3MaxContrast failed ", false},
-    {27, "setNR3DFixContrast", 1559, 100, nullptr, "setNR3DFixContrast failed ",
-     "getNR3DFixContrast", 1560, "getNR3DFixContrast failed ", false},
-    {37, "setHLCMode", 29, 1, "p_nHLCMode(%d) out of range", "setHLCMode failed ", "getHLCMode", 30,
-     "getHLCMode failed ", false},
-    {38, "setHLCContrast", 31, 100, nullptr, "setHLCContrast failed ", "getHLCContrast", 32,
-     "getHLCContrast failed ", false},
-    {39, "setBLCMode", 33, kAny, nullptr, "setBLCMode failed ", "getBLCMode", 34,
-     "getBLCMode failed ", false},
-    {40, "setAntiFogMode", 1571, 100, nullptr, "setAntiFogMode failed ", "getAntiFogMode", 1572,
-     "getAntiFogMode failed ", false},
-    {41, "setAntiFogValue", 1573, 100, nullptr, "setAntiFogValue failed ", "getAntiFogValue", 1574,
-     "getAntiFogValue failed ", false},
-    {42, "setBHLCMode", 37, 3, "p_nBHLCMode(%d) out of range", "setBHLCMode failed ", "getBHLCMode",
-     38, "getBHLCMode failed ", false},
-    {47, "setPictureControlValue", 1577, kAny, nullptr, "setPictureControlValue failed ",
-     "getPictureControlValue", 1578, "getPictureControlValue failed!", false},
+const P kParameters[] = {
+    P::device(1, "setBrightness", 13, 100, nullptr, "setBrightness failed", "getBrightness", 14,
+              "getBrightness failed "),
+    P::device(2, "setSaturation", 1537, 100, nullptr, "setSaturation failed", "getSaturation", 1538,
+              "getSaturation failed "),
+    P::device(3, "setContrast", 1541, 100, nullptr, "setContrast failed", "getContrast", 1542,
+              "getContrast failed "),
+    P::device(4, "setSharpness", 1539, 100, nullptr, "setSharpness failed ", "getSharpness", 1540,
+              "getSharpness failed "),
+    P::device(5, "setShutterMode", 1, 1, "p_nShutterMode(%d) out of range",
+              "setShutterMode failed ", "getShutterMode", 2, "getShutterMode failed "),
+    P::device(6, "setMaxShutter", 3, 16, "p_nMaxShutter(%d) out of range", "setMaxShutter failed ",
+              "getMaxShutter", 4, "getMaxShutter failed "),
+    P::device(7, "setFixShutter", 5, 18, "p_nFixShutter(%d) out of range", "setFixShutter failed ",
+              "getFixShutter", 6, "getFixShutter failed "),
+    P::device(8, "setGainMode", 7, 1, "p_nGainMode(%d) out of range", "setGainMode failed ",
+              "getGainMode", 8, "getGainMode failed "),
+    P::device(9, "setMaxGain", 9, 100, nullptr, "setMaxGain failed ", "getMaxGain", 10,
+              "getMaxGain failed "),
+    P::device(10, "setFixGain", 11, 100, nullptr, "setFixGain failed ", "getFixGain", 12,
+              "getFixGain failed "),
+    P::device(14, "setIrisMode", 25, 1, "p_nIrisMode(%d) out of range", "setIrisMode failed ",
+              "getIrisMode", 26, "getIrisMode failed "),
+    P::device(15, "setIrisSpeed", 27, 100, nullptr, "setIrisSpeed failed ", "getIrisSpeed", 28,
+              "getIrisSpeed failed "),
+    P::device(16, "setRoomInnerOrOutMode", 1543, 2, "p_nRoomIntOrOutMode(%d) out of range",
+              "setRoomInnerOrOutMode failed ", "getRoomIntOrOutMode", 1544,
+              "getRoomIntOrOutMode failed "),
+    P::device(17, "setWDRMode", 1561, 1, "p_nWDRMode(%d) out of range", "setWDRMode failed ",
+              "getWDRMode", 1562, "getWDRMode failed "),
+    P::device(18, "setWDRContrast", 1563, 100, nullptr, "setWDRContrast failed ", "getWDRContrast",
+              1564, "getWDRContrast failed "),
+    P::device(19, "setPhotometry", 23, 3, "p_nPhotometry(%d) out of range", "setPhotometry failed ",
+              "getPhotometry", 24, "getPhotometry failed "),
+    P::device(22, "setNR2DMode", 1545, 2, "p_nNR2DMode(%d) out of range", "setNR2DMode failed ",
+              "getNR2DMode", 1546, "getNR2DMode failed "),
+    P::device(23, "setNR2DMaxContrast", 1547, 100, nullptr, "setNR2DMaxContrast failed ",
+              "getNR2DMaxContrast", 1548, "getNR2DMaxContrast failed "),
+    P::device(24, "setNR2DFixContrast", 1549, 100, nullptr, "setNR2DFixContrast failed ",
+              "getNR2DFixContrast", 1550, "getNR2DFixContrast failed "),
+    P::device(25, "setNR3DMode", 1551, 2, "p_nNR3DMode(%d) out of range", "setNR3DMode failed ",
+              "getNR3DMode", 1552, "getNR3DMode failed "),
+    P::device(26, "setNR3DMaxContrast", 1557, 100, nullptr, "setNR3DMaxContrast failed ",
+              "getNR3DMaxContrast", 1558, "getNR3MaxContrast failed "),
+    P::device(27, "setNR3DFixContrast", 1559, 100, nullptr, "setNR3DFixContrast failed ",
+              "getNR3DFixContrast", 1560, "getNR3DFixContrast failed "),
+    P::device(37, "setHLCMode", 29, 1, "p_nHLCMode(%d) out of range", "setHLCMode failed ",
+              "getHLCMode", 30, "getHLCMode failed "),
+    P::device(38, "setHLCContrast", 31, 100, nullptr, "setHLCContrast failed ", "getHLCContrast",
+              32, "getHLCContrast failed "),
+    P::device(39, "setBLCMode", 33, -1, nullptr, "setBLCMode failed ", "getBLCMode", 34,
+              "getBLCMode failed "),
+    P::device(40, "setAntiFogMode", 1571, 100, nullptr, "setAntiFogMode failed ", "getAntiFogMode",
+              1572, "getAntiFogMode failed "),
+    P::device(41, "setAntiFogValue", 1573, 100, nullptr, "setAntiFogValue failed ",
+              "getAntiFogValue", 1574, "getAntiFogValue failed "),
+    P::device(42, "setBHLCMode", 37, 3, "p_nBHLCMode(%d) out of range", "setBHLCMode failed ",
+              "getBHLCMode", 38, "getBHLCMode failed "),
+    P::device(47, "setPictureControlValue", 1577, -1, nullptr, "setPictureControlValue failed ",
+              "getPictureControlValue", 1578, "getPictureControlValue failed!"),
+    P::readWrite(11, "setDayNightMode", &H::setDayNightMode, &H::getDayNightMode,
+                 "setDayNightMode failed ", "getDayNightMode failed "),
+    P::readWrite(12, "setDTNThreshold", &H::setDTNThreshold, &H::readDTNThreshold,
+                 "setDTNThreshold failed ", "DayToNightThreshold failed "),
+    P::readWrite(13, "setNTDThreshold", &H::setNTDThreshold, &H::readNTDThreshold,
+                 "setNTDThreshold failed ", "NightToDayThreshold failed "),
+    P::readWrite(20, "setMirror", &H::setMirror, &H::getMirror, "setMirror failed ",
+                 "getMirror failed "),
+    P::readWrite(21, "setBeAwayMode", &H::setBeAwayMode, &H::getBeAwayMode, "setBeAwayMode failed",
+                 "getBeAwayMode failed"),
+    P::base(28, ISensorController::BASE_DTN_HOUR, "setDTNTime_H", "setDTNTime_H failed ",
+            "getDTNTime_H failed"),
+    P::base(29, ISensorController::BASE_DTN_MINUTE, "setDTNTime_M", "setDTNTime_M failed ",
+            "getDTNTime_M failed"),
+    P::base(30, ISensorController::BASE_NTD_HOUR, "setNTDTime_H", "setNTDTime_H failed ",
+            "getNTDTime_H failed"),
+    P::base(31, ISensorController::BASE_NTD_MINUTE, "setNTDTime_M", "setNTDTime_M failed ",
+            "getNTDTime_M failed"),
+    P::readWrite(32, "setInfraredDTNThreshold", &H::setInfraredDTNThreshold,
+                 &H::getInfraredDTNThreshold, "setInfraredDTNThreshold failed "),
+    P::readWrite(33, "setInfraredNTDThreshold", &H::setInfraredNTDThreshold,
+                 &H::getInfraredNTDThreshold, "setInfraredNTDThreshold failed "),
+    P::base(34, ISensorController::BASE_DN_SWITCH_DELAY, "setDNSwitchDelay",
+            "setDNSwitchDelay failed ", "getDNSwitchDelay failed "),
+    P::readWrite(35, "setSmartInfraredMode", &H::setSmartInfraredMode, &H::getSmartInfraredMode,
+                 "setSmartInfraredMode failed ", "getSmartInfraredMode failed "),
+    P::readWrite(36, "setInfraredManualValue", &H::setInfraredManualValue,
+                 &H::getInfraredManualValue, "setInfraredManualValue failed ",
+                 "getInfraredManualValue failed "),
+    // One picture-control action each, the value as given; nothing to read.
+    P::device(43, "setPictureControlAction", kCodePictureAction, -1, nullptr,
+              "setPictureControlAction failed ", nullptr, 0, nullptr),
+    P::device(44, "setPictureControlAction", kCodePictureAction, -1, nullptr,
+              "setPictureControlAction failed ", nullptr, 0, nullptr),
+    P::device(45, "setPictureControlAction", kCodePictureAction, -1, nullptr,
+              "setPictureControlAction failed ", nullptr, 0, nullptr),
+    P::device(46, "setPictureControlAction", kCodePictureAction, -1, nullptr,
+              "setPictureControlAction failed ", nullptr, 0, nullptr),
 };
-
-const IspParameter* findIspParameter(int p_nId) {
-    for (const IspParameter& parameter : kIspParameters) {
-        if (parameter.nId == p_nId) {
-            return &parameter;
-        }
-    }
-    return nullptr;
-}
 
 int levelOfRaw(int p_nRaw) {
     return static_cast<int>(std::trunc(98.0 - 0.32 * p_nRaw));
@@ -170,7 +190,9 @@ Hi351xSenseController::Hi351xSenseController()
       m_bNeedIrCompensation(true),
       m_nSavedSmartInfraredMode(-1),
       m_nSavedInfraredManualValue(0),
-      m_nPWMFd(-1) {
+      m_nPWMFd(-1),
+      m_parameters({kParameters}) {
+    m_parameters.setDevice(&Hi351xSenseController::writeIsp, &Hi351xSenseController::readIsp);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 42);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 47, 47);
     m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 43, 46);
@@ -360,93 +382,8 @@ int Hi351xSenseController::setParameterToSensor(int p_nId, int p_nValue) {
     if (base != -1) {
         return base;
     }
-    if (p_nId < 1 || p_nId > 47) {
-        return 1;
-    }
-    int result = 0;
-    const char* failed = nullptr;
-    if (const IspParameter* parameter = findIspParameter(p_nId)) {
-        failed = parameter->szSetFailed;
-        if (parameter->nMax == kAny ||
-            static_cast<unsigned int>(p_nValue) <= static_cast<unsigned int>(parameter->nMax)) {
-            int value = p_nValue;
-            result = ispCall(parameter->nSetCode, value, parameter->szSetter, p_nId);
-        } else if (parameter->szRangeMessage == nullptr) {
-            result = IsAppointRange(p_nValue, parameter->szSetter, p_nId);
-        } else {
-            ErrorPrintf(parameter->szRangeMessage, p_nValue);
-        }
-    } else {
-        switch (p_nId) {
-            case 11:
-                failed = "setDayNightMode failed ";
-                result = setDayNightMode(p_nValue);
-                break;
-            case 12:
-                failed = "setDTNThreshold failed ";
-                result = setDTNThreshold(p_nValue);
-                break;
-            case 13:
-                failed = "setNTDThreshold failed ";
-                result = setNTDThreshold(p_nValue);
-                break;
-            case 20:
-                failed = "setMirror failed ";
-                result = setMirror(p_nValue);
-                break;
-            case 21:
-                failed = "setBeAwayMode failed";
-                result = setBeAwayMode(p_nValue);
-                break;
-            case 28:
-                failed = "setDTNTime_H failed ";
-                result = setDTNTime_H(p_nValue);
-                break;
-            case 29:
-                failed = "setDTNTime_M failed ";
-                result = setDTNTime_M(p_nValue);
-                break;
-            case 30:
-                failed = "setNTDTime_H failed ";
-                result = setNTDTime_H(p_nValue);
-                break;
-            case 31:
-                failed = "setNTDTime_M failed ";
-                result = setNTDTime_M(p_nValue);
-                break;
-            case 32:
-                failed = "setInfraredDTNThreshold failed ";
-                result = setInfraredDTNThreshold(p_nValue);
-                break;
-            case 33:
-                failed = "setInfraredNTDThreshold failed ";
-                result = setInfraredNTDThreshold(p_nValue);
-                break;
-            case 34:
-                failed = "setDNSwitchDelay failed ";
-                result = setDNSwitchDelay(p_nValue);
-                break;
-            case 35:
-                failed = "setSmartInfraredMode failed ";
-                result = setSmartInfraredMode(p_nValue);
-                break;
-            case 36:
-                failed = "setInfraredManualValue failed ";
-                result = setInfraredManualValue(p_nValue);
-                break;
-            default: {  // 43-46: one picture-control action, the value as given
-                failed = "setPictureControlAction failed ";
-                int value = p_nValue;
-                result = ispCall(1575, value, "setPictureControlAction", p_nId);
-                break;
-            }
-        }
-    }
-    if (!result) {
-        ErrorPrintf("%s", failed);
-        return 0;
-    }
-    return 1;
+    int result = m_parameters.write(*this, *this, p_nId, p_nValue);
+    return result == -1 ? 1 : result;  // ids beyond 1-47 are taken and ignored
 }
 
 int Hi351xSenseController::getParameterFromSensor(int p_nId, int& p_nValue) {
@@ -456,89 +393,72 @@ int Hi351xSenseController::getParameterFromSensor(int p_nId, int& p_nValue) {
     if (ISensorController::getParameterFromSensor(p_nId, p_nValue)) {
         return 1;
     }
-    if (p_nId < 1 || p_nId > 47 || (p_nId >= 43 && p_nId <= 46)) {
-        return 1;
+    if (p_nId >= 43 && p_nId <= 46) {
+        return 1;  // actions: nothing to read
     }
-    int result = 0;
-    const char* failed = nullptr;
-    if (const IspParameter* parameter = findIspParameter(p_nId)) {
-        failed = parameter->szGetFailed;
-        result = ispCall(parameter->nGetCode, p_nValue, parameter->szGetter, p_nId);
-    } else {
-        switch (p_nId) {
-            case 11:
-                failed = "getDayNightMode failed ";
-                result = getDayNightMode(p_nValue);
-                break;
-            case 12:
-                failed = "DayToNightThreshold failed ";
-                result = ispCall(kCodeDTNThresholdGet, p_nValue, "getDTNThreshold", p_nId);
-                if (result) {
-                    m_nDTNThreshold = p_nValue;
-                }
-                break;
-            case 13:
-                failed = "NightToDayThreshold failed ";
-                result = ispCall(kCodeNTDThresholdGet, p_nValue, "getNTDThreshold", p_nId);
-                if (result) {
-                    m_nNTDThreshold = p_nValue;
-                }
-                break;
-            case 20:
-                failed = "getMirror failed ";
-                result = ispCall(kCodeMirrorGet, p_nValue, "getMirror", p_nId);
-                break;
-            case 21:
-                failed = "getBeAwayMode failed";
-                result = ispCall(kCodeBeAwayGet, p_nValue, "getBeAwayMode", p_nId);
-                break;
-            case 28:
-                failed = "getDTNTime_H failed";
-                result = getDTNTime_H(p_nValue);
-                break;
-            case 29:
-                failed = "getDTNTime_M failed";
-                result = getDTNTime_M(p_nValue);
-                break;
-            case 30:
-                failed = "getNTDTime_H failed";
-                result = getNTDTime_H(p_nValue);
-                break;
-            case 31:
-                failed = "getNTDTime_M failed";
-                result = getNTDTime_M(p_nValue);
-                break;
-            case 32:
-                p_nValue = kInfraredDTNThreshold;
-                result = 1;
-                break;
-            case 33:
-                p_nValue = kInfraredNTDThreshold;
-                result = 1;
-                break;
-            case 34:
-                failed = "getDNSwitchDelay failed ";
-                result = getDNSwitchDelay(p_nValue);
-                break;
-            case 35:
-                failed = "getSmartInfraredMode failed ";
-                result = m_nIsInfrared != 2 ? 1
-                                            : ispCall(kCodeSmartInfraredGet, p_nValue,
-                                                      "getSmartInfraredMode", p_nId);
-                break;
-            default:  // 36
-                failed = "getInfraredManualValue failed ";
-                result = m_nIsInfrared != 2 ? 1
-                                            : ispCall(kCodeInfraredManualGet, p_nValue,
-                                                      "getInfraredManualValue", p_nId);
-                break;
+    int result = m_parameters.read(*this, *this, p_nId, p_nValue);
+    return result == -1 ? 1 : result;
+}
+
+int Hi351xSenseController::writeIsp(const Row& p_row, int p_nValue) {
+    if (!p_row.takes(p_nValue)) {
+        if (p_row.szRange == nullptr) {
+            return IsAppointRange(p_nValue, p_row.szSetter, p_row.nId);
         }
-    }
-    if (!result) {
-        ErrorPrintf("%s", failed);
+        ErrorPrintf(p_row.szRange, p_nValue);
         return 0;
     }
+    int value = p_nValue;
+    return ispCall(p_row.nSetCode, value, p_row.szSetter, p_row.nId);
+}
+
+int Hi351xSenseController::readIsp(const Row& p_row, int& p_nValue) {
+    return ispCall(p_row.nGetCode, p_nValue, p_row.szGetter, p_row.nId);
+}
+
+int Hi351xSenseController::readDTNThreshold(int& p_nValue) {
+    if (!ispCall(kCodeDTNThresholdGet, p_nValue, "getDTNThreshold", 12)) {
+        return 0;
+    }
+    m_nDTNThreshold = p_nValue;
     return 1;
+}
+
+int Hi351xSenseController::readNTDThreshold(int& p_nValue) {
+    if (!ispCall(kCodeNTDThresholdGet, p_nValue, "getNTDThreshold", 13)) {
+        return 0;
+    }
+    m_nNTDThreshold = p_nValue;
+    return 1;
+}
+
+int Hi351xSenseController::getMirror(int& p_nMirror) {
+    return ispCall(kCodeMirrorGet, p_nMirror, "getMirror", 20);
+}
+
+int Hi351xSenseController::getBeAwayMode(int& p_nBeAway) {
+    return ispCall(kCodeBeAwayGet, p_nBeAway, "getBeAwayMode", 21);
+}
+
+int Hi351xSenseController::getInfraredDTNThreshold(int& p_nValue) {
+    p_nValue = kInfraredDTNThreshold;
+    return 1;
+}
+
+int Hi351xSenseController::getInfraredNTDThreshold(int& p_nValue) {
+    p_nValue = kInfraredNTDThreshold;
+    return 1;
+}
+
+int Hi351xSenseController::getSmartInfraredMode(int& p_nMode) {
+    return m_nIsInfrared != 2 ? 1
+                              : ispCall(kCodeSmartInfraredGet, p_nMode, "getSmartInfraredMode", 35);
+}
+
+int Hi351xSenseController::getInfraredManualValue(int& p_nValue) {
+    return m_nIsInfrared != 2
+               ? 1
+               : ispCall(kCodeInfraredManualGet, p_nValue, "getInfraredManualValue", 36);
 }
 
 int Hi351xSenseController::getDNStatusFromSensor(int& p_nStatus) {

@@ -2,6 +2,7 @@
 #define SENSORCONTROL_CONTROLLERS_BUILTIN_HI351XSENSECONTROLLER_H
 
 #include "../../framework/ISensorController.h"
+#include "../../framework/ParameterTable.h"
 
 // The SoC's own image sensor (module id 60): parameters 1-47 go to the ISP
 // through OvEwfi_Api_Ioctrl; day/night comes from the ISP's light level or,
@@ -43,6 +44,17 @@ public:
     int setInfraredNTDThreshold(int p_nValue);
     int setSmartInfraredMode(int p_nMode);
     int setInfraredManualValue(int p_nValue);
+    // The ISP's thresholds, which the light decisions then use.
+    int readDTNThreshold(int& p_nValue);
+    int readNTDThreshold(int& p_nValue);
+    int getMirror(int& p_nMirror);
+    int getBeAwayMode(int& p_nBeAway);
+    // The infrared thresholds the LDR decisions use.
+    int getInfraredDTNThreshold(int& p_nValue);
+    int getInfraredNTDThreshold(int& p_nValue);
+    // Without PWM infrared there is nothing to read: 1, value untouched.
+    int getSmartInfraredMode(int& p_nMode);
+    int getInfraredManualValue(int& p_nValue);
 
     // The IR-compensation measurement run on the first night decision after
     // a day decision.
@@ -58,8 +70,14 @@ public:
     int getNTDThreshold() const { return m_nNTDThreshold; }
 
 protected:
+    typedef ParameterRow<Hi351xSenseController> Row;
+
     // One ISP call: sends (set) or fills (get) the value, checks the result.
     int ispCall(int p_nCode, int& p_nValue, const char* p_szOperation, int p_nLine);
+    // The parameters that are one ISP code each way.
+    int writeIsp(const Row& p_row, int p_nValue);
+    int readIsp(const Row& p_row, int& p_nValue);
+
     int setThreshold(int p_nValue, bool p_bDayToNight, bool p_bInfrared);
 
     int m_nDTNThreshold;
@@ -71,6 +89,7 @@ protected:
     int m_nSavedSmartInfraredMode;
     int m_nSavedInfraredManualValue;
     int m_nPWMFd;
+    ParameterTable<Hi351xSenseController> m_parameters;
 };
 
 #endif
