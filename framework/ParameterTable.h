@@ -36,7 +36,7 @@ struct ParameterRow {
     Action pfnAction = nullptr;
     int nDefault = 0;
     // A failure text of the row's own instead of the table's; it may hold
-    // one %d for the value.
+    // one %d for the value. Empty: the setter logs why itself.
     const char* szFailure = nullptr;
     // A getter of the target that asks the module (SETTING and ACTION rows);
     // null when reads answer the factory value.
@@ -99,9 +99,9 @@ struct ParameterRow {
     // A value written with one device code and read with another; the
     // table's device hooks carry them out.
     static constexpr ParameterRow device(int p_nId, const char* p_szSetter, int p_nSetCode,
-                                         int p_nMax, const char* p_szRange,
-                                         const char* p_szFailure, const char* p_szGetter,
-                                         int p_nGetCode, const char* p_szGetFailure) {
+                                         int p_nMax, const char* p_szRange, const char* p_szFailure,
+                                         const char* p_szGetter, int p_nGetCode,
+                                         const char* p_szGetFailure) {
         ParameterRow row = named(p_nId, DEVICE, p_szSetter, p_szFailure);
         row.nSetCode = p_nSetCode;
         row.nMax = p_nMax;
@@ -111,7 +111,9 @@ struct ParameterRow {
         row.szGetFailure = p_szGetFailure;
         return row;
     }
-    static constexpr ParameterRow absent(int p_nId) { return named(p_nId, ABSENT, nullptr, nullptr); }
+    static constexpr ParameterRow absent(int p_nId) {
+        return named(p_nId, ABSENT, nullptr, nullptr);
+    }
 
     // Whether the value lies in the row's range (DEVICE rows).
     bool takes(int p_nValue) const {
@@ -216,7 +218,9 @@ public:
             return 1;
         }
         if (row->szFailure != nullptr) {
-            p_owner.ErrorPrintf(row->szFailure, p_nValue);
+            if (row->szFailure[0] != '\0') {
+                p_owner.ErrorPrintf(row->szFailure, p_nValue);
+            }
         } else {
             p_owner.ErrorPrintf(m_szFailureFormat, row->szSetter, p_nValue);
         }

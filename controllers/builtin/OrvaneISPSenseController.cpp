@@ -29,69 +29,49 @@ struct TableParameter {
     int nLo;
     int nHi;
     const char* szWriteFailed;
-    const char* szSetFailed;
     Answer answer;
     int nFixed;
     const char* szReadFailed;
-    const char* szGetFailed;
 };
 
 const TableParameter kTableParameters[] = {
-    {1, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setBrightness failed", kUntouched, 0, nullptr,
-     "getBrightness failed "},
-    {2, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setSaturation failed", kUntouched, 0, nullptr,
-     "getSaturation failed "},
-    {3, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setContrast failed", kUntouched, 0, nullptr,
-     "getContrast failed "},
-    {4, 1, "no such gain mode value(%d)", kNowhere, 0, 0, nullptr, "setGainMode failed ", kFixed, 0,
-     nullptr, "getGainMode failed "},
-    {5, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setMaxGain failed ", kUntouched, 0, nullptr,
-     "getMaxGain failed "},
-    {6, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setFixedGain failed ", kUntouched, 0, nullptr,
-     "getFixedGain failed "},
-    {7, 1, "set shutter mode(%d) failed", kShutterMode, 0, 0, nullptr, "setShutterMode failed ",
-     kFixed, 0, nullptr, "getShutterMode failed "},
-    {8, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setMaxShutterMode failed ", kUntouched, 0,
-     nullptr, "getMaxShutterMode failed "},
-    {9, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setFixedShutterMode failed ", kUntouched, 0,
-     nullptr, "getFixedShutterMode failed "},
-    {13, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setSharpness failed ", kUntouched, 0,
-     nullptr, "getSharpness failed "},
-    {15, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setNightColor failed", kUntouched, 0,
-     nullptr, "getNightColor failed"},
-    {16, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setIrisSpeed failed", kFixed, 16, nullptr,
-     "getIrisSpeed failed"},
-    {18, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setAutoIris failed", kAutoIris, 0, nullptr,
-     "getAutoIris failed"},
-    {23, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setPowerFrequency failed", kPowerFrequency,
-     0, nullptr, "getPowerFrequency failed"},
-    {24, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setHighlightHold failed", kUntouched, 0,
-     nullptr, "getHighlightHold failed"},
-    {25, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, "setPhotometryArea failed", kUntouched, 0,
-     nullptr, "getPhotometryArea failed"},
+    {1, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {2, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {3, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {4, 1, "no such gain mode value(%d)", kNowhere, 0, 0, nullptr, kFixed, 0, nullptr},
+    {5, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {6, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {7, 1, "set shutter mode(%d) failed", kShutterMode, 0, 0, nullptr, kFixed, 0, nullptr},
+    {8, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {9, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {13, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {15, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {16, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kFixed, 16, nullptr},
+    {18, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kAutoIris, 0, nullptr},
+    {23, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kPowerFrequency, 0, nullptr},
+    {24, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {25, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
     {26, 1, "p_nWBmode is out of range", kWBWord, 0, 3, "______setWBmode modifyAppointValue failed",
-     "setWBmode failed", kField, 0, "______getWBmode getAppointValue failed", "getWBmode failed"},
+     kField, 0, "______getWBmode getAppointValue failed"},
     {27, 5, "p_nWBmanual is out of range", kWBWord, 4, 7,
-     "______setWBmanual modifyAppointValue failed", "setWBmanual failed", kField, 0,
-     "______getWBmanual getAppointValue failed", "getWBmanual failed"},
+     "______setWBmanual modifyAppointValue failed", kField, 0,
+     "______getWBmanual getAppointValue failed"},
     {28, 100, "p_nRedGain is out of range", kWBWord, 8, 15,
-     "______setRedGain modifyAppointValue failed", "setRedGain failed", kField, 0,
-     "______getRedGain getAppointValue failed", "getRedGain failed"},
+     "______setRedGain modifyAppointValue failed", kField, 0,
+     "______getRedGain getAppointValue failed"},
     {29, 100, "p_nBlueGain is out of range", kWBWord, 16, 31,
-     "______setBlueGain modifyAppointValue failed", "setBlueGain failed", kField, 0,
-     "______getBlueGain getAppointValue failed", "getBlueGain failed"},
-    {30, 3, "CommonOperator.setMirrorMode Error: value(%d)", kMirrorMode, 0, 0, nullptr,
-     "setMirrorMode failed", kFixed, 0, nullptr, "getMirrorMode failed"},
+     "______setBlueGain modifyAppointValue failed", kField, 0,
+     "______getBlueGain getAppointValue failed"},
+    {30, 3, "CommonOperator.setMirrorMode Error: value(%d)", kMirrorMode, 0, 0, nullptr, kFixed, 0,
+     nullptr},
     {33, 1, "setHDRMode out of range,setHDRMode=%d", kHDRWord, 4, 7,
-     "modifyAppointValue @setHDRMode failed", "setHDRRunMode failed", kField, 0,
-     "______p_nHDRRunMode getAppointValue failed", "getHDRRunMode failed"},
-    {35, kAnyValue, nullptr, kNRWord, 8, 15, "modifyAppointValue @setNRManual failed",
-     "setNRManual failed", kField, 0, "______p_nNRManual getAppointValue failed",
-     "getNRManual failed"},
-    {36, kAnyValue, nullptr, kNRWord, 16, 23, "modifyAppointValue @setNRAuto failed",
-     "setNRAuto failed", kField, 0, "______p_nNRAuto getAppointValue failed", "getNRAuto failed"},
-    {39, 1, "setDoorMode out of range,p_nMode=%d", kNowhere, 0, 0, nullptr, "setDoorMode failed",
-     kFixed, 1, nullptr, "getDoorMode failed"},
+     "modifyAppointValue @setHDRMode failed", kField, 0,
+     "______p_nHDRRunMode getAppointValue failed"},
+    {35, kAnyValue, nullptr, kNRWord, 8, 15, "modifyAppointValue @setNRManual failed", kField, 0,
+     "______p_nNRManual getAppointValue failed"},
+    {36, kAnyValue, nullptr, kNRWord, 16, 23, "modifyAppointValue @setNRAuto failed", kField, 0,
+     "______p_nNRAuto getAppointValue failed"},
+    {39, 1, "setDoorMode out of range,p_nMode=%d", kNowhere, 0, 0, nullptr, kFixed, 1, nullptr},
 };
 
 const TableParameter* findTableParameter(int p_nId) {
@@ -102,6 +82,83 @@ const TableParameter* findTableParameter(int p_nId) {
     }
     return nullptr;
 }
+
+typedef OrvaneISPSenseController O;
+typedef ParameterRow<O> P;
+
+// An empty failure text: the setter has said why itself.
+const P kParameters[] = {
+    P::readWrite(1, "setBrightness", &O::setField<1>, &O::getField<1>, "setBrightness failed",
+                 "getBrightness failed "),
+    P::readWrite(2, "setSaturation", &O::setField<2>, &O::getField<2>, "setSaturation failed",
+                 "getSaturation failed "),
+    P::readWrite(3, "setContrast", &O::setField<3>, &O::getField<3>, "setContrast failed",
+                 "getContrast failed "),
+    P::readWrite(4, "setGainMode", &O::setField<4>, &O::getField<4>, "setGainMode failed ",
+                 "getGainMode failed "),
+    P::readWrite(5, "setMaxGain", &O::setField<5>, &O::getField<5>, "setMaxGain failed ",
+                 "getMaxGain failed "),
+    P::readWrite(6, "setFixedGain", &O::setField<6>, &O::getField<6>, "setFixedGain failed ",
+                 "getFixedGain failed "),
+    P::readWrite(7, "setShutterMode", &O::setField<7>, &O::getField<7>, "setShutterMode failed ",
+                 "getShutterMode failed "),
+    P::readWrite(8, "setMaxShutterMode", &O::setField<8>, &O::getField<8>,
+                 "setMaxShutterMode failed ", "getMaxShutterMode failed "),
+    P::readWrite(9, "setFixedShutterMode", &O::setField<9>, &O::getField<9>,
+                 "setFixedShutterMode failed ", "getFixedShutterMode failed "),
+    P::readWrite(13, "setSharpness", &O::setField<13>, &O::getField<13>, "setSharpness failed ",
+                 "getSharpness failed "),
+    P::readWrite(15, "setNightColor", &O::setField<15>, &O::getField<15>, "setNightColor failed",
+                 "getNightColor failed"),
+    P::readWrite(16, "setIrisSpeed", &O::setField<16>, &O::getField<16>, "setIrisSpeed failed",
+                 "getIrisSpeed failed"),
+    P::readWrite(18, "setAutoIris", &O::setField<18>, &O::getField<18>, "setAutoIris failed",
+                 "getAutoIris failed"),
+    P::readWrite(23, "setPowerFrequency", &O::setField<23>, &O::getField<23>,
+                 "setPowerFrequency failed", "getPowerFrequency failed"),
+    P::readWrite(24, "setHighlightHold", &O::setField<24>, &O::getField<24>,
+                 "setHighlightHold failed", "getHighlightHold failed"),
+    P::readWrite(25, "setPhotometryArea", &O::setField<25>, &O::getField<25>,
+                 "setPhotometryArea failed", "getPhotometryArea failed"),
+    P::readWrite(26, "setWBmode", &O::setField<26>, &O::getField<26>, "setWBmode failed",
+                 "getWBmode failed"),
+    P::readWrite(27, "setWBmanual", &O::setField<27>, &O::getField<27>, "setWBmanual failed",
+                 "getWBmanual failed"),
+    P::readWrite(28, "setRedGain", &O::setField<28>, &O::getField<28>, "setRedGain failed",
+                 "getRedGain failed"),
+    P::readWrite(29, "setBlueGain", &O::setField<29>, &O::getField<29>, "setBlueGain failed",
+                 "getBlueGain failed"),
+    P::readWrite(30, "setMirrorMode", &O::setField<30>, &O::getField<30>, "setMirrorMode failed",
+                 "getMirrorMode failed"),
+    P::readWrite(33, "setHDRRunMode", &O::setField<33>, &O::getField<33>, "setHDRRunMode failed",
+                 "getHDRRunMode failed"),
+    P::readWrite(35, "setNRManual", &O::setField<35>, &O::getField<35>, "setNRManual failed",
+                 "getNRManual failed"),
+    P::readWrite(36, "setNRAuto", &O::setField<36>, &O::getField<36>, "setNRAuto failed",
+                 "getNRAuto failed"),
+    P::readWrite(39, "setDoorMode", &O::setField<39>, &O::getField<39>, "setDoorMode failed",
+                 "getDoorMode failed"),
+    P::readWrite(10, "setDayNightMode", &O::setDayNightMode, &O::getDayNightMode,
+                 "setDayNightSetup failed ", "getDayNightMode failed "),
+    P::readWrite(11, "setNTDTransition", &O::setNTDTransition, &O::reportNothing, ""),
+    P::readWrite(12, "setDTNTransition", &O::setDTNTransition, &O::reportNothing, ""),
+    P::readWrite(32, "setHDRMode", &O::setHDRMode, &O::getHDRMode, "setHDRMode failed",
+                 "getHDRMode failed"),
+    P::readWrite(34, "setNRMode", &O::setNRMode, &O::getNRMode, "setNRMode failed"),
+    P::base(37, ISensorController::BASE_TNF, "setTNF", "setTNF failed", "getTNF failed"),
+    P::base(57, ISensorController::BASE_DN_SWITCH_DELAY, "setDNSwitchDelay",
+            "setDNSwitchDelay failed ", "getDNSwitchDelay failed "),
+    P::base(58, ISensorController::BASE_DTN_HOUR, "setDTNTime_H", "setDTNTime_H failed",
+            "getDTNTime_H failed"),
+    P::base(59, ISensorController::BASE_DTN_MINUTE, "setDTNTime_M", "setDTNTime_M failed",
+            "getDTNTime_M failed"),
+    P::base(60, ISensorController::BASE_NTD_HOUR, "setNTDTime_H", "setNTDTime_H failed",
+            "getNTDTime_H failed"),
+    P::base(61, ISensorController::BASE_NTD_MINUTE, "setNTDTime_M", "setNTDTime_M failed",
+            "getNTDTime_M failed"),
+    P::base(62, ISensorController::BASE_TNF_MODE, "setTNFMode", "setTNFMode failed",
+            "getTNFMode failed"),
+};
 
 // The lower bound and the right-aligned mask of bits min(a,b)..max(a,b);
 // false when a bound lies outside 0..31. Unsigned throughout, so bit 31 and
@@ -151,7 +208,8 @@ OrvaneISPSenseController::OrvaneISPSenseController(int p_nModuleId)
       m_nAutoIris(0),
       m_nShutterMode(1),
       m_nPowerFrequency(0),
-      m_nMirrorMode(0) {
+      m_nMirrorMode(0),
+      m_parameters({kParameters}) {
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 12);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 15, 16);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 18);
@@ -353,82 +411,11 @@ int OrvaneISPSenseController::setParameterToSensor(int p_nId, int p_nValue) {
     if (base != -1) {
         return base;
     }
-    int result = 0;
-    const char* failed = nullptr;
-    int partner = 0;
-    switch (p_nId) {
-        case 10:
-            failed = "setDayNightSetup failed ";
-            result = setDayNightMode(p_nValue);
-            break;
-        case 11:
-            // The night-to-day transition must stay below the day-to-night
-            // one; past that check there is nothing to apply. A stored set
-            // applied whole is taken as it stands: the factory set, read
-            // from getters that report nothing, holds the pair (0, 0).
-            if (!m_bBulkUpdate && getParameter(12, partner) && p_nValue <= partner) {
-                ErrorPrintf("ntd=%d,dtn=%d", partner, p_nValue);
-                return 0;
-            }
-            return 1;
-        case 12:
-            if (!m_bBulkUpdate && getParameter(11, partner) && p_nValue >= partner) {
-                ErrorPrintf("dtn=%d,ntd=%d", partner, p_nValue);
-                return 0;
-            }
-            return 1;
-        case 32:
-            failed = "setHDRMode failed";
-            result = setHDRMode(p_nValue);
-            break;
-        case 34:
-            failed = "setNRMode failed";
-            result = setNRMode(p_nValue);
-            break;
-        case 37:
-            failed = "setTNF failed";
-            result = setTNF(p_nValue);
-            break;
-        case 57:
-            failed = "setDNSwitchDelay failed ";
-            result = setDNSwitchDelay(p_nValue);
-            break;
-        case 58:
-            failed = "setDTNTime_H failed";
-            result = setDTNTime_H(p_nValue);
-            break;
-        case 59:
-            failed = "setDTNTime_M failed";
-            result = setDTNTime_M(p_nValue);
-            break;
-        case 60:
-            failed = "setNTDTime_H failed";
-            result = setNTDTime_H(p_nValue);
-            break;
-        case 61:
-            failed = "setNTDTime_M failed";
-            result = setNTDTime_M(p_nValue);
-            break;
-        case 62:
-            failed = "setTNFMode failed";
-            result = setTNFMode(p_nValue);
-            break;
-        default: {
-            const TableParameter* parameter = findTableParameter(p_nId);
-            if (parameter == nullptr) {
-                ErrorPrintf("paramid=%d error ", p_nId);
-                return -1;
-            }
-            failed = parameter->szSetFailed;
-            result = setTableParameter(p_nId, p_nValue);
-            break;
-        }
+    int result = m_parameters.write(*this, *this, p_nId, p_nValue);
+    if (result == -1) {
+        ErrorPrintf("paramid=%d error ", p_nId);
     }
-    if (!result) {
-        ErrorPrintf("%s", failed);
-        return 0;
-    }
-    return 1;
+    return result;
 }
 
 int OrvaneISPSenseController::getParameterFromSensor(int p_nId, int& p_nValue) {
@@ -442,65 +429,37 @@ int OrvaneISPSenseController::getParameterFromSensor(int p_nId, int& p_nValue) {
     if (ISensorController::getParameterFromSensor(p_nId, p_nValue)) {
         return 1;
     }
-    int result = 0;
-    const char* failed = nullptr;
-    switch (p_nId) {
-        case 10:
-            failed = "getDayNightMode failed ";
-            result = getDayNightMode(p_nValue);
-            break;
-        case 11:
-        case 12:
-            return 1;  // the transitions have nothing to report
-        case 32:
-            failed = "getHDRMode failed";
-            result = getHDRMode(p_nValue);
-            break;
-        case 34:
-            return getNRMode(p_nValue);
-        case 37:
-            failed = "getTNF failed";
-            result = getTNF(p_nValue);
-            break;
-        case 57:
-            failed = "getDNSwitchDelay failed ";
-            result = getDNSwitchDelay(p_nValue);
-            break;
-        case 58:
-            failed = "getDTNTime_H failed";
-            result = getDTNTime_H(p_nValue);
-            break;
-        case 59:
-            failed = "getDTNTime_M failed";
-            result = getDTNTime_M(p_nValue);
-            break;
-        case 60:
-            failed = "getNTDTime_H failed";
-            result = getNTDTime_H(p_nValue);
-            break;
-        case 61:
-            failed = "getNTDTime_M failed";
-            result = getNTDTime_M(p_nValue);
-            break;
-        case 62:
-            failed = "getTNFMode failed";
-            result = getTNFMode(p_nValue);
-            break;
-        default: {
-            const TableParameter* parameter = findTableParameter(p_nId);
-            if (parameter == nullptr) {
-                ErrorPrintf("paramid=%d error ", p_nId);
-                return 0;
-            }
-            failed = parameter->szGetFailed;
-            result = getTableParameter(p_nId, p_nValue);
-            break;
-        }
-    }
-    if (!result) {
-        ErrorPrintf("%s", failed);
+    int result = m_parameters.read(*this, *this, p_nId, p_nValue);
+    if (result == -1) {
+        ErrorPrintf("paramid=%d error ", p_nId);
         return 0;
     }
+    return result;
+}
+
+int OrvaneISPSenseController::setNTDTransition(int p_nValue) {
+    // The night-to-day transition must stay below the day-to-night one;
+    // past that check there is nothing to apply. A stored set applied whole
+    // is taken as it stands: the factory set, read from getters that report
+    // nothing, holds the pair (0, 0).
+    int partner = 0;
+    if (!m_bBulkUpdate && getParameter(12, partner) && p_nValue <= partner) {
+        ErrorPrintf("ntd=%d,dtn=%d", partner, p_nValue);
+        return 0;
+    }
+    return 1;
+}
+
+int OrvaneISPSenseController::setDTNTransition(int p_nValue) {
+    int partner = 0;
+    if (!m_bBulkUpdate && getParameter(11, partner) && p_nValue >= partner) {
+        ErrorPrintf("dtn=%d,ntd=%d", partner, p_nValue);
+        return 0;
+    }
+    return 1;
+}
+
+int OrvaneISPSenseController::reportNothing(int&) {
     return 1;
 }
 

@@ -2,6 +2,7 @@
 #define SENSORCONTROL_CONTROLLERS_BUILTIN_ORVANEISPSENSECONTROLLER_H
 
 #include "../../framework/ISensorController.h"
+#include "../../framework/ParameterTable.h"
 
 // The SoC's image path as the Orvane firmware drives it: nothing is sent to
 // the ISP here. Values are checked and the white-balance, HDR and
@@ -77,6 +78,20 @@ public:
     int getNRMode(int& p_nMode);
     int setNRControl(int p_nControl);
     int getNRControl(int& p_nControl);
+    // The day-to-night and night-to-day transitions are only checked against
+    // each other; nothing reads them back.
+    int setNTDTransition(int p_nValue);
+    int setDTNTransition(int p_nValue);
+    int reportNothing(int& p_nValue);
+    // The ids whose handling is uniform, for the parameter table.
+    template <int Id>
+    int setField(int p_nValue) {
+        return setTableParameter(Id, p_nValue);
+    }
+    template <int Id>
+    int getField(int& p_nValue) {
+        return getTableParameter(Id, p_nValue);
+    }
 
     int getWBWord() const { return m_nWBWord; }
     int getHDRWord() const { return m_nHDRWord; }
@@ -101,6 +116,7 @@ protected:
     int m_nShutterMode;
     int m_nPowerFrequency;
     int m_nMirrorMode;
+    ParameterTable<OrvaneISPSenseController> m_parameters;
 };
 
 #endif
