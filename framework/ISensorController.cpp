@@ -2,6 +2,8 @@
 // behaviour of the simple virtual slots.
 #include "ISensorController.h"
 
+#include "../platform/internal/TextScan.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -218,4 +220,13 @@ int ISensorController::initFactorySetting() {
 
 int ISensorController::getCurrentGain(int&) {
     return 0;
+}
+
+int GPIOTriple::parse(const std::string& p_strText) {
+    int values[3] = {nGroup, nBit, nDayLevel};
+    int count = scanCommaInts(p_strText, values, 3);
+    nGroup = values[0];
+    nBit = values[1];
+    nDayLevel = values[2];
+    return count;
 }

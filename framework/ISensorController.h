@@ -32,6 +32,10 @@ struct SC_EXPORT GPIOTriple {
     int nGroup = 0;
     int nBit = 0;
     int nDayLevel = 0;
+
+    // "group,bit,day level" as the detail text gives it: the count of
+    // numbers read; fields without a number keep their values.
+    int parse(const std::string& p_strText);
 };
 
 // The abstract base of every controller. It owns what all controllers share -

@@ -10,7 +10,6 @@
 #include "../../platform/Devices.h"
 #include "../../platform/ModuleParameterParser.h"
 #include "../../platform/Shell.h"
-#include "../../platform/internal/TextScan.h"
 
 namespace {
 
@@ -168,14 +167,6 @@ int levelOfRaw(int p_nRaw) {
 // Mirror 1 and 2 trade places while be-away mode is on.
 int swapMirror(int p_nMirror) {
     return p_nMirror == 1 ? 2 : p_nMirror == 2 ? 1 : p_nMirror;
-}
-
-void readTriple(const std::string& p_strText, GPIOTriple& p_triple, int& p_nCount) {
-    int values[3] = {p_triple.nGroup, p_triple.nBit, p_triple.nDayLevel};
-    p_nCount = scanCommaInts(p_strText, values, 3);
-    p_triple.nGroup = values[0];
-    p_triple.nBit = values[1];
-    p_triple.nDayLevel = values[2];
 }
 
 }  // namespace
@@ -644,8 +635,7 @@ int Hi351xSenseController::initController(int, const ModuleConfigure& p_config) 
         if (!detail.getValue("GPIOInfraredLight", lightGpio)) {
             std::printf("get GPIOInfraredLight from detail failed\n");
         }
-        int count = 0;
-        readTriple(lightGpio, m_InfraredLightGpio, count);
+        m_InfraredLightGpio.parse(lightGpio);
         m_bNewInfrared = true;
     }
     std::string gpio;
@@ -658,8 +648,7 @@ int Hi351xSenseController::initController(int, const ModuleConfigure& p_config) 
         ErrorPrintf("parse senseParameter failed");
         return 0;
     }
-    int count = 0;
-    readTriple(gpio, m_IrCutGpio, count);
+    int count = m_IrCutGpio.parse(gpio);
     if (count < 3) {
         ErrorPrintf("parse GPIO param failed,nRet=%d", count);
         return 0;

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "../../platform/ModuleParameterParser.h"
-#include "../../platform/internal/TextScan.h"
 
 namespace {
 
@@ -184,17 +183,6 @@ int decimalOf(const std::string& p_strText) {
         return INT_MIN;
     }
     return static_cast<int>(value);
-}
-
-// "%d,%d,%d" into group, bit and day level; fields without a number keep
-// their values.
-int readTriple(const std::string& p_strText, GPIOTriple& p_triple) {
-    int values[3] = {p_triple.nGroup, p_triple.nBit, p_triple.nDayLevel};
-    int count = scanCommaInts(p_strText, values, 3);
-    p_triple.nGroup = values[0];
-    p_triple.nBit = values[1];
-    p_triple.nDayLevel = values[2];
-    return count;
 }
 
 }  // namespace
@@ -533,7 +521,7 @@ int OrvaneISPSenseController::initController(int, const ModuleConfigure& p_confi
         ErrorPrintf("get GPIO from detail failed");
         return 0;
     }
-    int count = readTriple(text, m_IrCutGpio);
+    int count = m_IrCutGpio.parse(text);
     if (count < 3) {
         ErrorPrintf("parse GPIO param failed,nRet=%d", count);
         return 0;
@@ -542,12 +530,12 @@ int OrvaneISPSenseController::initController(int, const ModuleConfigure& p_confi
     if (!detail.getValue("GPIOInfraredLight", text)) {
         std::puts("get GPIOInfraredLight from detail failed");
     }
-    readTriple(text, m_InfraredLightGpio);
+    m_InfraredLightGpio.parse(text);
     text.clear();
     if (!detail.getValue("GPIODNLevel", text)) {
         std::puts("get GPIODNLevel from detail failed");
     }
-    readTriple(text, m_DNLevelGpio);
+    m_DNLevelGpio.parse(text);
     if (detail.getValue("TNF", text)) {
         m_nTNF = decimalOf(text);
     } else {

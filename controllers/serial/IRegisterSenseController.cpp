@@ -3,18 +3,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "../../platform/internal/TextScan.h"
-
 namespace {
 
-// "group,bit,day level"; the count of numbers read.
+// "group,bit,day level", taken only when whole; the count of numbers read.
 int parseTriple(const std::string& p_strText, GPIOTriple& p_triple) {
-    int values[3] = {p_triple.nGroup, p_triple.nBit, p_triple.nDayLevel};
-    int count = scanCommaInts(p_strText, values, 3);
+    GPIOTriple read = p_triple;
+    int count = read.parse(p_strText);
     if (count == 3) {
-        p_triple.nGroup = values[0];
-        p_triple.nBit = values[1];
-        p_triple.nDayLevel = values[2];
+        p_triple = read;
     }
     return count;
 }

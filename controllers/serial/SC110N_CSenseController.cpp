@@ -69,7 +69,7 @@ int SC110N_CSenseController::readModuleDetail(const ModuleParameterParser& p_det
         return 0;
     }
     GPIOTriple gpio;
-    int count = std::sscanf(text.c_str(), "%d,%d,%d", &gpio.nGroup, &gpio.nBit, &gpio.nDayLevel);
+    int count = gpio.parse(text);
     if (count != 3) {
         ErrorPrintf("parse GPIO param failed,nRet=%d", count);
         return 0;
