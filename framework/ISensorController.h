@@ -17,6 +17,7 @@
 #include "../platform/Export.h"
 #include "../platform/GThread.h"
 #include "../platform/ModuleConfigure.h"
+#include "../platform/ModuleParameterParser.h"
 #include "../platform/OVDeviceTime.h"
 #include "../platform/OVMutex.h"
 #include "../platform/OrvaneTime.h"
@@ -197,6 +198,11 @@ public:
     };
     int setBaseSetting(int p_nSetting, int p_nValue);
     int getBaseSetting(int p_nSetting, int& p_nValue);
+
+    // The number under a key of the module detail (strtol, base 10) into
+    // p_nValue; p_szMissing logged and 0 when the key is absent.
+    int readDetailNumber(const ModuleParameterParser& p_detail, const char* p_szKey,
+                         const char* p_szMissing, int& p_nValue);
 
     // ---- Serial helpers and diagnostics ----
     void InitPrintf(const char* p_szFormat, ...) __attribute__((format(printf, 2, 3)));

@@ -267,3 +267,14 @@ void ISensorController::setSensorConfigVersion2(int p_nVersion) {
     m_pFactoryFile->setVersion2(p_nVersion);
     m_pEspecialFile->setVersion2(p_nVersion);
 }
+
+int ISensorController::readDetailNumber(const ModuleParameterParser& p_detail, const char* p_szKey,
+                                        const char* p_szMissing, int& p_nValue) {
+    std::string text;
+    if (!p_detail.getValue(p_szKey, text)) {
+        ErrorPrintf("%s", p_szMissing);
+        return 0;
+    }
+    p_nValue = static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
+    return 1;
+}

@@ -620,12 +620,10 @@ int Hi351xSenseController::initController(int, const ModuleConfigure& p_config) 
         ErrorPrintf("parse detail failed");
         return 0;
     }
-    std::string text;
-    if (!detail.getValue("isInfrared", text)) {
-        ErrorPrintf("get isInfrared from detail failed");
+    if (!readDetailNumber(detail, "isInfrared", "get isInfrared from detail failed",
+                          m_nIsInfrared)) {
         return 0;
     }
-    m_nIsInfrared = static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
     if (m_nIsInfrared != 0) {
         if (m_nIsInfrared == 2) {
             // Sets the pin function the PWM output needs.

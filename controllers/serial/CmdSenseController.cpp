@@ -86,18 +86,6 @@ std::string lampBoardFrame(int p_nState) {
     return Visca::boardFrame(Visca::bytes({0x01, 0x1E, 0x02, 0x00, p_nState}));
 }
 
-// A number from the detail; p_szMissing logged when the key is absent.
-bool detailNumber(ISensorController& p_owner, const ModuleParameterParser& p_detail,
-                  const char* p_szKey, const char* p_szMissing, int& p_nValue) {
-    std::string text;
-    if (!p_detail.getValue(p_szKey, text)) {
-        p_owner.ErrorPrintf("%s", p_szMissing);
-        return false;
-    }
-    p_nValue = static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
-    return true;
-}
-
 }  // namespace
 
 namespace CmdParameters {
@@ -360,13 +348,13 @@ int CmdSenseController<Base>::readSerialConfig(const ModuleConfigure& p_config, 
                                                ModuleParameterParser& p_detail) {
     if (!SerialSetup::readConfig(*this, p_config, "get RS232Parameter from senseParameter failed",
                                  p_detail, m_strDevice, m_line) ||
-        !detailNumber(*this, p_detail, "isInfrared", "get isInfrared from detail failed",
-                      this->m_nIsInfrared)) {
+        !this->readDetailNumber(p_detail, "isInfrared", "get isInfrared from detail failed",
+                                this->m_nIsInfrared)) {
         return 0;
     }
     if (p_bGeneration) {
-        if (!detailNumber(*this, p_detail, "generation", "get generation from detail failed",
-                          m_nGeneration)) {
+        if (!this->readDetailNumber(p_detail, "generation", "get generation from detail failed",
+                                    m_nGeneration)) {
             return 0;
         }
         std::printf("m_nGeneration=%d\n", m_nGeneration);

@@ -107,17 +107,11 @@ int HexTextSenseController<Base>::initController(int, const ModuleConfigure& p_c
     this->m_bIsUARTModule = true;
     ModuleParameterParser detail;
     std::string device;
-    std::string infrared;
     if (!SerialSetup::readConfig(*this, p_config, "get RS232Parameter from senseParameter failed",
-                                 detail, device, m_line)) {
-        return 0;
-    }
-    if (!detail.getValue("isInfrared", infrared)) {
-        this->ErrorPrintf("get isInfrared from detail failed");
-        return 0;
-    }
-    this->m_nIsInfrared = static_cast<int>(std::strtol(infrared.c_str(), nullptr, 10));
-    if (!readModuleDetail(detail)) {
+                                 detail, device, m_line) ||
+        !this->readDetailNumber(detail, "isInfrared", "get isInfrared from detail failed",
+                                this->m_nIsInfrared) ||
+        !readModuleDetail(detail)) {
         return 0;
     }
     this->m_nUARTIndex = this->m_pUART->open(device);

@@ -28,12 +28,11 @@ int IRegisterSenseController::readModuleConfig(const ModuleConfigure& p_config,
         ErrorPrintf("get RS232DeviceName from detail failed");
         return 0;
     }
-    std::string text;
-    if (!p_detail.getValue("isInfrared", text)) {
-        ErrorPrintf("get isInfrared from detail failed");
+    if (!readDetailNumber(p_detail, "isInfrared", "get isInfrared from detail failed",
+                          m_nIsInfrared)) {
         return 0;
     }
-    m_nIsInfrared = static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
+    std::string text;
     ModuleParameterParser parameters;
     if (!parameters.parse(p_config.getParameters())) {
         ErrorPrintf("parse senseParameter failed");

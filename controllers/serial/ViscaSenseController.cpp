@@ -431,16 +431,12 @@ int ViscaSenseController<Base>::readModuleConfig(const ModuleConfigure& p_config
                                                  const char* p_szMissingLine,
                                                  ModuleParameterParser& p_detail,
                                                  std::string& p_strDevice) {
-    if (!SerialSetup::readConfig(*this, p_config, p_szMissingLine, p_detail, p_strDevice, m_line)) {
-        return 0;
-    }
-    std::string text;
-    if (!p_detail.getValue("isInfrared", text)) {
-        this->ErrorPrintf("get isInfrared from detail failed");
-        return 0;
-    }
-    this->m_nIsInfrared = static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
-    return 1;
+    return SerialSetup::readConfig(*this, p_config, p_szMissingLine, p_detail, p_strDevice,
+                                   m_line) &&
+                   this->readDetailNumber(p_detail, "isInfrared",
+                                          "get isInfrared from detail failed", this->m_nIsInfrared)
+               ? 1
+               : 0;
 }
 
 template <class Base>
