@@ -165,12 +165,12 @@ void commandSimModule(const std::string& p_strKind, int p_nSeconds, int p_nVideo
         throw CommandError(
             "unknown module simulator '" + p_strKind + "' (" + simulatorNames() + ")", 2);
     }
-    SimModule* module = kind->create(p_nVideoSystem);
-    SafePointer<IUARTController> holder(module);
     if (p_line.nParity == 2 || p_line.nDataBits != 8) {
         // The kernel's pseudo-terminal drops both: the module would hear no one.
         throw CommandError("a pseudo-terminal carries 8 data bits and no or odd parity only", 2);
     }
+    SimModule* module = kind->create(p_nVideoSystem);
+    SafePointer<IUARTController> holder(module);
     auto* lineModule = dynamic_cast<SimLineModule*>(module);
     if (lineModule == nullptr || !lineModule->setModuleLine(p_line.nBaudRate, p_line.nDataBits,
                                                             p_line.nStopBits, p_line.nParity)) {

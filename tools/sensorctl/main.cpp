@@ -125,7 +125,7 @@ int main(int p_nArgc, char** p_ppArgv) {
         ->check(CLI::IsMember(
             std::vector<int>{1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400}))
         ->capture_default_str();
-    simModule->add_option("--parity", parity, "The module's parity: none, odd or even")
+    simModule->add_option("--parity", parity, "The module's parity (no even on a pseudo-terminal)")
         ->check(CLI::IsMember({"none", "odd", "even"}))
         ->capture_default_str();
     bool json = false;

@@ -6,13 +6,13 @@
 #include <functional>
 #include <memory>
 
+#include "ProbeLines.h"
 #include "sim/SimCmdCamera.h"
 #include "sim/SimEffioModule.h"
 #include "sim/SimHexTextModule.h"
 #include "sim/SimIT1Module.h"
 #include "sim/SimITNModule.h"
 #include "sim/SimSeawolfModule.h"
-#include "sim/SimSerialPort.h"
 #include "sim/SimViscaCamera.h"
 #include "support/ScratchRoot.h"
 
@@ -99,33 +99,6 @@ public:
 private:
     IUARTController& m_module;
     int m_nLeft;
-};
-
-// A line that gives back whatever is sent on it.
-class EchoLine : public SimSerialPort {
-public:
-    int write(int p_nIndex, const char* p_pBytes, int p_nLength) override {
-        feed(std::string(p_pBytes, static_cast<size_t>(p_nLength)));
-        return SimSerialPort::write(p_nIndex, p_pBytes, p_nLength);
-    }
-};
-
-// A line that answers every byte with a byte of noise.
-class NoisyLine : public SimSerialPort {
-public:
-    explicit NoisyLine(unsigned int p_nSeed) : m_nState(p_nSeed) {}
-    int write(int p_nIndex, const char* p_pBytes, int p_nLength) override {
-        std::string noise;
-        for (int index = 0; index < p_nLength; ++index) {
-            m_nState = m_nState * 1103515245u + 12345u;
-            noise += static_cast<char>(m_nState >> 16);
-        }
-        feed(noise);
-        return SimSerialPort::write(p_nIndex, p_pBytes, p_nLength);
-    }
-
-private:
-    unsigned int m_nState;
 };
 
 }  // namespace
