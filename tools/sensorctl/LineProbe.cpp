@@ -129,6 +129,9 @@ bool readVisca(ReplySource& p_source, const std::string&, int p_nData, std::stri
             p_strData = oneByte(static_cast<int>(value));
             return true;
         }
+        if (RegisterBytes::at(&byte, 0) == 0xFF) {
+            return false;  // a frame ended with no reply in it (an echo of ours)
+        }
     }
     return false;
 }
