@@ -79,7 +79,7 @@ struct Request {
     int nData;
 };
 
-// A protocol the probe speaks: its request and the confirmation, and how a
+// A protocol the probe speaks: its request and the second one, and how a
 // reply is read. read gives the reply's data bytes, or false when what came
 // is no reply of this protocol to the request.
 struct Protocol {
@@ -88,30 +88,22 @@ struct Protocol {
     Request requests[2];
     bool (*read)(ReplySource& p_source, const std::string& p_strRequest, int p_nData,
                  std::string& p_strData);
-    // The module variants (sensorctl's simulator kinds) speaking it, or
-    // those the first reply's data fits.
-    const char* (*kinds)(const std::string& p_strData);
+    // The module variants speaking it, as sensorctl's simulator kinds name
+    // them, and those the first reply's data narrows them to (or null).
+    const char* szKinds;
+    const char* (*narrow)(const std::string& p_strData);
 };
 
 std::string oneByte(int p_nValue) {
     return std::string(1, static_cast<char>(p_nValue));
 }
 
-template <int Count>
-std::string frameOf(int (*p_build)(char*)) {
-    char frame[Count];
-    return std::string(frame, static_cast<size_t>(p_build(frame)));
-}
-
 // VISCA and the CMD modules: the video-standard register, which each of
 // their controllers reads at start-up, and the day/night state. Neither
 // inquiry holds a byte that opens another protocol's write.
-std::string viscaStandard() {
-    return Visca::inquiry(0x24, Visca::bytes({0x72}));
-}
-
-std::string viscaDayNight() {
-    return Visca::inquiry(0x01);
+template <int Code, int... Parameters>
+std::string viscaInquiry() {
+    return Visca::inquiry(Code, Visca::bytes({Parameters...}));
 }
 
 bool readVisca(ReplySource& p_source, const std::string&, int p_nData, std::string& p_strData) {
@@ -139,24 +131,18 @@ bool readVisca(ReplySource& p_source, const std::string&, int p_nData, std::stri
 // The value each controller family gives the video-standard register: 06
 // and 08 (NTSC, PAL) on the Sony cameras and the CMD8100/8300, 0E and 11 on
 // the CMD7300.
-const char* viscaKinds(const std::string& p_strData) {
+const char* viscaStandard(const std::string& p_strData) {
     int standard = RegisterBytes::at(p_strData.data(), 0);
     if (standard == 0x06 || standard == 0x08) {
         return "visca,visca-ack,cmd";
     }
-    if (standard == 0x0E || standard == 0x11) {
-        return "cmd7300";
-    }
-    return "visca,visca-ack,cmd,cmd7300";
+    return standard == 0x0E || standard == 0x11 ? "cmd7300" : nullptr;
 }
 
 // Hex text: the day/night register every member polls, and the version.
-std::string hexDayNight() {
-    return HexText::assembleString(":RFFE7", 0, 2);
-}
-
-std::string hexVersion() {
-    return HexText::assembleString(":RE1EE", 0, 2);
+template <int Register>
+std::string hexTextRead() {
+    return HexText::assembleString(HexText::assembleString(":R", Register, 4), 0, 2);
 }
 
 bool readHexText(ReplySource& p_source, const std::string& p_strRequest, int p_nData,
@@ -172,21 +158,32 @@ bool readHexText(ReplySource& p_source, const std::string& p_strRequest, int p_n
     return true;
 }
 
-const char* hexTextKinds(const std::string&) {
-    return "hextext,hextext-compat,hextext-hitach,hextext-sc110n";
+// The register protocols, one byte read. Their registers were picked so that
+// no byte of a request starts a frame of a protocol tried after it (03/04
+// Seawolf, 07..20 the IT1 and ITN lengths).
+template <int Category, int Address>
+std::string effioRead() {
+    char frame[6];
+    return std::string(
+        frame, static_cast<size_t>(EffioLink::readFrame(Category, Address, Address, frame)));
 }
 
-// The register protocols. Their registers were picked so that no byte of a
-// request starts a frame of a protocol tried after it (03/04 Seawolf, 07..20
-// the IT1 and ITN lengths).
-std::string effioMirror() {
-    return frameOf<6>(
-        [](char* p_pFrame) { return EffioLink::readFrame(0x06, 0x49, 0x49, p_pFrame); });
+template <int Address>
+std::string it1Read() {
+    char frame[8];
+    return std::string(frame, static_cast<size_t>(IT1Link::readFrame(Address, 1, frame)));
 }
 
-std::string effioWhiteBalance() {
-    return frameOf<6>(
-        [](char* p_pFrame) { return EffioLink::readFrame(0x05, 0x01, 0x01, p_pFrame); });
+template <int Address>
+std::string itnRead() {
+    char frame[9];
+    return std::string(frame, static_cast<size_t>(ITNLink::readFrame(Address, 1, frame)));
+}
+
+template <int Group, int Item>
+std::string seawolfRead() {
+    char frame[5];
+    return std::string(frame, static_cast<size_t>(SeawolfLink::readFrame(Group, Item, frame)));
 }
 
 bool readEffio(ReplySource& p_source, const std::string&, int p_nData, std::string& p_strData) {
@@ -198,18 +195,6 @@ bool readEffio(ReplySource& p_source, const std::string&, int p_nData, std::stri
     }
     p_strData.assign(data, static_cast<size_t>(p_nData));
     return true;
-}
-
-const char* effioKinds(const std::string&) {
-    return "effio";
-}
-
-std::string it1Mirror() {
-    return frameOf<8>([](char* p_pFrame) { return IT1Link::readFrame(0x1500, 1, p_pFrame); });
-}
-
-std::string it1DayNight() {
-    return frameOf<8>([](char* p_pFrame) { return IT1Link::readFrame(0x0101, 1, p_pFrame); });
 }
 
 bool readIT1(ReplySource& p_source, const std::string&, int p_nData, std::string& p_strData) {
@@ -225,18 +210,6 @@ bool readIT1(ReplySource& p_source, const std::string&, int p_nData, std::string
     return true;
 }
 
-const char* it1Kinds(const std::string&) {
-    return "it1";
-}
-
-std::string itnGamma() {
-    return frameOf<9>([](char* p_pFrame) { return ITNLink::readFrame(0x1C0000, 1, p_pFrame); });
-}
-
-std::string itnWhiteBalance() {
-    return frameOf<9>([](char* p_pFrame) { return ITNLink::readFrame(0x170000, 1, p_pFrame); });
-}
-
 bool readITN(ReplySource& p_source, const std::string&, int p_nData, std::string& p_strData) {
     char data[ITNLink::MAX_DATA] = {0};
     int length = 0;
@@ -247,18 +220,6 @@ bool readITN(ReplySource& p_source, const std::string&, int p_nData, std::string
     }
     p_strData.assign(data, static_cast<size_t>(length));
     return true;
-}
-
-const char* itnKinds(const std::string&) {
-    return "itn";
-}
-
-std::string seawolfVersion() {
-    return frameOf<5>([](char* p_pFrame) { return SeawolfLink::readFrame(0x00, 0x0F, p_pFrame); });
-}
-
-std::string seawolfVideoSystem() {
-    return frameOf<5>([](char* p_pFrame) { return SeawolfLink::readFrame(0x05, 0x01, p_pFrame); });
 }
 
 bool readSeawolf(ReplySource& p_source, const std::string&, int p_nData, std::string& p_strData) {
@@ -273,48 +234,51 @@ bool readSeawolf(ReplySource& p_source, const std::string&, int p_nData, std::st
     return true;
 }
 
-const char* seawolfKinds(const std::string&) {
-    return "seawolf";
-}
-
 // In the order tried: a module of each protocol ignores the requests of the
 // protocols before its own, or answers them with nothing they take.
 const Protocol kProtocols[] = {
     {"VISCA",
      false,
-     {{"video standard (register 72)", viscaStandard, 2},
-      {"day/night state (02 night, 03 day)", viscaDayNight, 1}},
+     {{"video standard (register 72)", viscaInquiry<0x24, 0x72>, 2},
+      {"day/night state (02 night, 03 day)", viscaInquiry<0x01>, 1}},
      readVisca,
-     viscaKinds},
+     "visca,visca-ack,cmd,cmd7300",
+     viscaStandard},
     {"hex text",
      true,
-     {{"day/night state (register FFE7)", hexDayNight, 2},
-      {"version (register E1EE)", hexVersion, 2}},
+     {{"day/night state (register FFE7)", hexTextRead<0xFFE7>, 2},
+      {"version (register E1EE)", hexTextRead<0xE1EE>, 2}},
      readHexText,
-     hexTextKinds},
+     "hextext,hextext-compat,hextext-hitach,hextext-sc110n",
+     nullptr},
     {"Effio",
      false,
-     {{"mirror (register 06:49)", effioMirror, 1},
-      {"white balance (register 05:01)", effioWhiteBalance, 1}},
+     {{"mirror (register 06:49)", effioRead<0x06, 0x49>, 1},
+      {"white balance (register 05:01)", effioRead<0x05, 0x01>, 1}},
      readEffio,
-     effioKinds},
+     "effio",
+     nullptr},
     {"IT1",
      false,
-     {{"mirror (register 1500)", it1Mirror, 1}, {"day/night mode (register 0101)", it1DayNight, 1}},
+     {{"mirror (register 1500)", it1Read<0x1500>, 1},
+      {"day/night mode (register 0101)", it1Read<0x0101>, 1}},
      readIT1,
-     it1Kinds},
+     "it1",
+     nullptr},
     {"ITN",
      false,
-     {{"gamma (register 1C0000)", itnGamma, 1},
-      {"white balance (register 170000)", itnWhiteBalance, 1}},
+     {{"gamma (register 1C0000)", itnRead<0x1C0000>, 1},
+      {"white balance (register 170000)", itnRead<0x170000>, 1}},
      readITN,
-     itnKinds},
+     "itn",
+     nullptr},
     {"Seawolf",
      false,
-     {{"version (item 00:0F)", seawolfVersion, 0},
-      {"video system (item 05:01)", seawolfVideoSystem, 1}},
+     {{"version (item 00:0F)", seawolfRead<0x00, 0x0F>, 0},
+      {"video system (item 05:01)", seawolfRead<0x05, 0x01>, 1}},
      readSeawolf,
-     seawolfKinds},
+     "seawolf",
+     nullptr},
 };
 
 std::string hexBytes(const std::string& p_strBytes) {
@@ -451,7 +415,8 @@ ProbeResult::Outcome LineProbe::question(size_t p_nProtocol, int p_nWait, ProbeR
         p_found.strReading +=
             "; " + std::string(protocol.requests[1].szWhat) + " = " + hexBytes(second);
     }
-    p_found.kinds = split(protocol.kinds(first));
+    const char* narrowed = protocol.narrow != nullptr ? protocol.narrow(first) : nullptr;
+    p_found.kinds = split(narrowed != nullptr ? narrowed : protocol.szKinds);
     if (repeated == DECODED && again == first && !echo) {
         return ProbeResult::IDENTIFIED;
     }

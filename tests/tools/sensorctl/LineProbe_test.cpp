@@ -251,6 +251,11 @@ TEST(LineProbe, ASilentNoisyOrEchoingLineIsNoModule) {
     ProbeResult echoed = probe(echo);
     EXPECT_EQ(ProbeResult::SILENT, echoed.eOutcome) << echoed.strProtocol;
     EXPECT_EQ("9600 8N1", echoed.strNoiseAt);
+    SimHexTextModule night;
+    night.setDayNight(false);
+    ProbeResult module = probe(night);
+    EXPECT_EQ(ProbeResult::IDENTIFIED, module.eOutcome);
+    EXPECT_EQ(":RFFE700", module.exchanges[0].strReceived);
 
     // A reply of noise may decode now and then, but never twice alike.
     for (unsigned int seed = 1; seed <= 200; ++seed) {
