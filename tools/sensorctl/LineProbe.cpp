@@ -363,21 +363,21 @@ void LineProbe::drain() {
 
 LineProbe::Heard LineProbe::ask(size_t p_nProtocol, int p_nRequest, int p_nWait,
                                 bool p_bAgainOnSilence, std::string& p_strData,
-                                ProbeResult& p_result) {
+                                ProbeResult& p_found) {
     const Protocol& protocol = kProtocols[p_nProtocol];
     const Request& request = protocol.requests[p_nRequest];
     const std::string frame = request.frame();
     Heard heard = NOTHING;
     for (int attempt = 0; attempt < kTries; ++attempt) {
         drain();
-        ++p_result.nRequests;
+        ++p_found.nRequests;
         if (m_port.write(m_nIndex, frame.data(), static_cast<int>(frame.size())) !=
             static_cast<int>(frame.size())) {
             return heard;
         }
         PortSource source(m_port, m_nIndex, p_nWait);
         bool decoded = protocol.read(source, frame, request.nData, p_strData);
-        p_result.exchanges.push_back(ProbeExchange{frame, source.received()});
+        p_found.exchanges.push_back(ProbeExchange{frame, source.received()});
         if (decoded) {
             return DECODED;
         }

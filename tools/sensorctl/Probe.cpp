@@ -41,6 +41,9 @@ std::vector<SerialLineSettings> usualLines() {
 
 std::vector<Candidate> candidatesFor(const ProbeResult& p_result, const std::string& p_strDevice) {
     std::vector<Candidate> candidates;
+    if (p_result.eOutcome != ProbeResult::IDENTIFIED) {
+        return candidates;
+    }
     for (const ModuleInfo& module : knownModules()) {
         bool fits = false;
         for (const std::string& kind : p_result.kinds) {
@@ -78,10 +81,10 @@ std::string failure(const ProbeResult& p_result, const std::string& p_strDevice,
     char seconds[32];
     std::snprintf(seconds, sizeof(seconds), "%.1f s", p_result.dSeconds);
     if (p_result.eOutcome == ProbeResult::UNRELIABLE) {
-        return p_result.strProtocol + " answered on " + p_strDevice + " at " +
+        return p_result.strProtocol + " answered once on " + p_strDevice + " at " +
                lineText(p_result.line) +
-               ", but not the request that confirms it: the line is unreliable (wiring, "
-               "termination, another device talking?)";
+               ", then nothing more: the line is unreliable (wiring, termination, another "
+               "device talking?)";
     }
     if (p_result.eOutcome != ProbeResult::SILENT) {
         return std::string();
