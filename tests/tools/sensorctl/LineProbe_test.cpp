@@ -122,21 +122,6 @@ TEST(LineProbe, EachModuleIsFoundAtItsOwnLineWithTheVariantsThatFit) {
     }
 }
 
-TEST(LineProbe, TheVideoStandardTellsTheCmd7300FromTheOtherViscaModules) {
-    ScratchRoot root;
-    std::unique_ptr<SimLineModule> cmd7300(cmdCamera(0x0E));
-    EXPECT_EQ(std::vector<std::string>{"cmd7300"}, probe(*cmd7300).kinds);
-    SimViscaCamera sony;
-    ProbeResult result = probe(sony);
-    EXPECT_FALSE(has(result.kinds, std::string("cmd7300")));
-    EXPECT_TRUE(has(result.kinds, std::string("visca-ack")) &&
-                has(result.kinds, std::string("cmd")));
-    EXPECT_EQ("video standard (register 72) = 06; day/night state (02 night, 03 day) = 03",
-              result.strReading);
-    EXPECT_EQ("\x81\x09\x04\x24\x72\xFF", result.exchanges[0].strSent);
-    EXPECT_EQ("\x81\x09\x04\x01\xFF", result.exchanges[2].strSent);
-}
-
 // Every request of every protocol, at every line setting, reaches every
 // module (whose replies go unheard, so the probe never stops): none changes
 // anything in it.
