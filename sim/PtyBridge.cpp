@@ -150,7 +150,10 @@ void PtyBridge::passLineSettings() {
             break;
     }
     int stopBits = (settings.c_cflag & CSTOPB) != 0 ? 2 : 1;
-    int parity = (settings.c_cflag & PARENB) == 0 ? 0 : ((settings.c_cflag & PARODD) != 0 ? 1 : 2);
+    // The kernel's pseudo-terminal forces 8 data bits and clears PARENB
+    // whatever the client sets, but keeps PARODD: odd parity is the one
+    // parity a pseudo-terminal still shows (even parity reads as none).
+    int parity = (settings.c_cflag & PARODD) != 0 ? 1 : (settings.c_cflag & PARENB) != 0 ? 2 : 0;
     std::vector<int> line = {baudOf(cfgetospeed(&settings)), dataBits, stopBits, parity};
     if (line != m_lineSettings) {
         m_lineSettings = line;

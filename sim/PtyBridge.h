@@ -14,7 +14,8 @@
 // module's answers back. The line settings the slave side is given (speed,
 // data bits, stop bits, parity) are passed on to the module's setParameter
 // before the bytes they carry, so a port at the wrong speed hears nothing, as
-// on a real line.
+// on a real line. A pseudo-terminal keeps no data-bit count and no even
+// parity: those reach the module as 8 bits and no parity.
 class PtyBridge {
 public:
     explicit PtyBridge(IUARTController& p_module);

@@ -9,7 +9,6 @@
 
 namespace {
 
-const int kModuleBaud = 9600;
 // ":W" + register + 2 digits: a text frame is at least this long.
 const size_t kShortestText = 8;
 // A raw frame never gets this long; without its FF its first byte is dropped.
@@ -61,10 +60,6 @@ SimHexTextModule::SimHexTextModule(Member p_eMember, int p_nVideoSystem) {
             m_registers[REG_VIDEO_SYSTEM] = ntsc ? 0xFF : 0x00;
             break;
     }
-}
-
-bool SimHexTextModule::hears() {
-    return m_nHostBaud == kModuleBaud;
 }
 
 void SimHexTextModule::consumeInput() {

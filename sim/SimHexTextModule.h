@@ -15,7 +15,8 @@
 //                                    FE .. FF, up to its FF), echoed
 // Anything else between frames ("MENUON", line noise) is dropped. A text
 // frame ends where the next ':' starts, or with the bytes of one write when
-// it has at least 8 characters. The module only hears a line at 9600 baud.
+// it has at least 8 characters. The module only hears a line at its own
+// settings (9600 8N1 unless set).
 //
 // Each member starts with the registers its controller reads at start-up
 // set as they are for the video system given, so a fresh module needs no
@@ -61,7 +62,6 @@ public:
     void setDayNight(bool p_bDay);
 
 private:
-    bool hears() override;
     void consumeInput() override;
     void take(const std::string& p_strFrame);
     std::string answerTo(const std::string& p_strFrame);

@@ -24,12 +24,34 @@ int SimLineModule::setParameter(int p_nIndex, int p_nBaudRate, int p_nDataBits, 
         return 1;
     }
     m_lineParameters = {p_nBaudRate, p_nDataBits, p_nStopBits, p_nParity};
-    if (p_nBaudRate != m_nHostBaud) {
-        // A frame half sent at the old rate arrives as garbage.
+    int stopBits = p_nStopBits == 0 ? 1 : p_nStopBits;
+    if (p_nBaudRate != m_nHostBaud || p_nDataBits != m_nHostDataBits ||
+        stopBits != m_nHostStopBits || p_nParity != m_nHostParity) {
+        // A frame half sent at the old settings arrives as garbage.
         m_strInput.clear();
     }
     m_nHostBaud = p_nBaudRate;
+    m_nHostDataBits = p_nDataBits;
+    m_nHostStopBits = stopBits;
+    m_nHostParity = p_nParity;
     return 1;
+}
+
+bool SimLineModule::setModuleLine(int p_nBaudRate, int p_nDataBits, int p_nStopBits,
+                                  int p_nParity) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (!setModuleBaudRate(p_nBaudRate)) {
+        return false;
+    }
+    m_nModuleDataBits = p_nDataBits;
+    m_nModuleStopBits = p_nStopBits == 0 ? 1 : p_nStopBits;
+    m_nModuleParity = p_nParity;
+    return true;
+}
+
+bool SimLineModule::lineMatches() {
+    return m_nHostBaud == moduleBaudRate() && m_nHostDataBits == m_nModuleDataBits &&
+           m_nHostStopBits == m_nModuleStopBits && m_nHostParity == m_nModuleParity;
 }
 
 int SimLineModule::write(int p_nIndex, const char* p_pBytes, int p_nLength) {
@@ -39,7 +61,7 @@ int SimLineModule::write(int p_nIndex, const char* p_pBytes, int p_nLength) {
     }
     if (isOtherLine(p_nIndex)) {
         takeOtherLine(p_nIndex, std::string(p_pBytes, static_cast<size_t>(p_nLength)));
-    } else if (hears()) {
+    } else if (lineMatches() && hears()) {
         m_strInput.append(p_pBytes, static_cast<size_t>(p_nLength));
         consumeInput();
     }

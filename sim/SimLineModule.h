@@ -23,7 +23,7 @@ class SimLineModule : public SimModule {
 public:
     int open(const std::string& p_strDevice) override;
     void close(int p_nIndex) override;
-    // Records the host port's line; returns 1.
+    // Records the host port's line; returns 1. Stop bits 0 count as 1.
     int setParameter(int p_nIndex, int p_nBaudRate, int p_nDataBits, int p_nStopBits,
                      int p_nParity) override;
     // Takes whole or partial frames when the module hears them; returns
@@ -44,12 +44,28 @@ public:
     std::vector<int> lineParameters();  // baud, data bits, stop bits, parity
     size_t pendingBytes();
 
+    // The line the module itself runs: it hears nothing from a host port set
+    // to another speed or framing, as on a real line, where such bytes arrive
+    // as garbage. 9600 baud, 8 data bits, 1 stop bit (0 counts as 1), no
+    // parity (1 odd, 2 even) unless set. False, with nothing changed, for a
+    // rate the module cannot run at.
+    bool setModuleLine(int p_nBaudRate, int p_nDataBits, int p_nStopBits, int p_nParity);
+
 protected:
     enum { NO_FAULT = -1 };
 
     // The rest run under m_mutex.
-    // Whether the module hears the line now (its speed, its state).
+    // Whether the module hears the line now (its state), once the host's
+    // line settings are the module's own.
     virtual bool hears() { return true; }
+    // The module's own rate. A module whose rate is part of its state (a
+    // camera with a rate register) keeps it itself; false for a rate it
+    // cannot run at.
+    virtual int moduleBaudRate() { return m_nModuleBaud; }
+    virtual bool setModuleBaudRate(int p_nBaudRate) {
+        m_nModuleBaud = p_nBaudRate;
+        return true;
+    }
     // Cuts m_strInput into frames and answers them.
     virtual void consumeInput() = 0;
     // Bytes written to a line other than the module's own; dropped unless
@@ -76,6 +92,9 @@ protected:
     int m_nHostBaud = 9600;
 
 private:
+    // The host's settings are the module's own.
+    bool lineMatches();
+
     std::string m_strOutput;  // answers ready to be read
     std::string m_strLate;    // answers held back by a late one
     int m_nLateReads = 0;     // empty reads still due before m_strLate shows
@@ -83,6 +102,14 @@ private:
     std::vector<std::string> m_devices;
     std::vector<int> m_lineParameters;
     int m_nOpenResult = 0;
+    // The host port's line beside m_nHostBaud, and the module's own.
+    int m_nHostDataBits = 8;
+    int m_nHostStopBits = 1;
+    int m_nHostParity = 0;
+    int m_nModuleBaud = 9600;
+    int m_nModuleDataBits = 8;
+    int m_nModuleStopBits = 1;
+    int m_nModuleParity = 0;
 };
 
 #endif

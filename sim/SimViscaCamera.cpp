@@ -200,12 +200,23 @@ void SimViscaCamera::startRestart() {
 
 bool SimViscaCamera::hears() {
     updateRestart();
-    if (m_bRestarting) {
+    return !m_bRestarting;
+}
+
+// The camera's rate is its rate register, which a command may change.
+int SimViscaCamera::moduleBaudRate() {
+    int index = m_registers[kRegisterBaud];
+    return index >= 0 && index < static_cast<int>(std::size(kBaudRates)) ? kBaudRates[index] : 0;
+}
+
+bool SimViscaCamera::setModuleBaudRate(int p_nBaudRate) {
+    const int* rate = std::find(std::begin(kBaudRates), std::end(kBaudRates), p_nBaudRate);
+    if (rate == std::end(kBaudRates)) {
         return false;
     }
-    int index = m_registers[kRegisterBaud];
-    return index >= 0 && index < static_cast<int>(std::size(kBaudRates)) &&
-           kBaudRates[index] == m_nHostBaud;
+    m_registers[kRegisterBaud] = static_cast<int>(rate - std::begin(kBaudRates));
+    m_pendingRegisters.erase(kRegisterBaud);
+    return true;
 }
 
 void SimViscaCamera::consumeInput() {

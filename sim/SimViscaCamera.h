@@ -22,8 +22,8 @@
 //   anything else      90 60 02 FF (syntax error)
 // Bytes with the top bit clear before a frame's first byte are dropped, as a
 // camera waiting for a header byte ignores them.
-// The camera only hears a host port set to its own baud rate, and goes
-// silent for a while when it restarts. Faults can be queued for the next
+// The camera only hears a host port set to its own line (the rate in its
+// rate register), and goes silent for a while when it restarts. Faults can be queued for the next
 // answers.
 class SimViscaCamera : public SimLineModule {
 public:
@@ -100,6 +100,8 @@ private:
     void updateRestart();
     void startRestart();
     bool hears() override;
+    int moduleBaudRate() override;
+    bool setModuleBaudRate(int p_nBaudRate) override;
     void consumeInput() override;
     void take(const std::string& p_strFrame);
     Messages execute(const std::string& p_strFrame);

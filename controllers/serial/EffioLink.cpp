@@ -139,13 +139,19 @@ int EffioLink::setParameters(char* p_pRequest, int p_nRequestLength) {
     return 0;
 }
 
+int EffioLink::readFrame(int p_nCategory, int p_nFirst, int p_nLast, char* p_pFrame) {
+    p_pFrame[0] = 0x06;
+    p_pFrame[1] = kRead;
+    p_pFrame[2] = static_cast<char>(p_nCategory);
+    p_pFrame[3] = static_cast<char>(p_nFirst);
+    p_pFrame[4] = static_cast<char>(p_nLast);
+    p_pFrame[5] = static_cast<char>(RegisterBytes::additiveSum(p_pFrame, 5));
+    return 6;
+}
+
 int EffioLink::readRegisters(int p_nCategory, int p_nAddress, int p_nCount, int& p_nValue) {
-    char request[6] = {0x06,
-                       kRead,
-                       static_cast<char>(p_nCategory),
-                       static_cast<char>(p_nAddress),
-                       static_cast<char>(p_nAddress + p_nCount - 1),
-                       0};
+    char request[6];
+    readFrame(p_nCategory, p_nAddress, p_nAddress + p_nCount - 1, request);
     char data[2] = {0};
     if (p_nCount < 1 || p_nCount > 2 || !getParameters(request, sizeof(request), data, p_nCount)) {
         return 0;

@@ -36,6 +36,9 @@ public:
     int readRegisters(int p_nCategory, int p_nAddress, int p_nCount, int& p_nValue);
     int writeRegisters(int p_nCategory, int p_nAddress, int p_nCount, int p_nValue);
 
+    // The read request of the registers p_nFirst..p_nLast of a category,
+    // checksum filled in: 6 bytes into p_pFrame.
+    static int readFrame(int p_nCategory, int p_nFirst, int p_nLast, char* p_pFrame);
     // The DSP's message for a status byte; null for an accepted one.
     static const char* statusMessage(unsigned char p_status);
     // Reply decoders over what the line gave (p_nReceived bytes, never read

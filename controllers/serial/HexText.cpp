@@ -53,6 +53,24 @@ int ascToHex(const std::string& p_strText) {
     return static_cast<int>(std::strtol(p_strText.c_str(), nullptr, 16));
 }
 
+bool answerValue(const std::string& p_strCommand, const std::string& p_strAnswer, int p_nWidth,
+                 int& p_nValue) {
+    if (p_nWidth <= 0 || p_strAnswer.size() != p_strCommand.size() ||
+        p_strCommand.size() < static_cast<size_t>(p_nWidth)) {
+        return false;
+    }
+    size_t prefix = p_strCommand.size() - static_cast<size_t>(p_nWidth);
+    std::string digits = p_strAnswer.substr(prefix);
+    bool hex = std::all_of(digits.begin(), digits.end(), [](char p_c) {
+        return std::isxdigit(static_cast<unsigned char>(p_c)) != 0;
+    });
+    if (!hex || p_strAnswer.compare(0, prefix, p_strCommand, 0, prefix) != 0) {
+        return false;
+    }
+    p_nValue = ascToHex(digits);
+    return true;
+}
+
 }  // namespace HexText
 
 // The per-try texts differ between writes, reads and raw frames.

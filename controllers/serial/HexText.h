@@ -21,6 +21,11 @@ namespace HexText {
 std::string assembleString(const std::string& p_strPrefix, unsigned int p_nValue, int p_nWidth);
 // The text read as a hex number (strtol base 16).
 int ascToHex(const std::string& p_strText);
+// The value a read's answer carries: the answer is as long as the read
+// p_strCommand, starts as it does and ends with p_nWidth hex digits; false
+// (value untouched) for anything else.
+bool answerValue(const std::string& p_strCommand, const std::string& p_strAnswer, int p_nWidth,
+                 int& p_nValue);
 
 }  // namespace HexText
 

@@ -134,17 +134,21 @@ int ITNLink::setParameterValue(char* p_pCommand, int p_nLength) {
     return logFailure("setParameterValue", result, p_pCommand, p_nLength, reply, 0);
 }
 
+int ITNLink::readFrame(int p_nAddress, int p_nCount, char* p_pFrame) {
+    p_pFrame[0] = 0x09;
+    p_pFrame[1] = 0x01;
+    p_pFrame[2] = 0x06;
+    p_pFrame[3] = 0x01;
+    p_pFrame[4] = static_cast<char>((p_nAddress >> 16) & 0xFF);
+    RegisterBytes::putBigEndian16(p_pFrame + 5, p_nAddress);
+    p_pFrame[7] = static_cast<char>(p_nCount);
+    p_pFrame[8] = static_cast<char>(RegisterBytes::additiveSum(p_pFrame, 8));
+    return 9;
+}
+
 int ITNLink::readBytes(int p_nAddress, int p_nCount, char* p_pBytes) {
-    char command[9] = {0x09,
-                       0x01,
-                       0x06,
-                       0x01,
-                       static_cast<char>((p_nAddress >> 16) & 0xFF),
-                       static_cast<char>((p_nAddress >> 8) & 0xFF),
-                       static_cast<char>(p_nAddress & 0xFF),
-                       static_cast<char>(p_nCount),
-                       0};
-    return getParameterValue(command, sizeof(command), p_pBytes, p_nCount);
+    char command[9];
+    return getParameterValue(command, readFrame(p_nAddress, p_nCount, command), p_pBytes, p_nCount);
 }
 
 int ITNLink::readRegister(int p_nAddress, int p_nCount, int& p_nValue) {

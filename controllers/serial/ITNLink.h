@@ -47,6 +47,9 @@ public:
     int writeBytes(int p_nAddress, const char* p_pBytes, int p_nCount);
     int recvLeftData() { return m_line.recvLeftData(); }
 
+    // The read of p_nCount bytes from a register, checksum filled in: 9
+    // bytes into p_pFrame.
+    static int readFrame(int p_nAddress, int p_nCount, char* p_pFrame);
     // Reads one reply from p_source: its result; the data count and, for a
     // failure, the message to log. Never writes more than p_nReplyMax data
     // bytes, whatever the reply holds.

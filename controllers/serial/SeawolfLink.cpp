@@ -72,8 +72,18 @@ int SeawolfLink::getParameterValue(char* p_pCommand, int p_nLength, char* p_pRep
     return result == DATA ? 1 : 0;
 }
 
+int SeawolfLink::readFrame(int p_nGroup, int p_nItem, char* p_pFrame) {
+    p_pFrame[0] = 0x03;
+    p_pFrame[1] = 0x02;
+    p_pFrame[2] = static_cast<char>(p_nGroup);
+    p_pFrame[3] = static_cast<char>(p_nItem);
+    p_pFrame[4] = static_cast<char>(getCheckSum(p_pFrame, 4));
+    return 5;
+}
+
 int SeawolfLink::getParameterValue(int p_nGroup, int p_nItem, char* p_pReply, int p_nReplyLength) {
-    char command[5] = {0x03, 0x02, static_cast<char>(p_nGroup), static_cast<char>(p_nItem), 0};
+    char command[5];
+    readFrame(p_nGroup, p_nItem, command);
     int length = 0;
     if (getParameterValue(command, sizeof(command), p_pReply, p_nReplyLength, length) &&
         length == p_nReplyLength) {
@@ -86,7 +96,8 @@ int SeawolfLink::getParameterValue(int p_nGroup, int p_nItem, char* p_pReply, in
 
 int SeawolfLink::getParameterValue(int p_nItem, char* p_pReply, int p_nReplyLength,
                                    int& p_nDataLength) {
-    char command[5] = {0x03, 0x02, 0x00, static_cast<char>(p_nItem), 0};
+    char command[5];
+    readFrame(0x00, p_nItem, command);
     if (getParameterValue(command, sizeof(command), p_pReply, p_nReplyLength, p_nDataLength)) {
         return 1;
     }

@@ -55,6 +55,9 @@ public:
     int getAppointValue(int p_nGroup, int p_nItem, int& p_nValue, int p_nLow, int p_nCount);
     int recvLeftData() { return m_line.recvLeftData(); }
 
+    // The read of an item (group 0: the module's information), checksum
+    // filled in: 5 bytes into p_pFrame.
+    static int readFrame(int p_nGroup, int p_nItem, char* p_pFrame);
     // Reads one reply from p_source: its result, never more than
     // p_nReplyMax data bytes into p_pReply.
     static int receiveReply(ReplySource& p_source, char* p_pReply, int p_nReplyMax,

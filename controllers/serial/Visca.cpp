@@ -117,19 +117,40 @@ void takeStaleReplies(ISensorController& p_owner, IUARTController& p_port, int p
         }
         stale.append(chunk, static_cast<size_t>(count));
     }
-    for (size_t start = stale.find('\x90'); start != std::string::npos;
-         start = stale.find('\x90', start + 1)) {
-        size_t end = stale.find('\xFF', start);
-        if (end == std::string::npos) {
-            break;
-        }
-        int length = static_cast<int>(end - start + 1);
-        if (isErrorReply(stale.data() + start, length)) {
+    size_t from = 0;
+    for (std::string message = nextMessage(stale, from); !message.empty();
+         message = nextMessage(stale, from)) {
+        int length = static_cast<int>(message.size());
+        if (isErrorReply(message.data(), length)) {
             p_owner.ErrorPrintf("the module refused an earlier command: %s",
-                                hexText(stale.data() + start, length).c_str());
+                                hexText(message.data(), length).c_str());
         }
-        start = end;
     }
+}
+
+std::string nextMessage(const std::string& p_strBytes, size_t& p_nFrom) {
+    size_t start = p_strBytes.find('\x90', p_nFrom);
+    size_t end = start == std::string::npos ? start : p_strBytes.find('\xFF', start);
+    if (end == std::string::npos) {
+        return std::string();
+    }
+    p_nFrom = end + 1;
+    return p_strBytes.substr(start, end - start + 1);
+}
+
+bool replyValue(const std::string& p_strMessage, int p_nCount, unsigned int& p_nValue) {
+    if (p_nCount < 0 || p_strMessage.size() != static_cast<size_t>(p_nCount) + 3 ||
+        p_strMessage.compare(0, 2, "\x90\x50") != 0 ||
+        static_cast<unsigned char>(p_strMessage.back()) != 0xFF) {
+        return false;
+    }
+    for (int index = 0; index < p_nCount; ++index) {
+        if ((static_cast<unsigned char>(p_strMessage[2 + index]) & 0xF0) != 0) {
+            return false;  // each byte carries one nibble
+        }
+    }
+    p_nValue = fromNibbles(p_strMessage.data() + 2, p_nCount);
+    return true;
 }
 
 }  // namespace Visca

@@ -39,6 +39,13 @@ std::string hexText(const char* p_pBytes, int p_nLength);
 // 90 6y ... : the module refuses a command (syntax error, no socket, not
 // executable now).
 bool isErrorReply(const char* p_pBytes, int p_nLength);
+// The first whole message in p_strBytes from p_nFrom on: a 90 byte up to the
+// next FF, whatever comes before the 90 skipped; p_nFrom moves past it.
+// Empty (p_nFrom unchanged) while none is complete.
+std::string nextMessage(const std::string& p_strBytes, size_t& p_nFrom);
+// The value an inquiry reply 90 50, p_nCount nibbles, FF carries; false for
+// any other message.
+bool replyValue(const std::string& p_strMessage, int p_nCount, unsigned int& p_nValue);
 
 // Takes off the line what earlier exchanges left in it, before a new
 // command goes out, so nothing stale is taken as its answer: completions and

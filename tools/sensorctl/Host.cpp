@@ -172,18 +172,8 @@ void Host::wireSerialLine() {
         port = SafePointer<IUARTController>(new PosixUARTController());
         if (m_options.strDetail.empty()) {
             // The module's default detail names the device given, under
-            // the key of its line ("RS232" for the modules on one).
-            ModuleParameterParser detail;
-            detail.parse(m_strDetail);
-            std::string unused;
-            const std::string key = detail.getValue("RS232", unused) ? "RS232" : "RS485";
-            std::string rebuilt = key + "=" + m_options.strUart;
-            for (const auto& entry : detail.getAll()) {
-                if (entry.first != key) {
-                    rebuilt += ";" + entry.first + "=" + entry.second;
-                }
-            }
-            m_strDetail = rebuilt;
+            // the key of its line.
+            m_strDetail = withEntry(m_strDetail, serialLineKey(m_strDetail), m_options.strUart);
         }
     } else if (const SimulatorKind* kind = findSimulator(m_module.szSerialSimulator)) {
         m_pSimulator = kind->create(m_options.nVideoSystem);

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include <algorithm>
+
 #include "Host.h"
 #include "RegisterModules.h"
 #include "controllers/builtin/OrvaneISPSenseController.h"
@@ -25,6 +27,7 @@
 #include "controllers/serial/SONYCV7500SenseController.h"
 #include "controllers/serial/SONYEH4300SenseController.h"
 #include "controllers/serial/SeawolfSenseController.h"
+#include "platform/ModuleParameterParser.h"
 #include "sim/SimCmdCamera.h"
 #include "sim/SimHexTextModule.h"
 #include "sim/SimViscaCamera.h"
@@ -225,4 +228,27 @@ std::string moduleHelp() {
                 ")  " + module.szDescription + "\n";
     }
     return text;
+}
+
+std::string serialLineKey(const std::string& p_strDetail) {
+    ModuleParameterParser detail;
+    std::string unused;
+    return detail.parse(p_strDetail) && detail.getValue("RS232", unused) ? "RS232" : "RS485";
+}
+
+std::string withEntry(const std::string& p_strText, const std::string& p_strKey,
+                      const std::string& p_strValue) {
+    std::string text;
+    bool found = false;
+    for (size_t start = 0; start < p_strText.size();) {
+        size_t end = std::min(p_strText.find(';', start), p_strText.size());
+        std::string entry = p_strText.substr(start, end - start);
+        if (entry.compare(0, p_strKey.size() + 1, p_strKey + "=") == 0) {
+            entry = p_strKey + "=" + p_strValue;
+            found = true;
+        }
+        text += (text.empty() ? "" : ";") + entry;
+        start = end + 1;
+    }
+    return found ? text : p_strKey + "=" + p_strValue + (text.empty() ? "" : ";" + text);
 }

@@ -58,4 +58,12 @@ ModuleInfo findModule(const std::string& p_strModule);
 // One line per known module, for --help.
 std::string moduleHelp();
 
+// The key of a module's serial line in its detail and parameter texts:
+// "RS232" for the modules on one, else "RS485".
+std::string serialLineKey(const std::string& p_strDetail);
+// A "key=value;..." text with p_strKey's value replaced where it stands, or
+// the entry put first when the text has none.
+std::string withEntry(const std::string& p_strText, const std::string& p_strKey,
+                      const std::string& p_strValue);
+
 #endif

@@ -8,10 +8,12 @@
 #include <thread>
 
 #include "Commands.h"
+#include "LineProbe.h"
 #include "Modules.h"
 #include "Signals.h"
 #include "controllers/serial/IKeelZoomSensorController.h"
 #include "sim/PtyBridge.h"
+#include "sim/SimLineModule.h"
 
 namespace {
 
@@ -156,14 +158,32 @@ void commandMask(Host& p_host, const std::vector<std::string>& p_arguments) {
     }
 }
 
-void commandSimModule(const std::string& p_strKind, int p_nSeconds, int p_nVideoSystem) {
+void commandSimModule(const std::string& p_strKind, int p_nSeconds, int p_nVideoSystem,
+                      const SerialLineSettings& p_line) {
     const SimulatorKind* kind = findSimulator(p_strKind);
     if (kind == nullptr) {
         throw CommandError(
             "unknown module simulator '" + p_strKind + "' (" + simulatorNames() + ")", 2);
     }
+    if (p_line.nParity == 2 || p_line.nDataBits != 8) {
+        // The kernel's pseudo-terminal drops both: the module would hear no one.
+        throw CommandError("a pseudo-terminal carries 8 data bits and no or odd parity only", 2);
+    }
     SimModule* module = kind->create(p_nVideoSystem);
     SafePointer<IUARTController> holder(module);
+    auto* lineModule = dynamic_cast<SimLineModule*>(module);
+    if (lineModule == nullptr || !lineModule->setModuleLine(p_line.nBaudRate, p_line.nDataBits,
+                                                            p_line.nStopBits, p_line.nParity)) {
+        throw CommandError("the simulated " + std::string(kind->szDescription) +
+                               " does not run at " + lineText(p_line),
+                           2);
+    }
+    // The hint names the line when it is not the example module's own.
+    const ModuleInfo example = findModule(kind->szExampleModule);
+    const std::string params = withEntry(
+        example.szDefaultParams, serialLineKey(example.szDefaultDetail), lineParameters(p_line));
+    const std::string paramsOption =
+        params == example.szDefaultParams ? "" : " --params '" + params + "'";
     PtyBridge bridge(*module);
     if (!bridge.start()) {
         throw CommandError("cannot open a pseudo-terminal");
@@ -172,11 +192,11 @@ void commandSimModule(const std::string& p_strKind, int p_nSeconds, int p_nVideo
     std::signal(SIGTERM, onSignal);
     DeferredSignals::allow();  // a server runs until stopped; it has nothing to save
     std::fprintf(Host::out(),
-                 "simulated %s on %s (9600 8N1); try:\n"
-                 "  sensorctl --module %s --uart %s --trace status\n"
+                 "simulated %s on %s (%s); try:\n"
+                 "  sensorctl --module %s --uart %s%s --trace status\n"
                  "Ctrl-C ends it.\n",
-                 kind->szDescription, bridge.slavePath().c_str(), kind->szExampleModule,
-                 bridge.slavePath().c_str());
+                 kind->szDescription, bridge.slavePath().c_str(), lineText(p_line).c_str(),
+                 kind->szExampleModule, bridge.slavePath().c_str(), paramsOption.c_str());
     std::fflush(Host::out());
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(p_nSeconds);
     while (!g_bStop.load() && (p_nSeconds <= 0 || std::chrono::steady_clock::now() < end)) {

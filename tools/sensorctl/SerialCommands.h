@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Host.h"
+#include "controllers/serial/SerialSetup.h"
 
 // The lens and the privacy masks of a zoom module.
 //   zoom in [SPEED] | out [SPEED] | stop | get | set POSITION
@@ -16,7 +17,9 @@ void commandFocus(Host& p_host, const std::vector<std::string>& p_arguments);
 void commandMask(Host& p_host, const std::vector<std::string>& p_arguments);
 
 // Serves a simulated module behind a pseudo-terminal until interrupted (or
-// for p_nSeconds > 0), printing the terminal's path.
-void commandSimModule(const std::string& p_strKind, int p_nSeconds, int p_nVideoSystem);
+// for p_nSeconds > 0), printing the terminal's path. The module hears only a
+// port set to p_line.
+void commandSimModule(const std::string& p_strKind, int p_nSeconds, int p_nVideoSystem,
+                      const SerialLineSettings& p_line = SerialLineSettings());
 
 #endif

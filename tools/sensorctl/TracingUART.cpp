@@ -20,22 +20,26 @@ TracingUART::~TracingUART() {
     flushReceived();
 }
 
-void TracingUART::printFrame(const char* p_szDirection, const std::string& p_strBytes) {
-    std::string line = std::string(p_szDirection) + ":";
+std::string TraceFormat::show(const std::string& p_strBytes) const {
     // A text protocol's raw frames (the zoom modules' masks) show as bytes.
     bool printable = std::all_of(p_strBytes.begin(), p_strBytes.end(), [](char p_c) {
         return std::isprint(static_cast<unsigned char>(p_c)) != 0;
     });
-    if (m_format.bText && printable) {
-        line += " " + p_strBytes;
-    } else {
-        char hex[4];
-        for (char byte : p_strBytes) {
-            std::snprintf(hex, sizeof(hex), " %02X", static_cast<unsigned char>(byte));
-            line += hex;
-        }
+    if (bText && printable) {
+        return p_strBytes;
     }
-    std::fprintf(m_pOut, "%s\n", line.c_str());
+    std::string text;
+    char hex[4];
+    for (char byte : p_strBytes) {
+        std::snprintf(hex, sizeof(hex), text.empty() ? "%02X" : " %02X",
+                      static_cast<unsigned char>(byte));
+        text += hex;
+    }
+    return text;
+}
+
+void TracingUART::printFrame(const char* p_szDirection, const std::string& p_strBytes) {
+    std::fprintf(m_pOut, "%s: %s\n", p_szDirection, m_format.show(p_strBytes).c_str());
     std::fflush(m_pOut);
 }
 

@@ -21,6 +21,10 @@ struct TraceFormat {
     static size_t untilFF(const std::string& p_strReceived, const std::string& p_strSent);
     // Answers as long as the frame they answer (echoes, hex-text reads).
     static size_t asLongAsSent(const std::string& p_strReceived, const std::string& p_strSent);
+
+    // A frame as a trace line shows it after "tx: ": "81 01 04 61 02 FF" or
+    // ":WFD9EFF".
+    std::string show(const std::string& p_strBytes) const;
 };
 
 // Passes every call to the real port and prints each frame on its way:

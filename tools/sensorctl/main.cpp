@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "DaySimulation.h"
 #include "Host.h"
+#include "Probe.h"
 #include "SerialCommands.h"
 #include "Signals.h"
 #include "UiCommands.h"
@@ -118,6 +119,20 @@ int main(int p_nArgc, char** p_ppArgv) {
         "sim-module", "Serve a simulated module on a pseudo-terminal (for --uart)");
     simModule->add_option("kind", simulatorKind, "Simulator: " + simulatorNames())->required();
     simModule->add_option("--seconds", seconds, "Stop after this many seconds (0: Ctrl-C)");
+    SerialLineSettings simLine;
+    std::string parity = "none";
+    simModule->add_option("--baud", simLine.nBaudRate, "The module's baud rate")
+        ->check(CLI::IsMember(
+            std::vector<int>{1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400}))
+        ->capture_default_str();
+    simModule->add_option("--parity", parity, "The module's parity (no even on a pseudo-terminal)")
+        ->check(CLI::IsMember({"none", "odd", "even"}))
+        ->capture_default_str();
+    bool json = false;
+    CLI::App* probe = app.add_subcommand(
+        "probe", "Find out which module sits on a serial line (--uart), and at which settings");
+    probe->add_option("--uart", options.strUart, "The serial device to probe");
+    probe->add_flag("--json", json, "Print the findings as one JSON object");
     CLI::App* simulate = app.add_subcommand(
         "simulate-day", "Run 24 h on the virtual clock and show every switch and tuning change");
     simulate->add_option("--plot", plot, "Also draw the day as an SVG file");
@@ -144,8 +159,13 @@ int main(int p_nArgc, char** p_ppArgv) {
     }
     try {
         if (command == "sim-module") {
-            commandSimModule(simulatorKind, seconds, options.nVideoSystem);
+            simLine.nParity = parity == "odd" ? 1 : parity == "even" ? 2 : 0;
+            commandSimModule(simulatorKind, seconds, options.nVideoSystem, simLine);
             std::fflush(Host::out());
+            return 0;
+        }
+        if (command == "probe") {
+            commandProbe(options.strUart, json);
             return 0;
         }
         Host host(options);

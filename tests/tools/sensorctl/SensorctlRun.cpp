@@ -5,8 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
+#include <regex>
 #include <sstream>
+#include <thread>
 
 extern char** environ;
 
@@ -78,4 +81,17 @@ Outcome SensorctlTest::sensorctl(const std::vector<std::string>& p_arguments, bo
     run.strOut = slurp(outPath);
     run.strErr = slurp(errPath);
     return run;
+}
+
+std::string servedTerminal(const std::string& p_strOutPath) {
+    std::regex announcement("simulated .* on (/dev/pts/[0-9]+) \\(");
+    std::smatch match;
+    for (int tries = 0; tries < 500; ++tries) {
+        std::string announced = slurp(p_strOutPath);
+        if (std::regex_search(announced, match, announcement)) {
+            return match[1];
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return std::string();
 }

@@ -24,6 +24,11 @@ std::string slurp(const std::string& p_strPath);
 pid_t spawnSensorctl(const std::vector<std::string>& p_arguments, const std::string& p_strOut,
                      const std::string& p_strErr);
 
+// The pseudo-terminal a "sensorctl sim-module" writing its announcement to
+// p_strOutPath serves on, once announced (a few seconds at most); empty when
+// it never is.
+std::string servedTerminal(const std::string& p_strOutPath);
+
 // Each test gets its own root; every command is a new sensorctl process, as a
 // camera restarting between commands.
 class SensorctlTest : public testing::Test {

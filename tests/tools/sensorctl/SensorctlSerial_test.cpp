@@ -6,11 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
-#include <regex>
 #include <string>
-#include <thread>
 
 #include "SensorctlRun.h"
 
@@ -147,15 +144,9 @@ TEST_F(SensorctlTest, ARealSerialPortReachesTheSimulatorOnAPseudoTerminal) {
     pid_t simulator = spawnSensorctl({"sim-module", "visca", "--seconds", "30"}, simOut, "");
     ASSERT_GT(simulator, 0);
 
-    std::smatch match;
-    std::string announced;
-    std::regex path("simulated VISCA camera on (/dev/pts/[0-9]+)");
-    for (int tries = 0; tries < 500 && !std::regex_search(announced, match, path); ++tries) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        announced = slurp(simOut);
-    }
-    ASSERT_TRUE(std::regex_search(announced, match, path)) << announced;
-    const std::string terminal = match[1];
+    const std::string terminal = servedTerminal(simOut);
+    ASSERT_NE("", terminal) << slurp(simOut);
+    EXPECT_TRUE(contains(slurp(simOut), "simulated VISCA camera on " + terminal + " (9600 8N1)"));
 
     Outcome set = sensorctl(
         {"--module", "fcbev7310", "--uart", terminal, "--trace", "set", "gamma", "1"}, false);
