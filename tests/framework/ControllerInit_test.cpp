@@ -240,6 +240,7 @@ TEST_F(ControllerInitTest, AFirstStartCutShortIsDoneAgainUntilASchemeIsApplied) 
     EXPECT_EQ(disabled, file("sensor2.cfg"));
 
     m_root.writeFile(std::string(kDir) + "/sensor1.cfg", kFactoryContent);
+    controller.reset();
     controller = boot();
     EXPECT_EQ(kFactoryContent, file("sensor1.cfg"));
 }
