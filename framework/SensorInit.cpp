@@ -2,7 +2,10 @@
 // on flash, the operator handles and the module watchdog check.
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "../platform/ModuleParameterParser.h"
 #include "../platform/OVFile.h"
@@ -13,6 +16,7 @@
 
 namespace {
 
+const char* const kConfigDirectory = "/mnt/mtd/code/config_file";
 const char* const kSchemeFilePrefix = "/mnt/mtd/code/config_file/sensor";
 const char* const kFactoryFilePath = "/mnt/mtd/code/config_file/sensor_Factory.cfg";
 const char* const kOldSingleFilePath = "/mnt/mtd/code/config_file/sensor.cfg";
@@ -22,10 +26,39 @@ const char* const kInitLogPath = "/mnt/mtd/log/SensorInit.log";
 const char* const kRebootLogPath = "/mnt/mtd/log/Reboot.log";
 const unsigned int kLogBytes = 10240;
 const int kShellTimeout = 30;
+// The scheme index a new scheme state file holds, until a scheme is first
+// applied.
+const int kNoSchemeYet = -2;
+const int kSchemeEnableId = 500;
 const double kModuleCheckPeriod = 60.0;
 
 void runShell(const std::string& p_strCommand) {
     sy_system(p_strCommand.c_str(), kShellTimeout);
+}
+
+// Whether the scheme files after the first are as a first start leaves
+// them: each holds the factory file's ids, with the scheme disabled. A power
+// cut during a first start can leave one cut short by its copy, or copies
+// not yet disabled, which the existence check alone takes as done.
+bool laidOut(SensorConfigFile& p_factory,
+             const std::vector<std::unique_ptr<SensorConfigFile> >& p_schemes) {
+    std::map<int, int> factory;
+    if (!p_factory.readParametersFromFile(factory)) {
+        return true;  // nothing to lay them out from
+    }
+    for (size_t scheme = 1; scheme < p_schemes.size(); ++scheme) {
+        std::map<int, int> values;
+        if (!p_schemes[scheme]->readParametersFromFile(values) || values.size() != factory.size() ||
+            values[kSchemeEnableId] != 0) {
+            return false;
+        }
+        for (const auto& entry : factory) {
+            if (values.count(entry.first) == 0) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 SafePointer<XmlConfigureItem> schemeItem(const char* p_szName, int p_nValue) {
@@ -107,15 +140,25 @@ int ISensorController::checkSensorConfigVersion() {
 }
 
 int ISensorController::initConfigFile() {
+    // Saves cut short by a power cut leave their temporary files; nothing
+    // else writes here yet.
+    removeUnfinishedReplacements(kConfigDirectory);
     if (!OVFile::isExist(kSchemeStatePath)) {
         createSensorXML();
     }
     if (!OVFile::isExist(kFactoryFilePath)) {
         createSensorFile_Factory();
     }
-    if (isSensorSchemeFilesExist()) {
+    int index = kNoSchemeYet;
+    bool applied = getParamSchemeFromFile(index) && index != kNoSchemeYet;
+    bool exist = isSensorSchemeFilesExist() != 0;
+    if (exist) {
         initSensorFilesHandler();
-    } else {
+    }
+    // Until a scheme is first applied the scheme files hold nothing but the
+    // first start's copies, so a first start the power cut short is simply
+    // done again.
+    if (!exist || (!applied && !laidOut(*m_pFactoryFile, m_vecSchemeFiles))) {
         copySchemeFilesFromFactory();
         initSensorFilesHandler();
         resetSchemeFiles();
@@ -219,7 +262,7 @@ int ISensorController::resetSchemeFiles() {
     }
     OVMutexManager guard(m_schemeMutex);
     for (size_t scheme = 0; scheme < m_vecSchemeFiles.size(); ++scheme) {
-        m_vecSchemeFiles[scheme]->modifyParameter(500, scheme == 0 ? 1 : 0);
+        m_vecSchemeFiles[scheme]->modifyParameter(kSchemeEnableId, scheme == 0 ? 1 : 0);
     }
     return 1;
 }

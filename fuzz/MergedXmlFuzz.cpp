@@ -1,22 +1,18 @@
 // Style merging: any variant file, over a fixed style, merges or fails
 // cleanly.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <string>
 
+#include "FuzzRoot.h"
 #include "config/MergedXml.h"
-#include "platform/PlatformRoot.h"
 
 namespace {
 
 const std::string& scratchRoot() {
     static const std::string s_dir = [] {
-        char pattern[] = "/tmp/sensorcontrol-fuzz-XXXXXX";
-        std::string dir = mkdtemp(pattern);
-        PlatformRoot::setOverride(dir);
+        const std::string& dir = fuzzRoot();
         std::ofstream style(dir + "/Style.xml");
         style << "<Style><Tab id=\"1\"/><Tab id=\"2\"><x/></Tab><Tab/><Tab id=\"007\"/></Style>";
         return dir;

@@ -1,10 +1,12 @@
 #include "OVFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <vector>
@@ -68,6 +70,24 @@ bool hasContent(const std::string& p_strPath, const std::string& p_strContent) {
     return same;
 }
 
+// The temporary name replaceFileContent gives a file: a dot, the file's
+// name, a dot and the six letters or digits mkostemp chose.
+const char kTemporarySuffix[] = ".XXXXXX";
+const size_t kTemporaryLetters = 6;
+
+bool isTemporaryName(const std::string& p_strName) {
+    if (p_strName.size() < kTemporaryLetters + 3 || p_strName[0] != '.' ||
+        p_strName[p_strName.size() - kTemporaryLetters - 1] != '.') {
+        return false;
+    }
+    for (size_t index = p_strName.size() - kTemporaryLetters; index < p_strName.size(); ++index) {
+        if (!std::isalnum(static_cast<unsigned char>(p_strName[index]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 uint64_t FileWriteCounters::written() {
@@ -85,7 +105,7 @@ bool replaceFileContent(const std::string& p_strPath, const std::string& p_strCo
     }
     std::string directory = directoryOf(p_strPath);
     std::string base = p_strPath.substr(p_strPath.rfind('/') + 1);
-    std::string temporary = directory + "/." + base + ".XXXXXX";
+    std::string temporary = directory + "/." + base + kTemporarySuffix;
     std::vector<char> name(temporary.begin(), temporary.end());
     name.push_back('\0');
     int fd = mkostemp(name.data(), O_CLOEXEC);
@@ -112,6 +132,29 @@ bool replaceFileContent(const std::string& p_strPath, const std::string& p_strCo
         ::close(dirFd);
     }
     return true;
+}
+
+int removeUnfinishedReplacements(const char* p_szDirectory) {
+    if (p_szDirectory == nullptr || *p_szDirectory == '\0') {
+        return 0;
+    }
+    std::string directory = PlatformRoot::map(p_szDirectory);
+    DIR* dir = opendir(directory.c_str());
+    if (dir == nullptr) {
+        return 0;
+    }
+    std::vector<std::string> names;
+    while (struct dirent* entry = readdir(dir)) {
+        if (isTemporaryName(entry->d_name)) {
+            names.push_back(entry->d_name);
+        }
+    }
+    closedir(dir);
+    int removed = 0;
+    for (const std::string& name : names) {
+        removed += unlink((directory + "/" + name).c_str()) == 0 ? 1 : 0;
+    }
+    return removed;
 }
 
 OVFile::OVFile() = default;

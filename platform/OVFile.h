@@ -59,4 +59,10 @@ public:
 SC_EXPORT bool replaceFileContent(const std::string& p_strMappedPath,
                                   const std::string& p_strContent);
 
+// Removes the temporary files that replacements in a directory (a fixed path,
+// mapped through PlatformRoot) left when the power went off before their
+// rename; the number removed. Each cut can leave one, and nothing else ever
+// removes them, so a start-up calls this before anything writes there.
+SC_EXPORT int removeUnfinishedReplacements(const char* p_szDirectory);
+
 #endif

@@ -223,3 +223,24 @@ TEST_F(ControllerInitTest, DebugMarkerSwitchesDebugOutputOn) {
                   std::string(51, 'x'),
               out);
 }
+
+// A first start cut short - in the middle of copying the scheme files, or
+// before all but the first were disabled - is done again by the next start,
+// as long as no scheme was ever applied; after that the files are the user's.
+TEST_F(ControllerInitTest, AFirstStartCutShortIsDoneAgainUntilASchemeIsApplied) {
+    std::string disabled = kFactoryContent;
+    disabled.replace(disabled.find("(500,1)"), 7, "(500,0)");
+    m_root.writeFile(kFactory, kFactoryContent);
+    m_root.writeFile(std::string(kDir) + "/sensor0.cfg", kFactoryContent);
+    m_root.writeFile(std::string(kDir) + "/sensor1.cfg", kFactoryContent);
+    m_root.writeFile(std::string(kDir) + "/sensor2.cfg", "(1,10)(2,2");
+    auto controller = boot();
+    EXPECT_EQ(kFactoryContent, file("sensor0.cfg"));
+    EXPECT_EQ(disabled, file("sensor1.cfg"));
+    EXPECT_EQ(disabled, file("sensor2.cfg"));
+
+    m_root.writeFile(std::string(kDir) + "/sensor1.cfg", kFactoryContent);
+    controller.reset();
+    controller = boot();
+    EXPECT_EQ(kFactoryContent, file("sensor1.cfg"));
+}

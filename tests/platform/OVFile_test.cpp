@@ -124,3 +124,14 @@ TEST(OVFile, AKilledWriterLeavesEitherTheOldOrTheNewContent) {
             << "round " << round << ": " << left.size() << " bytes";
     }
 }
+
+// What a replacement cut short leaves is removed; other files stay.
+TEST(OVFile, UnfinishedReplacementsAreRemovedAndNothingElse) {
+    ScratchRoot root;
+    for (const char* name : {"p.cfg", ".p.cfg.Ab12Cd", ".q.xml.000000", ".p.cfg.tmp", ".hidden"}) {
+        root.writeFile(std::string("/mnt/mtd/") + name, "x");
+    }
+    EXPECT_EQ(2, removeUnfinishedReplacements("/mnt/mtd"));
+    EXPECT_EQ(".hidden .p.cfg.tmp p.cfg", root.listDir("/mnt/mtd"));
+    EXPECT_EQ(0, removeUnfinishedReplacements("/mnt/missing"));
+}
