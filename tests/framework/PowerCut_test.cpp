@@ -128,7 +128,11 @@ protected:
         if (!boot(camera, p_kind)) {
             _exit(3);
         }
-        camera->setParamMode(0);
+        // A first start cut short must leave what an uncut one lays: the
+        // mode changes only under load.
+        if (p_bLoad) {
+            camera->setParamMode(0);
+        }
         for (unsigned step = p_nFirst; p_bLoad && getppid() == parent; ++step) {
             camera->setParamScheme(static_cast<int>(step % kSchemes));
             for (int id : p_kind.marks) {
