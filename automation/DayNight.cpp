@@ -258,6 +258,10 @@ int ISensorController::setDayNightMode(int p_nMode) {
         turnToManualDayNightMode();
     }
     m_nDayNightMode = p_nMode;
+    // The next cycle enters the state in full, also when the mode is the one
+    // it had: a module may have taken part of an earlier change whose answer
+    // got lost, and a mode written again puts its picture right.
+    m_nLastDayNightMode = -1;
     reInitDelayStartTime();
     return 1;
 }

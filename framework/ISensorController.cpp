@@ -72,6 +72,11 @@ ISensorController::ISensorController(int p_nSensorType)
       m_bSchemeFlag(false) {
     // The scheme window belongs to every controller.
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 500, 504);
+    // The files carry the versions from the start, so that a controller
+    // that sets none of its own finds its files current at the next start
+    // instead of losing them to the version check every time.
+    setSensorConfigVersion(m_nConfigVersion);
+    setSensorConfigVersion2(m_nConfigVersion2);
     {
         OVFile marker;
         if (marker.open(kDebugMarkerPath, OVFile::MODE_READ)) {

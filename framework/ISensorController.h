@@ -2,8 +2,10 @@
 #define SENSORCONTROL_FRAMEWORK_ISENSORCONTROLLER_H
 
 #include <atomic>
+#include <climits>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -170,9 +172,17 @@ public:
     // ---- Parameter access ----
     int getParameter(int p_nId, int& p_nValue);
     int setParameter(int p_nId, int p_nValue);
+    // The hardware may not hold the id's cached value (a setting sent again
+    // on behalf of another failed on the way): its next write goes to the
+    // hardware even with that value.
+    void markUnconfirmed(int p_nId);
     int getParameters(const std::string& p_strIdList, std::string& p_strValues);
-    // 0 when all were applied, else minus the id of the first that failed.
+    // 0 when all were applied, else minus the id of the first that failed;
+    // FAILED_AT_ID_0 when that id is 0, which minus would turn into success.
     int setParameters(const std::string& p_strValues);
+    enum { FAILED_AT_ID_0 = INT_MIN };
+    // The id a failed setParameters result names.
+    static int failedId(int p_nResult) { return p_nResult == FAILED_AT_ID_0 ? 0 : -p_nResult; }
     int getAllParameters(std::string& p_strValues);
     int getAllParametersFromSensor(std::string& p_strValues);
     int readCurrentParam(int& p_nScheme, std::string& p_strValues);
@@ -288,6 +298,12 @@ protected:
     int setTimeChecked(std::atomic<int>& p_nTarget, int p_nOther, int p_nNewValue,
                        const char* p_szMessage);
     std::string schemeFilePath(int p_nScheme) const;
+    // The value of the other id of a pair that must stay in order (minimum
+    // and maximum, the two day/night thresholds): while a stored set is
+    // applied whole, the set's own, so that a set right as a whole applies
+    // in id order; otherwise the applied one. 0, and p_nValue untouched,
+    // when neither knows the id.
+    int partnerValue(int p_nPartnerId, int& p_nValue);
     // The cached values of the ids as parameter text; ids not cached keep the
     // value the file holds (when a file is given).
     std::string cachedValues(const std::set<int>& p_ids, SensorConfigFile* p_pFile);
@@ -366,6 +382,11 @@ protected:
     bool m_bSchemeFlag;
     OrvaneTime m_lastModuleCheck;
     OVMutex m_schemeMutex;
+    // Ids whose last write to the hardware failed: the hardware may hold
+    // the new value or the old, whatever the cache says, so the next write
+    // of the id goes to the hardware even with the cached value.
+    std::mutex m_unconfirmedMutex;
+    std::set<int> m_unconfirmedIds;
 };
 
 #endif

@@ -2,6 +2,7 @@
 // hardware, flush to the parameter files, and the two resets.
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <set>
 #include <string>
 
@@ -29,12 +30,23 @@ int ISensorController::setParameter(int p_nId, int p_nValue) {
     if (p_nId == kVersionId || p_nId == kVersion2Id) {
         return 1;
     }
-    if (m_pSensorCache->isEqualToCache(p_nId, p_nValue)) {
-        return 1;
+    {
+        // A failed write may have reached the hardware all the same (the
+        // module took the value, its answer got lost): until a write of
+        // the id succeeds, the cache does not say what the hardware holds.
+        std::lock_guard<std::mutex> guard(m_unconfirmedMutex);
+        if (m_unconfirmedIds.count(p_nId) == 0 && m_pSensorCache->isEqualToCache(p_nId, p_nValue)) {
+            return 1;
+        }
     }
     if (setParameterToSensor(p_nId, p_nValue) != 1) {
         ErrorPrintf("setParameterToSensor (%d,%d) failed", p_nId, p_nValue);
+        markUnconfirmed(p_nId);
         return 0;
+    }
+    {
+        std::lock_guard<std::mutex> guard(m_unconfirmedMutex);
+        m_unconfirmedIds.erase(p_nId);
     }
     int stored = 1;
     switch (m_pIdManager->getIdType(p_nId)) {
@@ -61,6 +73,18 @@ int ISensorController::setParameter(int p_nId, int p_nValue) {
     return 1;
 }
 
+int ISensorController::partnerValue(int p_nPartnerId, int& p_nValue) {
+    if (m_bBulkUpdate && m_pSensorLastValueCache->getSensorValue(p_nPartnerId, p_nValue)) {
+        return 1;
+    }
+    return m_pSensorCache->getSensorValue(p_nPartnerId, p_nValue);
+}
+
+void ISensorController::markUnconfirmed(int p_nId) {
+    std::lock_guard<std::mutex> guard(m_unconfirmedMutex);
+    m_unconfirmedIds.insert(p_nId);
+}
+
 int ISensorController::getParameters(const std::string& p_strIdList, std::string& p_strValues) {
     m_paramMutex.lock(kLockSource, __LINE__);
     int result = m_pSensorCache->getSensorValues(p_strIdList, p_strValues);
@@ -83,7 +107,7 @@ int ISensorController::setParametersLocked(const std::string& p_strValues) {
          more = m_pSensorLastValueCache->getNextIdValue(id, value)) {
         if (!setParameter(id, value)) {
             ErrorPrintf("setParameter (%d,%d) failed", id, value);
-            result = -id;
+            result = id != 0 ? -id : FAILED_AT_ID_0;
             break;
         }
     }

@@ -117,10 +117,9 @@ int CmdCommandSet::setExposalMode(int p_nValue) {
     // cached first: the setting's condition reads it.
     m_cache.setSensorValue(kExposureMode, p_nValue);
     int value = 0;
-    if (p_nValue == 1 && m_cache.getSensorValue(kShutter, value)) {
-        applyFrame(kShutter, value);
-    } else if (p_nValue == 2 && m_cache.getSensorValue(kIris, value)) {
-        applyFrame(kIris, value);
+    int follower = p_nValue == 1 ? kShutter : p_nValue == 2 ? kIris : -1;
+    if (follower >= 0 && m_cache.getSensorValue(follower, value) && !applyFrame(follower, value)) {
+        m_owner.markUnconfirmed(follower);
     }
     return 1;
 }

@@ -170,7 +170,7 @@ int EffioSenseController::getMirror(int& p_nValue) {
 
 int EffioSenseController::setDayToNightTransition(int p_nValue) {
     int other = 0;
-    if (m_pSensorCache->getSensorValue(10, other) && other >= p_nValue) {
+    if (partnerValue(10, other) && other >= p_nValue) {
         return 0;
     }
     m_nDTNTransition = p_nValue;
@@ -184,7 +184,7 @@ int EffioSenseController::getDayToNightTransition(int& p_nValue) {
 
 int EffioSenseController::setNightToDayTransition(int p_nValue) {
     int other = 0;
-    if (m_pSensorCache->getSensorValue(9, other) && other <= p_nValue) {
+    if (partnerValue(9, other) && other <= p_nValue) {
         return 0;
     }
     m_nNTDTransition = p_nValue;

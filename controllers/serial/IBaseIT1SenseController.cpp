@@ -266,8 +266,10 @@ int IBaseIT1SenseController::setDayToNightTransition(int p_nValue) {
     if (!inRange(kDayToNight, p_nValue)) {
         return 0;
     }
-    if (p_nValue < m_nNightToDay) {
-        std::printf("Error : DTN(%d) is less than NTD(%d) \n", p_nValue, m_nNightToDay.load());
+    int nightToDay = m_nNightToDay;
+    partnerValue(6, nightToDay);
+    if (p_nValue < nightToDay) {
+        std::printf("Error : DTN(%d) is less than NTD(%d) \n", p_nValue, nightToDay);
         return 0;
     }
     // Held at 0 while the setup is not the module's own switching.
@@ -287,8 +289,10 @@ int IBaseIT1SenseController::setNightToDayTransition(int p_nValue) {
     if (!inRange(kNightToDay, p_nValue)) {
         return 0;
     }
-    if (p_nValue > m_nDayToNight) {
-        std::printf("Error : NTD(%d) is more than DTN(%d)\n", p_nValue, m_nDayToNight.load());
+    int dayToNight = m_nDayToNight;
+    partnerValue(5, dayToNight);
+    if (p_nValue > dayToNight) {
+        std::printf("Error : NTD(%d) is more than DTN(%d)\n", p_nValue, dayToNight);
         return 0;
     }
     if (m_nDNSetup == 0 && !base_setNightToDayTransition(p_nValue)) {
@@ -312,7 +316,7 @@ int IBaseIT1SenseController::setMinShutterValue(int p_nValue) {
     if (!inRange(kMinShutter, p_nValue)) {
         return 0;
     }
-    if (m_pSensorCache->getSensorValue(11, maximum) && p_nValue > maximum) {
+    if (partnerValue(11, maximum) && p_nValue > maximum) {
         ErrorPrintf("set MinShutterValue > MaxShutterValue!");
         return 0;
     }
@@ -337,7 +341,7 @@ int IBaseIT1SenseController::setMaxShutterValue(int p_nValue) {
     if (!inRange(kMaxShutter, p_nValue)) {
         return 0;
     }
-    if (m_pSensorCache->getSensorValue(8, minimum) && p_nValue < minimum) {
+    if (partnerValue(8, minimum) && p_nValue < minimum) {
         ErrorPrintf("set MaxShutterValue < MinShutterValue!");
         return 0;
     }

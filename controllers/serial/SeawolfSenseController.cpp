@@ -142,7 +142,7 @@ SC_REGISTER_ACCESSORS(SeawolfSenseController, LensType, kLensType)
 
 int SeawolfSenseController::setDayToNightTransition(int p_nValue) {
     int other = 0;
-    if (m_pSensorCache->getSensorValue(17, other) && p_nValue < other) {
+    if (partnerValue(17, other) && p_nValue < other) {
         ErrorPrintf("day-to-night transition %d is below night-to-day %d", p_nValue, other);
         return 0;
     }
@@ -155,7 +155,7 @@ int SeawolfSenseController::getDayToNightTransition(int& p_nValue) {
 
 int SeawolfSenseController::setNightToDayTransition(int p_nValue) {
     int other = 0;
-    if (m_pSensorCache->getSensorValue(16, other) && p_nValue > other) {
+    if (partnerValue(16, other) && p_nValue > other) {
         ErrorPrintf("night-to-day transition %d is above day-to-night %d", p_nValue, other);
         return 0;
     }

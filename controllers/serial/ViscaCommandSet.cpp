@@ -39,8 +39,8 @@ bool ViscaCommandSet::cachedIs(int p_nId, std::initializer_list<int> p_values) {
 
 void ViscaCommandSet::resend(int p_nId, int (ViscaCommandSet::*p_set)(int)) {
     int value = 0;
-    if (cached(p_nId, value)) {
-        (this->*p_set)(value);
+    if (cached(p_nId, value) && !(this->*p_set)(value)) {
+        m_owner.markUnconfirmed(p_nId);
     }
 }
 
@@ -320,12 +320,20 @@ int ViscaCommandSet::setFocusMode(int p_nValue, int& p_nFocusMode) {
         return 0;
     }
     p_nFocusMode = p_nValue;
+    if (p_nValue == 3) {
+        // Cached once the trigger went through too: a failed write leaves
+        // the cache as it was.
+        if (!OnePushTrigger(1)) {
+            return 0;
+        }
+        m_cache.setSensorValue(30, p_nValue);
+        return 1;
+    }
+    // Auto focus settings follow the mode, so the mode is cached first.
     m_cache.setSensorValue(30, p_nValue);
     if (p_nValue == 1) {
         resend(32, &ViscaCommandSet::setFocusAutoMode);
         resend(33, &ViscaCommandSet::setAF_Sensitivity);
-    } else if (p_nValue == 3) {
-        return OnePushTrigger(1);
     }
     return 1;
 }

@@ -202,7 +202,7 @@ void commandSetMany(Host& p_host, const std::string& p_strText) {
     }
     int result = p_host.controller().setParameters(p_strText);
     if (result != 0) {
-        throw CommandError("cannot set " + labelOf(p_host, -result) +
+        throw CommandError("cannot set " + labelOf(p_host, ISensorController::failedId(result)) +
                            "; the parameters before it were applied: " + lastError(p_host));
     }
     flushOrThrow(p_host);
