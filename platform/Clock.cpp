@@ -189,21 +189,38 @@ void VirtualClock::wakeWaiters() {
 }
 
 bool VirtualClock::settle(int p_nThreads) {
+    return settle([p_nThreads] { return p_nThreads; });
+}
+
+bool VirtualClock::settle(const std::function<int()>& p_threads) {
+    // A thread that ends tells no one, so the count is looked at again
+    // every millisecond as well as on every change.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::seconds(10), [&] {
-        return static_cast<int>(m_parked.size()) == p_nThreads &&
-               (m_parked.empty() || *m_parked.begin() > m_nNowUs);
-    });
+    for (;;) {
+        if (static_cast<int>(m_parked.size()) == p_threads() &&
+            (m_parked.empty() || *m_parked.begin() > m_nNowUs)) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        m_changed.wait_for(lock, std::chrono::milliseconds(1));
+    }
 }
 
 bool VirtualClock::runFor(double p_dSeconds, int p_nThreads) {
+    return runFor(p_dSeconds, [p_nThreads] { return p_nThreads; });
+}
+
+bool VirtualClock::runFor(double p_dSeconds, const std::function<int()>& p_threads) {
     int64_t end;
     {
         std::lock_guard<std::mutex> guard(m_mutex);
         end = m_nNowUs + std::max<int64_t>(0, toMicroseconds(p_dSeconds));
     }
     for (;;) {
-        if (!settle(p_nThreads)) {
+        if (!settle(p_threads)) {
             return false;
         }
         std::lock_guard<std::mutex> guard(m_mutex);

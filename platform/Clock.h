@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -99,6 +100,10 @@ public:
     // threads settle, so every wait ends exactly when it should. True when
     // the threads settled at every step.
     bool runFor(double p_dSeconds, int p_nThreads);
+    // The same for threads that start and stop others on the way: the count
+    // is asked again at every check (GThread::runningCount, say).
+    bool settle(const std::function<int()>& p_threads);
+    bool runFor(double p_dSeconds, const std::function<int()>& p_threads);
 
 private:
     // Whole microseconds, so that many small waits add up exactly.

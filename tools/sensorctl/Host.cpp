@@ -419,5 +419,7 @@ void Host::pass(double p_dSeconds) {
         std::this_thread::sleep_for(std::chrono::duration<double>(p_dSeconds));
         return;
     }
-    m_virtualClock->runFor(p_dSeconds, backgroundThreads());
+    // A thread may start or stop another on the way (a day/night mode that
+    // a scheme brings), so the count is taken as the threads run.
+    m_virtualClock->runFor(p_dSeconds, &GThread::runningCount);
 }
