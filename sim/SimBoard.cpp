@@ -33,6 +33,10 @@ int SimIsp::ioctrl(int p_nCode, void* p_pValue) {
         m_calls.push_back(Call{p_nCode, value});
         return scripted->second;
     }
+    if (int failure = randomFailure(p_nCode, value)) {
+        m_calls.push_back(Call{p_nCode, value});
+        return failure;
+    }
     switch (p_nCode) {
         case kCodePicture:
             m_nPictureMode = value;
@@ -103,6 +107,36 @@ std::vector<SimIsp::Call> SimIsp::calls() {
 void SimIsp::clearCalls() {
     std::lock_guard<std::mutex> guard(m_mutex);
     m_calls.clear();
+}
+
+void SimIsp::setFailureRate(double p_dRate, unsigned int p_nSeed) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_dFailureRate = p_dRate;
+    m_random.seed(p_nSeed);
+}
+
+SimIsp::Counts SimIsp::counts() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_counts;
+}
+
+std::map<int, int> SimIsp::values() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_values;
+}
+
+int SimIsp::randomFailure(int p_nCode, int p_nValue) {
+    ++m_counts.nCommands;
+    bool again = m_lastFailed.nCode == p_nCode && m_lastFailed.nValue == p_nValue;
+    m_counts.nRetries += again ? 1 : 0;
+    m_lastFailed = Call{-1, 0};
+    if (m_dFailureRate <= 0.0 ||
+        std::uniform_real_distribution<double>(0.0, 1.0)(m_random) >= m_dFailureRate) {
+        return 0;
+    }
+    ++m_counts.nFailures;
+    m_lastFailed = Call{p_nCode, p_nValue};
+    return -std::uniform_int_distribution<int>(1, 2)(m_random);
 }
 
 int SimAdc::ioctl(unsigned long p_nRequest, void* p_pArgument) {

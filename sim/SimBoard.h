@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <vector>
 
 #include "framework/ISensorController.h"
@@ -46,8 +47,24 @@ public:
     std::vector<Call> calls();
     void clearCalls();
 
+    // Each command fails at random with probability p_dRate, failed (-1) or
+    // invalid (-2), as an ISP that is busy or confused would answer; never
+    // "not supported", which is what the ISP is, not a passing fault.
+    // Seeded, so a run repeats. 0 stops it. Scripted results go first.
+    void setFailureRate(double p_dRate, unsigned int p_nSeed);
+    struct Counts {
+        size_t nCommands = 0;
+        size_t nFailures = 0;  // drawn at random
+        size_t nRetries = 0;   // the same command again after it failed
+    };
+    Counts counts();
+    // Every value the ISP holds, by get code.
+    std::map<int, int> values();
+
 private:
     friend class SimBoard;
+    // A failing result drawn for the command, or 0.
+    int randomFailure(int p_nCode, int p_nValue);
     std::mutex m_mutex;
     std::map<int, int> m_values;
     std::map<int, int> m_results;
@@ -57,6 +74,10 @@ private:
     int m_nPictureMode = 1;
     int m_nVideoStandard = -1;
     std::function<int()> m_lightLevel;
+    double m_dFailureRate = 0.0;
+    std::mt19937 m_random;
+    Counts m_counts;
+    Call m_lastFailed = {-1, 0};
 };
 
 class SimAdc : public ICharDevice {

@@ -150,6 +150,10 @@ void SimHexTextModule::emit(std::string p_strAnswer, int p_nFault) {
     output(p_strAnswer, p_nFault == FAULT_LATE ? 1 : 0);
 }
 
+std::vector<int> SimHexTextModule::randomFaults() const {
+    return {FAULT_SILENT, FAULT_CHANGED_CHARACTER, FAULT_WRONG_PREFIX, FAULT_NOISE, FAULT_LATE};
+}
+
 void SimHexTextModule::injectFault(Fault p_fault, int p_nCount) {
     std::lock_guard<std::mutex> guard(m_mutex);
     queueFault(p_fault, p_nCount);

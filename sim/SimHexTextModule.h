@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "SimLineModule.h"
 
@@ -60,6 +61,9 @@ public:
     bool hasRegister(int p_nRegister);
     // FFE7 and FFE6 as the module reports day or night.
     void setDayNight(bool p_bDay);
+
+protected:
+    std::vector<int> randomFaults() const override;
 
 private:
     void consumeInput() override;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Clock.h"
+#include "platform/ModuleParameterParser.h"
+
 int SimLineModule::open(const std::string& p_strDevice) {
     std::lock_guard<std::mutex> guard(m_mutex);
     if (m_nOpenResult < 0) {
@@ -61,7 +64,7 @@ int SimLineModule::write(int p_nIndex, const char* p_pBytes, int p_nLength) {
     }
     if (isOtherLine(p_nIndex)) {
         takeOtherLine(p_nIndex, std::string(p_pBytes, static_cast<size_t>(p_nLength)));
-    } else if (lineMatches() && hears()) {
+    } else if (lineMatches() && hears() && !restartDrawn(p_pBytes, p_nLength)) {
         m_strInput.append(p_pBytes, static_cast<size_t>(p_nLength));
         consumeInput();
     }
@@ -155,4 +158,74 @@ void SimLineModule::output(const std::string& p_strBytes, int p_nEmptyReads) {
     } else {
         m_strOutput += p_strBytes;
     }
+}
+
+void SimLineModule::setFaultRate(double p_dRate, unsigned int p_nSeed) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_dFaultRate = p_dRate;
+    m_random.seed(p_nSeed);
+    if (p_dRate <= 0.0) {
+        m_faults.clear();
+    }
+}
+
+void SimLineModule::setRestartSilence(double p_dSeconds) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_dRestartSilence = p_dSeconds;
+}
+
+bool SimLineModule::restartingNow() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return Clock::get().monotonicSeconds() < m_dRestartEnd;
+}
+
+SimLineModule::LineCounts SimLineModule::lineCounts() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_counts;
+}
+
+size_t SimLineModule::receivedCount() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_received.size();
+}
+
+std::map<std::string, std::string> SimLineModule::heldValues() {
+    ModuleParameterParser state;
+    state.parse(saveState());
+    return state.getAll();
+}
+
+bool SimLineModule::restartDrawn(const char* p_pBytes, int p_nLength) {
+    std::string bytes(p_pBytes, static_cast<size_t>(p_nLength));
+    ++m_counts.nWrites;
+    if (m_bLastWriteFaulted && bytes == m_strLastWrite) {
+        ++m_counts.nRetries;
+    }
+    m_strLastWrite.swap(bytes);
+    double now = Clock::get().monotonicSeconds();
+    m_bLastWriteFaulted = now < m_dRestartEnd;
+    if (m_bLastWriteFaulted) {
+        return true;
+    }
+    if (m_dFaultRate <= 0.0 || !m_faults.empty() ||
+        std::uniform_real_distribution<double>(0.0, 1.0)(m_random) >= m_dFaultRate) {
+        return false;
+    }
+    m_bLastWriteFaulted = true;
+    ++m_counts.nFaults;
+    std::vector<int> kinds = randomFaults();
+    size_t pick = std::uniform_int_distribution<size_t>(0, kinds.size())(m_random);
+    if (pick < kinds.size()) {
+        queueFault(kinds[pick], 1);
+        return false;
+    }
+    // The module restarts while the frame comes in: it is lost, and so is
+    // whatever the module had not sent yet.
+    ++m_counts.nRestarts;
+    m_dRestartEnd = now + m_dRestartSilence;
+    m_strInput.clear();
+    m_strOutput.clear();
+    m_strLate.clear();
+    m_nLateReads = 0;
+    return true;
 }

@@ -3,7 +3,9 @@
 
 #include <cstddef>
 #include <deque>
+#include <map>
 #include <mutex>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,26 @@ public:
     // parity (1 odd, 2 even) unless set. False, with nothing changed, for a
     // rate the module cannot run at.
     bool setModuleLine(int p_nBaudRate, int p_nDataBits, int p_nStopBits, int p_nParity);
+    // Faults at random, for long runs: each write the module hears brings,
+    // with probability p_dRate, one fault of a kind the module has
+    // (randomFaults) or a restart, chosen evenly. Seeded, so a run repeats.
+    // Queued faults go first; 0 stops the faults and drops those queued.
+    void setFaultRate(double p_dRate, unsigned int p_nSeed);
+    // Platform clock seconds a restart keeps the module deaf and mute; it
+    // then answers again from the state it kept.
+    void setRestartSilence(double p_dSeconds);
+    bool restartingNow();
+    // What the module's line saw, for a campaign's figures.
+    struct LineCounts {
+        size_t nWrites = 0;
+        size_t nRetries = 0;  // a write again after it met a fault
+        size_t nFaults = 0;   // drawn at random, restarts included
+        size_t nRestarts = 0;
+    };
+    LineCounts lineCounts();
+    size_t receivedCount();
+    // The settings the module holds, by name; by default its saved state.
+    virtual std::map<std::string, std::string> heldValues();
 
 protected:
     enum { NO_FAULT = -1 };
@@ -85,6 +107,9 @@ protected:
     // (also one never opened) is the module's line, as a test that never
     // opens the port expects.
     bool isOtherLine(int p_nIndex) const;
+    // The fault kinds random faults draw from (the module's own Fault
+    // values); none by default.
+    virtual std::vector<int> randomFaults() const { return std::vector<int>(); }
 
     std::mutex m_mutex;
     std::string m_strInput;  // bytes of a frame not yet complete
@@ -110,6 +135,17 @@ private:
     int m_nModuleDataBits = 8;
     int m_nModuleStopBits = 1;
     int m_nModuleParity = 0;
+
+    // Draws a random fault for a write the module hears; true while the
+    // module is restarting (the write is lost).
+    bool restartDrawn(const char* p_pBytes, int p_nLength);
+    double m_dFaultRate = 0.0;
+    std::mt19937 m_random;
+    double m_dRestartSilence = 1.0;
+    double m_dRestartEnd = -1.0;
+    std::string m_strLastWrite;
+    bool m_bLastWriteFaulted = false;
+    LineCounts m_counts;
 };
 
 #endif

@@ -61,7 +61,12 @@ void SimRegisterModule::take(const std::string& p_strRequest) {
     } else if (fault == FAULT_NOISE) {
         reply.insert(0, kNoise, sizeof(kNoise) - 1);
     }
-    output(reply);
+    output(reply, fault == FAULT_LATE ? 2 : 0);
+}
+
+std::vector<int> SimRegisterModule::randomFaults() const {
+    return {FAULT_SILENT,     FAULT_SHORT, FAULT_BAD_CHECKSUM, FAULT_ERROR_STATUS,
+            FAULT_WRONG_CODE, FAULT_NOISE, FAULT_LATE};
 }
 
 std::string SimRegisterModule::saveState() {

@@ -22,6 +22,7 @@
 //   FAULT_ERROR_STATUS  the protocol's error answer; the request has no effect
 //   FAULT_WRONG_CODE    an answer of another kind than the request asks for
 //   FAULT_NOISE         three stray bytes before the answer
+//   FAULT_LATE          the answer shows only after two empty reads
 // The first device opened is the register line (index 0); a second device
 // gets index 1, whose bytes the protocol may take as a second line.
 class SimRegisterModule : public SimLineModule {
@@ -32,7 +33,8 @@ public:
         FAULT_BAD_CHECKSUM,
         FAULT_ERROR_STATUS,
         FAULT_WRONG_CODE,
-        FAULT_NOISE
+        FAULT_NOISE,
+        FAULT_LATE
     };
 
     // The registers ("r<address hex>=<value>;..."), then the protocol's own.
@@ -57,6 +59,7 @@ protected:
     // An answer of another kind than the request asks for.
     virtual std::string wrongAnswer(const std::string& p_strRequest) = 0;
     virtual void saveExtra(std::string& p_strState) { (void)p_strState; }
+    std::vector<int> randomFaults() const override;
     virtual void loadExtra(const ModuleParameterParser& p_state) { (void)p_state; }
 
     // Under m_mutex, which every public call holds.

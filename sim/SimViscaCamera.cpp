@@ -1,6 +1,7 @@
 #include "SimViscaCamera.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -84,6 +85,11 @@ void SimViscaCamera::setSendCompletions(bool p_bSend) {
 void SimViscaCamera::setRestartSeconds(double p_dSeconds) {
     std::lock_guard<std::mutex> guard(m_mutex);
     m_dRestartSeconds = p_dSeconds;
+}
+
+std::vector<int> SimViscaCamera::randomFaults() const {
+    return {FAULT_SILENT, FAULT_COMPLETION_FIRST, FAULT_NOISE,           FAULT_CORRUPT,
+            FAULT_LATE,   FAULT_SYNTAX_ERROR,     FAULT_COMPLETION_ONLY, FAULT_REFUSED_AFTER_ACK};
 }
 
 void SimViscaCamera::injectFault(Fault p_fault, int p_nCount) {
@@ -462,6 +468,33 @@ void SimViscaCamera::emit(Messages p_messages, int p_nFault) {
         bytes += message;
     }
     output(bytes, p_nFault == FAULT_LATE ? 2 : 0);
+}
+
+std::map<std::string, std::string> SimViscaCamera::heldValues() {
+    std::map<std::string, std::string> held = SimLineModule::heldValues();
+    std::lock_guard<std::mutex> guard(m_mutex);
+    updateRestart();
+    char key[16];
+    for (const auto& command : m_commandParameters) {
+        std::string bytes;
+        for (char byte : command.second) {
+            char text[4];
+            std::snprintf(text, sizeof(text), "%02X", static_cast<unsigned char>(byte));
+            bytes += (bytes.empty() ? "" : " ") + std::string(text);
+        }
+        std::snprintf(key, sizeof(key), "c%02X", static_cast<unsigned int>(command.first));
+        held[key] = bytes;
+    }
+    for (const auto& reg : m_registers) {
+        std::snprintf(key, sizeof(key), "r%02X", static_cast<unsigned int>(reg.first));
+        held[key] = std::to_string(reg.second);
+    }
+    for (const auto& lamp : m_lamps) {
+        std::snprintf(key, sizeof(key), "lamp%02X", static_cast<unsigned int>(lamp.first));
+        held[key] = std::to_string(lamp.second);
+    }
+    held["irboard"] = std::to_string(m_nIrBoardMode);
+    return held;
 }
 
 std::string SimViscaCamera::saveState() {

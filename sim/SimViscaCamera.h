@@ -43,6 +43,11 @@ public:
     // Zoom and focus position and the IR-cut state.
     std::string saveState() override;
     void loadState(const std::string& p_strState) override;
+    // Besides the saved state: the last parameters of each command code
+    // ("c4A" = "00 00 01 05"), the registers ("r72" = "8"), the lamps and the
+    // IR board's mode. A command code stands for one setting; codes that
+    // several settings share show the last one sent.
+    std::map<std::string, std::string> heldValues() override;
 
     // 0 = 9600, 1 = 19200, 2 = 38400, 3 = 115200; at once, no restart.
     void setBaudIndex(int p_nIndex);
@@ -93,6 +98,7 @@ protected:
     // 90 50, p_nValue as p_nCount nibbles, FF.
     static std::string reply(int p_nValue, int p_nCount);
     static Messages syntaxError();
+    std::vector<int> randomFaults() const override;
 
     bool m_bIrCutNight = false;
 
