@@ -385,8 +385,11 @@ protected:
     // Ids whose last write to the hardware failed: the hardware may hold
     // the new value or the old, whatever the cache says, so the next write
     // of the id goes to the hardware even with the cached value.
+    bool isUnconfirmed(int p_nId);
+    void confirm(int p_nId);
     std::mutex m_unconfirmedMutex;
     std::set<int> m_unconfirmedIds;
+    std::atomic<int> m_nUnconfirmed{0};  // the set's size
 };
 
 #endif

@@ -30,24 +30,18 @@ int ISensorController::setParameter(int p_nId, int p_nValue) {
     if (p_nId == kVersionId || p_nId == kVersion2Id) {
         return 1;
     }
-    {
-        // A failed write may have reached the hardware all the same (the
-        // module took the value, its answer got lost): until a write of
-        // the id succeeds, the cache does not say what the hardware holds.
-        std::lock_guard<std::mutex> guard(m_unconfirmedMutex);
-        if (m_unconfirmedIds.count(p_nId) == 0 && m_pSensorCache->isEqualToCache(p_nId, p_nValue)) {
-            return 1;
-        }
+    // A failed write may have reached the hardware all the same (the module
+    // took the value, its answer got lost): until a write of the id
+    // succeeds, the cache does not say what the hardware holds.
+    if (!isUnconfirmed(p_nId) && m_pSensorCache->isEqualToCache(p_nId, p_nValue)) {
+        return 1;
     }
     if (setParameterToSensor(p_nId, p_nValue) != 1) {
         ErrorPrintf("setParameterToSensor (%d,%d) failed", p_nId, p_nValue);
         markUnconfirmed(p_nId);
         return 0;
     }
-    {
-        std::lock_guard<std::mutex> guard(m_unconfirmedMutex);
-        m_unconfirmedIds.erase(p_nId);
-    }
+    confirm(p_nId);
     int stored = 1;
     switch (m_pIdManager->getIdType(p_nId)) {
         case ID_TYPE_COMMON:
@@ -82,7 +76,28 @@ int ISensorController::partnerValue(int p_nPartnerId, int& p_nValue) {
 
 void ISensorController::markUnconfirmed(int p_nId) {
     std::lock_guard<std::mutex> guard(m_unconfirmedMutex);
-    m_unconfirmedIds.insert(p_nId);
+    if (m_unconfirmedIds.insert(p_nId).second) {
+        ++m_nUnconfirmed;
+    }
+}
+
+// Nearly always none is unconfirmed: the count spares every write the lock.
+bool ISensorController::isUnconfirmed(int p_nId) {
+    if (m_nUnconfirmed == 0) {
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(m_unconfirmedMutex);
+    return m_unconfirmedIds.count(p_nId) != 0;
+}
+
+void ISensorController::confirm(int p_nId) {
+    if (m_nUnconfirmed == 0) {
+        return;
+    }
+    std::lock_guard<std::mutex> guard(m_unconfirmedMutex);
+    if (m_unconfirmedIds.erase(p_nId) != 0) {
+        --m_nUnconfirmed;
+    }
 }
 
 int ISensorController::getParameters(const std::string& p_strIdList, std::string& p_strValues) {
