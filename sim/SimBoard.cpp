@@ -112,7 +112,7 @@ void SimIsp::clearCalls() {
 void SimIsp::setFailureRate(double p_dRate, unsigned int p_nSeed) {
     std::lock_guard<std::mutex> guard(m_mutex);
     m_dFailureRate = p_dRate;
-    m_random.seed(p_nSeed);
+    m_random = std::mt19937(p_nSeed);
 }
 
 SimIsp::Counts SimIsp::counts() {

@@ -163,7 +163,7 @@ void SimLineModule::output(const std::string& p_strBytes, int p_nEmptyReads) {
 void SimLineModule::setFaultRate(double p_dRate, unsigned int p_nSeed) {
     std::lock_guard<std::mutex> guard(m_mutex);
     m_dFaultRate = p_dRate;
-    m_random.seed(p_nSeed);
+    m_random = std::mt19937(p_nSeed);
     if (p_dRate <= 0.0) {
         m_faults.clear();
     }

@@ -276,7 +276,7 @@ protected:
         std::mt19937 random(p_nSeed);
         std::uniform_real_distribution<double> delay(0.0, 2.0 * boot + 0.02);
         for (int cut = 0; cut < p_nCuts && !HasFatalFailure(); ++cut) {
-            SCOPED_TRACE("cut " + std::to_string(cut) + " of seed " + std::to_string(p_nSeed));
+            SCOPED_TRACE("cut " + std::to_string(cut) + " of draw " + std::to_string(p_nSeed));
             const Files before = files();
             ASSERT_TRUE(cutAfter(p_kind, static_cast<unsigned>(cut) * 1000, true, delay(random)));
             expectWholeFiles(p_kind, before, files());

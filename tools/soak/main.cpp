@@ -92,7 +92,9 @@ int main(int p_nArgc, char** p_ppArgv) {
     app.add_option("--fault-rate", options.dFaultRate, "Faults per frame or ISP command")
         ->check(CLI::Range(0.0, 1.0))
         ->capture_default_str();
-    app.add_option("--seed", options.nSeed, "Seed of the operations and faults")
+    app.add_option("--random", options.nSeed,
+                   "Number of the random sequence of operations and faults: the same number "
+                   "repeats a run")
         ->capture_default_str();
     app.add_flag("--long", longForm, "The long form: a million exchanges per module");
     app.add_option("--days", days,

@@ -243,10 +243,10 @@ TEST(LineProbe, ASilentNoisyOrEchoingLineIsNoModule) {
     EXPECT_EQ(":RFFE700", module.exchanges[0].strReceived);
 
     // A reply of noise may decode now and then, but never twice alike.
-    for (unsigned int seed = 1; seed <= 200; ++seed) {
-        NoisyLine noisy(seed);
+    for (unsigned int draw = 1; draw <= 200; ++draw) {
+        NoisyLine noisy(draw);
         ProbeResult noise = probe(noisy);
-        EXPECT_EQ(ProbeResult::SILENT, noise.eOutcome) << seed << " " << noise.strProtocol;
+        EXPECT_EQ(ProbeResult::SILENT, noise.eOutcome) << draw << " " << noise.strProtocol;
         EXPECT_EQ("9600 8N1", noise.strNoiseAt);
     }
 
