@@ -180,6 +180,9 @@ private:
     std::map<std::string, std::string> m_heldAfterReset;
     int m_nSchemeAfterReset = -2;
     ProcessUse m_firstShutDown;
+    // The process's threads before the first boot: the main one, and a
+    // sanitizer's own where one runs.
+    int m_nThreadsBefore = ProcessUse::now().nThreads;
     std::vector<long> m_heapAfterShutDown;
 };
 
@@ -679,8 +682,8 @@ void CampaignRun::verifyAfterBoot() {
 
 void CampaignRun::checkProcess() {
     ProcessUse use = ProcessUse::now();
-    if (use.nGThreads != 0 || use.nThreads != 1) {
-        violation(std::to_string(use.nThreads - 1) + " thread(s) left running (" +
+    if (use.nGThreads != 0 || use.nThreads > m_nThreadsBefore) {
+        violation(std::to_string(use.nThreads - m_nThreadsBefore) + " thread(s) left running (" +
                   std::to_string(use.nGThreads) + " of the library's)");
     }
     if (m_heapAfterShutDown.empty()) {

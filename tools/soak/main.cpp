@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Campaign.h"
@@ -68,6 +69,9 @@ int runCampaigns(const std::vector<ModuleInfo>& p_modules, const CampaignOptions
 
 int main(int p_nArgc, char** p_ppArgv) {
     reportStream();
+    // A sanitizer starts a thread of its own with the first thread: it is
+    // there before any count of threads is taken.
+    std::thread([] {}).join();
     CLI::App app(
         "soak - the reliability campaign: every module under injected faults on the virtual "
         "clock, or --days of virtual time with day/night switching and schemes",
