@@ -106,7 +106,7 @@ std::vector<SimIsp::Call> SimIsp::calls() {
 
 void SimIsp::clearCalls() {
     std::lock_guard<std::mutex> guard(m_mutex);
-    m_calls.clear();
+    std::vector<Call>().swap(m_calls);  // the memory too: long runs clear often
 }
 
 void SimIsp::setFailureRate(double p_dRate, unsigned int p_nSeed) {
@@ -188,6 +188,13 @@ int SimPwm::ioctl(unsigned long p_nRequest, void* p_pArgument) {
     std::lock_guard<std::mutex> guard(m_mutex);
     m_history.push_back(setting);
     return 0;
+}
+
+void SimPwm::clearHistory() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (!m_history.empty()) {
+        m_history = std::vector<Setting>{m_history.back()};
+    }
 }
 
 SimPwm::Setting SimPwm::last() {

@@ -106,6 +106,8 @@ public:
     int ioctl(unsigned long p_nRequest, void* p_pArgument) override;
     Setting last();
     std::vector<Setting> history();
+    // Forgets all but the last setting, for long runs.
+    void clearHistory();
 
 private:
     std::mutex m_mutex;

@@ -35,6 +35,9 @@ void SimulatedHardware::setFaultRate(double p_dRate, unsigned int p_nSeed) {
 
 SimulatedHardware::Figures SimulatedHardware::figures() {
     Figures figures;
+    // What the board's simulators recorded for tests would pile up too.
+    m_host.gpio().clearWrites();
+    m_host.board().pwm().clearHistory();
     if (m_pLine == nullptr) {
         SimIsp::Counts counts = m_host.board().isp().counts();
         m_host.board().isp().clearCalls();
