@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <thread>
 
 #include "ParameterNames.h"
 #include "Process.h"
@@ -682,6 +683,12 @@ void CampaignRun::verifyAfterBoot() {
 
 void CampaignRun::checkProcess() {
     ProcessUse use = ProcessUse::now();
+    // A joined thread's task may linger a moment (under qemu-user it does):
+    // only one still there after a second counts as left running.
+    for (int check = 0; check < 100 && use.nThreads > m_nThreadsBefore; ++check) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        use = ProcessUse::now();
+    }
     if (use.nGThreads != 0 || use.nThreads > m_nThreadsBefore) {
         violation(std::to_string(use.nThreads - m_nThreadsBefore) + " thread(s) left running (" +
                   std::to_string(use.nGThreads) + " of the library's)");

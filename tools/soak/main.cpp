@@ -68,10 +68,6 @@ int runCampaigns(const std::vector<ModuleInfo>& p_modules, const CampaignOptions
 }  // namespace
 
 int main(int p_nArgc, char** p_ppArgv) {
-    reportStream();
-    // A sanitizer starts a thread of its own with the first thread: it is
-    // there before any count of threads is taken.
-    std::thread([] {}).join();
     CLI::App app(
         "soak - the reliability campaign: every module under injected faults on the virtual "
         "clock, or --days of virtual time with day/night switching and schemes",
@@ -114,6 +110,12 @@ int main(int p_nArgc, char** p_ppArgv) {
                  "and two hours around dusk standing for the days");
     app.add_flag("--list", list, "List the modules the run covers, one a line");
     CLI11_PARSE(app, p_nArgc, p_ppArgv);
+    // From here the library's console lines go to /dev/null (help and
+    // parse errors above still reach the terminal).
+    reportStream();
+    // A sanitizer starts a thread of its own with the first thread: it is
+    // there before any count of threads is taken.
+    std::thread([] {}).join();
 
     try {
         std::vector<ModuleInfo> modules = selectModules(names, days > 0);
