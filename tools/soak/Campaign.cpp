@@ -22,8 +22,9 @@ namespace {
 
 const size_t kViolationsKept = 12;
 // Virtual seconds for the threads to finish what the faults left them
-// doing, and for a return to day.
-const double kSettleSeconds = 8.0;
+// doing and for a return to day: a day/night change caught half way, with
+// its waits and a retried module command, took more than 8.
+const double kSettleSeconds = 30.0;
 // A run ends a round after this many operations per exchange due, should
 // the module's writes reach it less than expected.
 const long kOperationsPerExchange = 3;
