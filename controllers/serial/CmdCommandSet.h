@@ -15,7 +15,7 @@
 //   long:  81 01 04 cc 00 00 0p 0q FF  a value below 256 as its two nibbles
 // The value is checked first (outside: 0, nothing sent), then the condition
 // on another parameter (not holding: 1, nothing sent), then mapped and sent.
-struct SC_EXPORT CmdFrame {
+struct CmdFrame {
     enum Shape { SHORT, LONG };
     enum { ALWAYS = -1, NO_INFRARED = -2 };
 
@@ -88,7 +88,7 @@ struct SC_EXPORT CmdFrame {
 };
 
 // A run of frame descriptions kept as static data.
-struct SC_EXPORT CmdFrames {
+struct CmdFrames {
     const CmdFrame* pBegin;
     const CmdFrame* pEnd;
 
@@ -100,7 +100,7 @@ struct SC_EXPORT CmdFrames {
 // one frame are described as data (CmdFrame); the setters here are the
 // ones with more to them. Everything goes out through the controller's
 // setParameterValue, so through its acknowledged transport.
-class SC_EXPORT CmdCommandSet {
+class CmdCommandSet {
 public:
     // p_frames: the module's frame descriptions, looked up in order (a
     // member's own before its family's). p_nGeneration and p_nIsInfrared

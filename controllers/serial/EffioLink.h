@@ -15,7 +15,7 @@
 // other value is accepted. Two-byte registers are little-endian.
 // Every exchange holds the controller's send mutex; a failed one leaves
 // nothing behind on the line (what is left is drained) and is not retried.
-class SC_EXPORT EffioLink {
+class EffioLink {
 public:
     // What a reply says.
     enum Decoded { DECODED, TOO_SHORT, ERROR_STATUS, BAD_CHECKSUM };

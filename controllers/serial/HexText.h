@@ -35,7 +35,7 @@ bool answerValue(const std::string& p_strCommand, const std::string& p_strAnswer
 // exchange is tried 3 times, the port emptied after each failed try; each
 // try is logged with its number, and a last line says what the module did
 // after the third ("did not answer", "answered ... wrongly").
-class SC_EXPORT HexTextLink {
+class HexTextLink {
 public:
     HexTextLink(ISensorController& p_owner, SafePointer<IUARTController>& p_port,
                 const int& p_nIndex, OVMutex& p_mutex, char* p_pReceiveBuffer);

@@ -8,7 +8,7 @@
 // registers of the picture mode the cache holds (id 15); a picture-mode
 // change writes both again to the registers of the new mode.
 template <class Base>
-class SC_EXPORT HitachImageSettings : public HexTextSenseController<Base> {
+class HitachImageSettings : public HexTextSenseController<Base> {
 public:
     int setBrightness(int p_nBrightness);
     int setSharpness(int p_nSharpness);

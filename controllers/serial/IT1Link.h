@@ -17,7 +17,7 @@
 // refusal, which fails like a reply of the wrong length.
 // Exchanges hold the IT1 send mutex (not the controller's); a failed one is
 // repeated once, and the line is drained after a failure.
-class SC_EXPORT IT1Link {
+class IT1Link {
 public:
     // baseSendCommand's negative results.
     enum { SEND_FAILED = -1, RECV_SHORT = -2, BAD_CHECKSUM = -3, BAD_COUNT = -4 };

@@ -22,7 +22,7 @@
 // A short, malformed or badly summed reply is result -2. Multi-byte values
 // are big-endian (FlipChar, changToInt). Exchanges hold the ITN mutex; a
 // failed one drains the line.
-class SC_EXPORT ITNLink {
+class ITNLink {
 public:
     enum { ACKNOWLEDGED = 1, DATA = 2, BAD_CODE = -1, MALFORMED = -2 };
     enum { MAX_DATA = 8 };

@@ -41,7 +41,7 @@ SC_EXPORT std::string dump(const char* p_pBytes, int p_nLength, const char* p_sz
 
 // Where a reply decoder takes its bytes from: the serial line, or a buffer
 // (the fuzz targets, tests).
-class SC_EXPORT ReplySource {
+class ReplySource {
 public:
     virtual ~ReplySource();
     // Up to p_nLength bytes; fewer once the source falls silent.
@@ -49,7 +49,7 @@ public:
 };
 
 // Bytes held in memory, given out in order.
-class SC_EXPORT BufferSource : public ReplySource {
+class BufferSource : public ReplySource {
 public:
     BufferSource(const char* p_pBytes, size_t p_nLength) : m_pBytes(p_pBytes), m_nLeft(p_nLength) {}
     int read(char* p_pBuffer, int p_nLength, int p_nWait) override;
@@ -62,7 +62,7 @@ private:
 
 // One controller's side of a register line: the port, its index and the lock
 // that keeps one exchange whole.
-class SC_EXPORT RegisterLine : public ReplySource {
+class RegisterLine : public ReplySource {
 public:
     // The most a drain reads before it gives up on a line that never stops.
     enum { DRAIN_LIMIT = 1024, DRAIN_WAIT = 6 };

@@ -19,7 +19,7 @@
 //   any other code          -3
 // A reply byte that does not arrive is -2. Exchanges hold the controller's
 // send mutex; a failed one drains the line.
-class SC_EXPORT SeawolfLink {
+class SeawolfLink {
 public:
     enum {
         ACKNOWLEDGED = 1,

@@ -10,7 +10,7 @@
 // The line settings of a serial module, as the module configuration's
 // parameter text gives them: "baud,data bits,parity,stop bits", for example
 // "RS485=9600,8,0,0".
-struct SC_EXPORT SerialLineSettings {
+struct SerialLineSettings {
     int nBaudRate = 9600;
     int nDataBits = 8;
     int nParity = 0;

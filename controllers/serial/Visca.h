@@ -73,7 +73,7 @@ void takeStaleReplies(ISensorController& p_owner, IUARTController& p_port, int p
 //    ("===recv(%d):") between the two dumps;
 //  - ATTEMPT_LOG: every command attempt is logged with its frame before it is
 //    written, and from the second attempt on the port is emptied first.
-class SC_EXPORT ViscaLink {
+class ViscaLink {
 public:
     enum Reader { FRAMED, SINGLE_READ };
     enum Habit { CONSOLE_TRACE = 1, REPLY_COUNT = 2, ATTEMPT_LOG = 4 };

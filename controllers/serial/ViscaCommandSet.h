@@ -12,7 +12,7 @@
 // parameters (when that does not hold it sends nothing and gives 1), then
 // sends through the controller's setParameterValue. Settings that other
 // settings depend on re-send those from the cache after a change.
-class SC_EXPORT ViscaCommandSet {
+class ViscaCommandSet {
 public:
     ViscaCommandSet(ISensorController& p_owner, SensorCache& p_cache);
 
