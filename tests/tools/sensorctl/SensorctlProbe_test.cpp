@@ -103,27 +103,46 @@ TEST_F(SensorctlTest, ProbeFindsEachSimulatedModuleAtTheLineItIsServedAt) {
     std::vector<Probed> probes(std::size(served));
     // A few at a time: a busy machine (or the emulator) delays a simulator's
     // answer past the turnaround a module is allowed.
-    const size_t atOnce = 4;
-    for (size_t first = 0; first < std::size(served); first += atOnce) {
-        const size_t last = std::min(first + atOnce, std::size(served));
+    auto probeServed = [&](size_t p_nFirst, size_t p_nLast) {
         std::vector<pid_t> simulators;
-        for (size_t index = first; index < last; ++index) {
+        for (size_t index = p_nFirst; index < p_nLast; ++index) {
             const Served& s = served[index];
             std::string out = dir + "/" + s.szKind + ".sim";
             simulators.push_back(spawnSensorctl({"sim-module", s.szKind, "--baud", s.szBaud,
                                                  "--parity", s.szParity, "--seconds", "90"},
                                                 out, ""));
+            probes[index] = Probed();
             probes[index].strTerminal = servedTerminal(out);
-            ASSERT_NE("", probes[index].strTerminal) << slurp(out);
-            start(probes[index], dir, s.szKind, s.szFound[0] == '\0');
+            if (!probes[index].strTerminal.empty()) {
+                start(probes[index], dir, s.szKind, s.szFound[0] == '\0');
+            }
         }
-        for (size_t index = first; index < last; ++index) {
+        for (size_t index = p_nFirst; index < p_nLast; ++index) {
             wait(probes[index], dir, served[index].szKind);
         }
         for (pid_t simulator : simulators) {
             kill(simulator, SIGTERM);
             waitpid(simulator, nullptr, 0);
         }
+    };
+    const size_t atOnce = 4;
+    for (size_t first = 0; first < std::size(served); first += atOnce) {
+        probeServed(first, std::min(first + atOnce, std::size(served)));
+    }
+    // A late answer on a loaded machine can still send a probe past the
+    // module's line (a pseudo-terminal cannot tell even parity from none):
+    // such a module is probed once more, alone.
+    for (size_t index = 0; index < std::size(served); ++index) {
+        char found[160];
+        std::snprintf(found, sizeof(found), served[index].szFound,
+                      probes[index].strTerminal.c_str());
+        const Outcome& run = probes[index].outcome;
+        if (run.nExit != 0 || run.strOut.find(found) != 0) {
+            probeServed(index, index + 1);
+        }
+    }
+    for (const Probed& probe : probes) {
+        ASSERT_NE("", probe.strTerminal);
     }
 
     for (size_t index = 0; index + 1 < std::size(served); ++index) {
