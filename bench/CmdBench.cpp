@@ -11,12 +11,12 @@
 #include <string>
 
 #include "BenchBoard.h"
-#include "controllers/serial/CMD7300SenseController.h"
-#include "controllers/serial/Visca.h"
+#include "controllers/serial/cmd/CMD7300SenseController.h"
+#include "controllers/serial/visca/Visca.h"
 #include "platform/PosixUARTController.h"
 #include "sim/PtyBridge.h"
-#include "sim/SimCmdCamera.h"
 #include "sim/SimGPIO.h"
+#include "sim/cmd/SimCmdCamera.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include <thread>
 
 #include "BenchBoard.h"
-#include "controllers/serial/CMD7200SenseController.h"
-#include "controllers/serial/HitachSenseController.h"
+#include "controllers/serial/hextext/CMD7200SenseController.h"
+#include "controllers/serial/hextext/HitachSenseController.h"
 #include "platform/PosixUARTController.h"
 #include "sim/PtyBridge.h"
 #include "sim/SimGPIO.h"
-#include "sim/SimHexTextModule.h"
+#include "sim/hextext/SimHexTextModule.h"
 
 namespace {
 

@@ -9,14 +9,14 @@
 #include "LineProbe.h"
 #include "platform/PosixUARTController.h"
 #include "sim/PtyBridge.h"
-#include "sim/SimCmdCamera.h"
-#include "sim/SimEffioModule.h"
-#include "sim/SimHexTextModule.h"
-#include "sim/SimIT1Module.h"
-#include "sim/SimITNModule.h"
-#include "sim/SimSeawolfModule.h"
 #include "sim/SimSerialPort.h"
-#include "sim/SimViscaCamera.h"
+#include "sim/cmd/SimCmdCamera.h"
+#include "sim/hextext/SimHexTextModule.h"
+#include "sim/register/SimEffioModule.h"
+#include "sim/register/SimIT1Module.h"
+#include "sim/register/SimITNModule.h"
+#include "sim/register/SimSeawolfModule.h"
+#include "sim/visca/SimViscaCamera.h"
 
 namespace {
 

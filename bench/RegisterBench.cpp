@@ -11,15 +11,15 @@
 #include <thread>
 
 #include "BenchBoard.h"
-#include "controllers/serial/EffioSenseController.h"
-#include "controllers/serial/IT1SenseController.h"
-#include "controllers/serial/ITNSenseController.h"
+#include "controllers/serial/register/EffioSenseController.h"
+#include "controllers/serial/register/IT1SenseController.h"
+#include "controllers/serial/register/ITNSenseController.h"
 #include "platform/PosixUARTController.h"
 #include "sim/PtyBridge.h"
-#include "sim/SimEffioModule.h"
 #include "sim/SimGPIO.h"
-#include "sim/SimIT1Module.h"
-#include "sim/SimITNModule.h"
+#include "sim/register/SimEffioModule.h"
+#include "sim/register/SimIT1Module.h"
+#include "sim/register/SimITNModule.h"
 
 namespace {
 

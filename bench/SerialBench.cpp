@@ -9,13 +9,13 @@
 #include <thread>
 
 #include "BenchBoard.h"
-#include "controllers/serial/FCBEV7310SenseController.h"
 #include "controllers/serial/NoSensorUIController.h"
-#include "controllers/serial/Visca.h"
+#include "controllers/serial/visca/FCBEV7310SenseController.h"
+#include "controllers/serial/visca/Visca.h"
 #include "platform/PosixUARTController.h"
 #include "sim/PtyBridge.h"
 #include "sim/SimGPIO.h"
-#include "sim/SimViscaCamera.h"
+#include "sim/visca/SimViscaCamera.h"
 
 namespace {
 

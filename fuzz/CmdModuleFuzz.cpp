@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "ModuleLine.h"
-#include "controllers/serial/CMD7300SenseController.h"
-#include "controllers/serial/CMD8100SenseController.h"
-#include "controllers/serial/CMD8100_OldSenseController.h"
-#include "controllers/serial/CMD8300SenseController.h"
+#include "controllers/serial/cmd/CMD7300SenseController.h"
+#include "controllers/serial/cmd/CMD8100SenseController.h"
+#include "controllers/serial/cmd/CMD8100_OldSenseController.h"
+#include "controllers/serial/cmd/CMD8300SenseController.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "controllers/serial/EffioLink.h"
+#include "controllers/serial/register/EffioLink.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     if (p_nSize < 1) {

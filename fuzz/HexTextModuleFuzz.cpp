@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "ModuleLine.h"
-#include "controllers/serial/CMD7200SenseController.h"
-#include "controllers/serial/HitachCompatSenseController.h"
-#include "controllers/serial/HitachSenseController.h"
-#include "controllers/serial/SC110N_CSenseController.h"
+#include "controllers/serial/hextext/CMD7200SenseController.h"
+#include "controllers/serial/hextext/HitachCompatSenseController.h"
+#include "controllers/serial/hextext/HitachSenseController.h"
+#include "controllers/serial/hextext/SC110N_CSenseController.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "controllers/serial/IT1Link.h"
+#include "controllers/serial/register/IT1Link.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     if (p_nSize < 1) {

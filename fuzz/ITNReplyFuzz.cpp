@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "controllers/serial/ITNLink.h"
+#include "controllers/serial/register/ITNLink.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     if (p_nSize < 1) {

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "ModuleLine.h"
-#include "controllers/serial/EffioSenseController.h"
-#include "controllers/serial/IT1SenseController.h"
-#include "controllers/serial/IT1ZoomModuleSenseController.h"
-#include "controllers/serial/ITNSenseController.h"
-#include "controllers/serial/SeawolfSenseController.h"
+#include "controllers/serial/register/EffioSenseController.h"
+#include "controllers/serial/register/IT1SenseController.h"
+#include "controllers/serial/register/IT1ZoomModuleSenseController.h"
+#include "controllers/serial/register/ITNSenseController.h"
+#include "controllers/serial/register/SeawolfSenseController.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "controllers/serial/SeawolfLink.h"
+#include "controllers/serial/register/SeawolfLink.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     if (p_nSize < 1) {

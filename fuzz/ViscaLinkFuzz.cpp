@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ModuleLine.h"
-#include "controllers/serial/Visca.h"
+#include "controllers/serial/visca/Visca.h"
 #include "framework/NullSenseController.h"
 #include "sim/SimGPIO.h"
 

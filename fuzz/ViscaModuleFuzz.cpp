@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "ModuleLine.h"
-#include "controllers/serial/FCBEV7310SenseController.h"
 #include "controllers/serial/NoSensorUIController.h"
-#include "controllers/serial/SONYCH3310SenseController.h"
-#include "controllers/serial/SONYCV7500SenseController.h"
-#include "controllers/serial/SONYEH4300SenseController.h"
+#include "controllers/serial/visca/FCBEV7310SenseController.h"
+#include "controllers/serial/visca/SONYCH3310SenseController.h"
+#include "controllers/serial/visca/SONYCV7500SenseController.h"
+#include "controllers/serial/visca/SONYEH4300SenseController.h"
 
 namespace {
 

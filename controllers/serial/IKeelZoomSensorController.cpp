@@ -1,6 +1,6 @@
 #include "IKeelZoomSensorController.h"
 
-#include "Visca.h"
+#include "visca/Visca.h"
 
 #include <algorithm>
 #include <vector>

@@ -19,13 +19,13 @@
 #include <vector>
 
 #include "controllers/builtin/Hi351xSenseController.h"
-#include "controllers/serial/FCBEV7310SenseController.h"
+#include "controllers/serial/visca/FCBEV7310SenseController.h"
 #include "platform/GThread.h"
 #include "platform/SensorParameterParser.h"
 #include "platform/XmlConfigure.h"
 #include "sim/SimBoard.h"
 #include "sim/SimSerialPort.h"
-#include "sim/SimViscaCamera.h"
+#include "sim/visca/SimViscaCamera.h"
 #include "support/TestController.h"
 
 namespace {

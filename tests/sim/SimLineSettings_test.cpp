@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "sim/SimSeawolfModule.h"
-#include "sim/SimViscaCamera.h"
+#include "sim/register/SimSeawolfModule.h"
+#include "sim/visca/SimViscaCamera.h"
 #include "support/HexBytes.h"
 #include "support/ScratchRoot.h"
 

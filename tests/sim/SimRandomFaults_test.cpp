@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "sim/SimBoard.h"
-#include "sim/SimEffioModule.h"
+#include "sim/register/SimEffioModule.h"
 #include "support/HexBytes.h"
 #include "support/ScratchRoot.h"
 

@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <iterator>
 
-#include "controllers/serial/EffioLink.h"
-#include "controllers/serial/HexText.h"
-#include "controllers/serial/IT1Link.h"
-#include "controllers/serial/ITNLink.h"
-#include "controllers/serial/SeawolfLink.h"
-#include "controllers/serial/Visca.h"
+#include "controllers/serial/hextext/HexText.h"
+#include "controllers/serial/register/EffioLink.h"
+#include "controllers/serial/register/IT1Link.h"
+#include "controllers/serial/register/ITNLink.h"
+#include "controllers/serial/register/SeawolfLink.h"
+#include "controllers/serial/visca/Visca.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #include "RegisterModules.h"
 
-#include "controllers/serial/EffioSenseController.h"
-#include "controllers/serial/IBaseIT1SenseController.h"
-#include "controllers/serial/ITNSenseController.h"
-#include "controllers/serial/SeawolfSenseController.h"
-#include "sim/SimEffioModule.h"
-#include "sim/SimIT1Module.h"
-#include "sim/SimITNModule.h"
-#include "sim/SimSeawolfModule.h"
+#include "controllers/serial/register/EffioSenseController.h"
+#include "controllers/serial/register/IBaseIT1SenseController.h"
+#include "controllers/serial/register/ITNSenseController.h"
+#include "controllers/serial/register/SeawolfSenseController.h"
+#include "sim/register/SimEffioModule.h"
+#include "sim/register/SimIT1Module.h"
+#include "sim/register/SimITNModule.h"
+#include "sim/register/SimSeawolfModule.h"
 
 namespace RegisterModules {
 

@@ -1,12 +1,12 @@
 #include "SimulatedHardware.h"
 
-#include "sim/SimCmdCamera.h"
-#include "sim/SimCountedModule.h"
-#include "sim/SimEffioModule.h"
-#include "sim/SimHexTextModule.h"
 #include "sim/SimLineModule.h"
-#include "sim/SimSeawolfModule.h"
-#include "sim/SimViscaCamera.h"
+#include "sim/cmd/SimCmdCamera.h"
+#include "sim/hextext/SimHexTextModule.h"
+#include "sim/register/SimCountedModule.h"
+#include "sim/register/SimEffioModule.h"
+#include "sim/register/SimSeawolfModule.h"
+#include "sim/visca/SimViscaCamera.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "controllers/serial/CMD7300SenseController.h"
-#include "controllers/serial/FCBEV7310SenseController.h"
-#include "sim/SimCmdCamera.h"
-#include "sim/SimViscaCamera.h"
+#include "controllers/serial/cmd/CMD7300SenseController.h"
+#include "controllers/serial/visca/FCBEV7310SenseController.h"
+#include "sim/cmd/SimCmdCamera.h"
+#include "sim/visca/SimViscaCamera.h"
 #include "support/ModuleFixture.h"
 
 // A setting that waits for a mode is sent again when the mode comes. When

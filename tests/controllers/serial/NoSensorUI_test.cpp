@@ -7,7 +7,7 @@
 #include "controllers/serial/NoSensorUIController.h"
 #include "sim/SimGPIO.h"
 #include "sim/SimSerialPort.h"
-#include "sim/SimViscaCamera.h"
+#include "sim/visca/SimViscaCamera.h"
 #include "support/ScratchRoot.h"
 
 namespace {

@@ -3,15 +3,15 @@
 #include <map>
 #include <string>
 
-#include "controllers/serial/EffioSenseController.h"
-#include "controllers/serial/IT1SenseController.h"
-#include "controllers/serial/SeawolfSenseController.h"
+#include "controllers/serial/register/EffioSenseController.h"
+#include "controllers/serial/register/IT1SenseController.h"
+#include "controllers/serial/register/SeawolfSenseController.h"
 #include "platform/GThread.h"
 #include "platform/SensorParameterParser.h"
-#include "sim/SimEffioModule.h"
 #include "sim/SimGPIO.h"
-#include "sim/SimIT1Module.h"
-#include "sim/SimSeawolfModule.h"
+#include "sim/register/SimEffioModule.h"
+#include "sim/register/SimIT1Module.h"
+#include "sim/register/SimSeawolfModule.h"
 #include "support/TestController.h"
 
 // Settings that come in pairs that must stay in order (a minimum and a

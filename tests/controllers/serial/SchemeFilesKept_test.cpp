@@ -4,7 +4,7 @@
 
 #include "controllers/serial/NoSensorUIController.h"
 #include "sim/SimGPIO.h"
-#include "sim/SimViscaCamera.h"
+#include "sim/visca/SimViscaCamera.h"
 #include "support/TestController.h"
 
 namespace {

@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "controllers/serial/CMD8300SenseController.h"
-#include "controllers/serial/FCBEV7310SenseController.h"
-#include "controllers/serial/SONYCH3310SenseController.h"
-#include "controllers/serial/SONYEH4300SenseController.h"
-#include "sim/SimCmdCamera.h"
-#include "sim/SimViscaCamera.h"
+#include "controllers/serial/cmd/CMD8300SenseController.h"
+#include "controllers/serial/visca/FCBEV7310SenseController.h"
+#include "controllers/serial/visca/SONYCH3310SenseController.h"
+#include "controllers/serial/visca/SONYEH4300SenseController.h"
+#include "sim/cmd/SimCmdCamera.h"
+#include "sim/visca/SimViscaCamera.h"
 #include "support/ModuleFixture.h"
 
 namespace {

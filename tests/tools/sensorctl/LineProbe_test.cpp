@@ -7,13 +7,13 @@
 #include <memory>
 
 #include "ProbeLines.h"
-#include "sim/SimCmdCamera.h"
-#include "sim/SimEffioModule.h"
-#include "sim/SimHexTextModule.h"
-#include "sim/SimIT1Module.h"
-#include "sim/SimITNModule.h"
-#include "sim/SimSeawolfModule.h"
-#include "sim/SimViscaCamera.h"
+#include "sim/cmd/SimCmdCamera.h"
+#include "sim/hextext/SimHexTextModule.h"
+#include "sim/register/SimEffioModule.h"
+#include "sim/register/SimIT1Module.h"
+#include "sim/register/SimITNModule.h"
+#include "sim/register/SimSeawolfModule.h"
+#include "sim/visca/SimViscaCamera.h"
 #include "support/ScratchRoot.h"
 
 // The probe against the module simulators themselves as its port: each

@@ -6,7 +6,7 @@
 #include "SensorctlRun.h"
 #include "framework/SafePointer.h"
 #include "sim/PtyBridge.h"
-#include "sim/SimEffioModule.h"
+#include "sim/register/SimEffioModule.h"
 
 namespace {
 
@@ -33,8 +33,7 @@ TEST_F(SensorctlTest, EffioShowsItsFramesRegistersAndRefusals) {
 
     Outcome bad = sensorctl({"--module", "effio", "set", "mirror", "2"});
     EXPECT_EQ(1, bad.nExit);
-    EXPECT_TRUE(
-        contains(bad.strErr, "cannot set mirror (3) = 2: setMirror(2) is out of range"))
+    EXPECT_TRUE(contains(bad.strErr, "cannot set mirror (3) = 2: setMirror(2) is out of range"))
         << bad.strErr;
     Outcome thresholds = sensorctl({"--module", "effio", "set", "ntd-level", "250"});
     EXPECT_EQ(1, thresholds.nExit);

@@ -1,0 +1,349 @@
+#include "HexTextSenseController.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "../../../platform/GlobalEnv.h"
+
+namespace {
+
+// Every setting is followed by this pause, and so is every read.
+const long kPauseUs = 30000;
+const long kPollSeconds = 1;
+const long kRetrySeconds = 3;
+const char kInitComplete[] = ":rE1ED0000";
+const char kDayNightRead[] = ":RFFE700";
+
+// Camera-mode ids in the cache, as the Hitachi members number them.
+const int kCameraModeId = 6;
+const int kSensitivityId = 9;
+const int kShutterId = 10;
+
+// Each mirror value takes two writes: flip, then mirror.
+const char* const kMirror[4][2] = {{":WFF3000", ":WFF3100"},
+                                   {":WFF3101", ":WFF3001"},
+                                   {":WFF3102", ":WFF3001"},
+                                   {":WFF3100", ":WFF3001"}};
+
+}  // namespace
+
+template <class Base>
+HexTextSenseController<Base>::HexTextSenseController(int p_nModuleId, int p_nMirrorId)
+    : Base(p_nModuleId),
+      m_szDNFailure("recvData @getDNbody failed"),
+      m_bPrintDNValue(false),
+      m_nMirrorId(p_nMirrorId),
+      m_link(*this, this->m_pUART, this->m_nUARTIndex, this->m_mutex, this->m_pDebugBuf.get()),
+      m_pGetDNThread(new GThread(bind_funcobj(this, &HexTextSenseController::getDNbody), "getDN",
+                                 GThread::emptyFun, GThread::emptyFun)) {
+    this->m_bIsUARTModule = true;
+    // The module switches day and night itself; the status only follows it.
+    this->m_bDNSwitchEnable = false;
+    this->setSensorConfigVersion(0);
+    this->setSensorConfigVersion2(0);
+}
+
+template <class Base>
+HexTextSenseController<Base>::~HexTextSenseController() {
+    HexTextSenseController::stopThreads();
+    this->stopBackgroundThread();
+}
+
+template <class Base>
+bool HexTextSenseController<Base>::printing() {
+    return GlobalEnv::getInstance()->getPrintFlag();
+}
+
+template <class Base>
+std::string HexTextSenseController<Base>::assembleString(const std::string& p_strPrefix,
+                                                         unsigned int p_nValue, int p_nWidth) {
+    return HexText::assembleString(p_strPrefix, p_nValue, p_nWidth);
+}
+
+template <class Base>
+int HexTextSenseController<Base>::ascToHex(const std::string& p_strText) {
+    return HexText::ascToHex(p_strText);
+}
+
+template <class Base>
+int HexTextSenseController<Base>::sendData(const std::string& p_strCommand) {
+    return m_link.sendData(p_strCommand);
+}
+
+template <class Base>
+int HexTextSenseController<Base>::recvData(const std::string& p_strCommand, int p_nWidth,
+                                           int& p_nValue) {
+    return m_link.recvData(p_strCommand, p_nWidth, p_nValue);
+}
+
+template <class Base>
+int HexTextSenseController<Base>::getDNbody() {
+    return pollDayNight(kDayNightRead, 0, 1);
+}
+
+template <class Base>
+int HexTextSenseController<Base>::pollDayNight(const char* p_szRead, int p_nNight, int p_nDay) {
+    int value = 0;
+    if (!recvData(p_szRead, 2, value)) {
+        this->ErrorPrintf("%s", m_szDNFailure);
+        OrvaneTime(kRetrySeconds, 0).wait();
+        return 0;
+    }
+    if (m_bPrintDNValue && printing()) {
+        std::printf("nGetValue=%d\n", value);
+    }
+    if (value != p_nNight && value != p_nDay) {
+        this->ErrorPrintf("get nGetValue failed ,nGetValue = %d", value);
+        OrvaneTime(kRetrySeconds, 0).wait();
+        return 0;
+    }
+    this->m_nDNState = value == p_nDay ? 1 : 0;
+    OrvaneTime(kPollSeconds, 0).wait();
+    return 0;
+}
+
+template <class Base>
+int HexTextSenseController<Base>::initController(int, const ModuleConfigure& p_config) {
+    this->m_bIsUARTModule = true;
+    ModuleParameterParser detail;
+    std::string device;
+    if (!SerialSetup::readConfig(*this, p_config, "get RS232Parameter from senseParameter failed",
+                                 detail, device, m_line) ||
+        !this->readDetailNumber(detail, "isInfrared", "get isInfrared from detail failed",
+                                this->m_nIsInfrared) ||
+        !readModuleDetail(detail)) {
+        return 0;
+    }
+    this->m_nUARTIndex = this->m_pUART->open(device);
+    if (this->m_nUARTIndex < 0) {
+        this->ErrorPrintf("open UART(%s) failed", device.c_str());
+        return 0;
+    }
+    if (!SerialSetup::configurePort(*this, *this->m_pUART, this->m_nUARTIndex, m_line.nBaudRate,
+                                    m_line)) {
+        return 0;
+    }
+    prepareModule();
+    return startThreads();
+}
+
+template <class Base>
+int HexTextSenseController<Base>::readModuleDetail(const ModuleParameterParser&) {
+    return 1;
+}
+
+template <class Base>
+int HexTextSenseController<Base>::startThreads() {
+    if (!m_pGetDNThread->start()) {
+        return 0;
+    }
+    if (printing()) {
+        std::printf("thread start success\n");
+    }
+    return 1;
+}
+
+template <class Base>
+void HexTextSenseController<Base>::stopThreads() {
+    m_pGetDNThread->stop();
+}
+
+template <class Base>
+int HexTextSenseController<Base>::NotifySensorInitComplate() {
+    return sendData(kInitComplete);
+}
+
+template <class Base>
+int HexTextSenseController<Base>::getMirrorValue(int& p_nMirror) {
+    return this->getParameter(m_nMirrorId, p_nMirror);
+}
+
+template <class Base>
+int HexTextSenseController<Base>::setParameterToSensor(int p_nId, int p_nValue) {
+    if (this->m_SensorStatus != ISensorController::InitSuccess) {
+        return 0;
+    }
+    // The scheme window ids; the zoom-module base would take every id.
+    int base = ISensorController::setParameterToSensor(p_nId, p_nValue);
+    if (base != -1) {
+        return base;
+    }
+    int result = writeParameter(p_nId, p_nValue);
+    if (result == -1) {
+        return base;
+    }
+    if (result == 0) {
+        return 0;
+    }
+    OrvaneTime(0, kPauseUs).wait();
+    return 1;
+}
+
+template <class Base>
+int HexTextSenseController<Base>::getParameterFromSensor(int p_nId, int& p_nValue) {
+    if (this->m_SensorStatus != ISensorController::InitSuccess) {
+        return 0;
+    }
+    if (ISensorController::getParameterFromSensor(p_nId, p_nValue)) {
+        return 1;
+    }
+    if (readParameter(p_nId, p_nValue) != 1) {
+        return 0;
+    }
+    OrvaneTime(0, kPauseUs).wait();
+    return 1;
+}
+
+template <class Base>
+int HexTextSenseController<Base>::inRange(int p_nValue, int p_nMin, int p_nMax,
+                                          const char* p_szSetter, const char* p_szOwnText,
+                                          bool p_bPrinted) {
+    if (p_nValue >= p_nMin && p_nValue <= p_nMax) {
+        return 1;
+    }
+    this->ErrorPrintf("%s(%d) is out of range %d..%d", p_szSetter, p_nValue, p_nMin, p_nMax);
+    if (p_szOwnText != nullptr && !p_bPrinted) {
+        this->ErrorPrintf("%s", p_szOwnText);
+    } else if (p_szOwnText != nullptr && printing()) {
+        std::printf(p_szOwnText, p_nValue);
+    }
+    return 0;
+}
+
+template <class Base>
+int HexTextSenseController<Base>::cached(int p_nId, int& p_nValue) {
+    if (this->getParameter(p_nId, p_nValue)) {
+        return 1;
+    }
+    this->ErrorPrintf("getParameter(%d) failed", p_nId);
+    return 0;
+}
+
+template <class Base>
+int HexTextSenseController<Base>::write(const char* p_szPrefix, int p_nValue, int p_nWidth) {
+    return sendData(assembleString(p_szPrefix, static_cast<unsigned int>(p_nValue), p_nWidth));
+}
+
+template <class Base>
+int HexTextSenseController<Base>::sendAll(std::initializer_list<const char*> p_commands) {
+    for (const char* command : p_commands) {
+        if (!sendData(command)) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+template <class Base>
+int HexTextSenseController<Base>::sendChoice(int p_nValue, int p_nFirst,
+                                             std::initializer_list<const char*> p_commands,
+                                             const char* p_szSetter, const char* p_szOwnText,
+                                             bool p_bPrinted) {
+    int last = p_nFirst + static_cast<int>(p_commands.size()) - 1;
+    if (!inRange(p_nValue, p_nFirst, last, p_szSetter, p_szOwnText, p_bPrinted)) {
+        return 0;
+    }
+    return sendData(p_commands.begin()[p_nValue - p_nFirst]);
+}
+
+template <class Base>
+int HexTextSenseController<Base>::setMirror(int p_nMirror) {
+    if (!inRange(p_nMirror, 0, 3, "setMirror", "mirror value out of range")) {
+        return 0;
+    }
+    return sendAll({kMirror[p_nMirror][0], kMirror[p_nMirror][1]});
+}
+
+template <class Base>
+int HexTextSenseController<Base>::getFixShutterValue(int p_nIndex) {
+    return p_nIndex >= 0 && p_nIndex <= 14 ? p_nIndex + 2 : -1;
+}
+
+template <class Base>
+int HexTextSenseController<Base>::setCameraMode(int p_nMode) {
+    if (!inRange(p_nMode, 0, 4, "setCameraMode")) {
+        return 0;
+    }
+    if (printing()) {
+        std::printf("set cameramode %d \n", p_nMode);
+    }
+    int sensitivity = 0;
+    int shutter = 0;
+    if ((p_nMode == 2 || p_nMode == 3) && !cached(kSensitivityId, sensitivity)) {
+        return 0;
+    }
+    if (p_nMode == 4 && !cached(kShutterId, shutter)) {
+        return 0;
+    }
+    return writeCameraMode(p_nMode, sensitivity, shutter);
+}
+
+template <class Base>
+int HexTextSenseController<Base>::setDNSensitivity(int p_nSensitivity) {
+    int mode = 0;
+    if (!inRange(p_nSensitivity, 1, 3, "setDNSensitivity") || !cached(kCameraModeId, mode)) {
+        return 0;
+    }
+    // The sensitivity lives in the camera mode's register; the other modes
+    // have none.
+    if (mode != 2 && mode != 3) {
+        return 1;
+    }
+    return writeCameraMode(mode, p_nSensitivity, 0);
+}
+
+template <class Base>
+int HexTextSenseController<Base>::writeCameraMode(int p_nMode, int p_nSensitivity, int p_nShutter) {
+    switch (p_nMode) {
+        case 0:
+            return sendAll({":WFCC800", ":WFFE6C0"});
+        case 1:
+            return sendAll({":WFCC801", ":WFFE6C0"});
+        case 2:
+            return sendData(p_nSensitivity == 3 ? ":WFCC820" : ":WFCC810");
+        case 3:
+            return sendData(p_nSensitivity == 3   ? ":WFCC831"
+                            : p_nSensitivity == 2 ? ":WFCC821"
+                                                  : ":WFCC811");
+        default: {
+            if (!inRange(p_nShutter, 0, 14, "getFixShutterValue")) {
+                return 0;
+            }
+            return sendData(":WFCC807") && write(":WFCC9", getFixShutterValue(p_nShutter));
+        }
+    }
+}
+
+template <class Base>
+int HexTextSenseController<Base>::readRegister(const char* p_szRegister, int& p_nValue,
+                                               const char* p_szFailure) {
+    if (!recvData(std::string(":R") + p_szRegister + "00", 2, p_nValue)) {
+        this->ErrorPrintf("%s", p_szFailure);
+        return 0;
+    }
+    return 1;
+}
+
+template <class Base>
+int HexTextSenseController<Base>::changeVideoRegister(const char* p_szRegister, int p_nTarget,
+                                                      long p_nSeconds) {
+    int current = 0;
+    if (!readRegister(p_szRegister, current, "get video system failed")) {
+        return 0;
+    }
+    if (printing()) {
+        std::printf("getVideoSystemMode=%d\n", current);
+    }
+    if (current == p_nTarget) {
+        return 1;
+    }
+    std::puts("video system change");
+    if (!write((std::string(":W") + p_szRegister).c_str(), p_nTarget)) {
+        return 0;
+    }
+    OrvaneTime(p_nSeconds, 0).wait();
+    return 1;
+}
+
+template class HexTextSenseController<ISensorController>;
+template class HexTextSenseController<IKeelZoomSensorController>;

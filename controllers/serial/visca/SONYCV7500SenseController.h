@@ -1,0 +1,42 @@
+#ifndef SENSORCONTROL_CONTROLLERS_SERIAL_VISCA_SONYCV7500SENSECONTROLLER_H
+#define SENSORCONTROL_CONTROLLERS_SERIAL_VISCA_SONYCV7500SENSECONTROLLER_H
+
+#include "../../../framework/ISensorController.h"
+#include "ViscaSenseController.h"
+
+// The Sony CV7500 block camera (module id 19) on a VISCA serial line. Beyond
+// the family's image settings it has an image stabilizer, defog, its own
+// visibility-enhancer frame (bright level, bright compensation, compensation
+// level) and a point-light focus mode for night scenes; it has no backlight,
+// TNF or display settings. Its light, schedule and power-mode ids are
+// numbered differently from the other members.
+class SC_EXPORT SONYCV7500SenseController : public ViscaSenseController<ISensorController> {
+public:
+    SONYCV7500SenseController();
+    ~SONYCV7500SenseController() override;
+
+    int IrisUp() override;
+    int IrisDown() override;
+    int initController(int p_nModuleId, const ModuleConfigure& p_config) override;
+
+    // 0 hold, 2 on, 3 off.
+    int setStabilizer(int p_nValue);
+    // 2 on, 3 off; only applies in automatic exposure.
+    int setDefog(int p_nValue);
+    // The visibility enhancer: bright level 0..6, bright compensation 0..3,
+    // compensation level 0..2; each takes the other two from the cache.
+    int setBrightLevel(int p_nValue);
+    int setBrightCompens(int p_nValue);
+    int setCompensLevel(int p_nValue);
+    int OpenPointLightFocus(int p_nValue);
+    int ClosePointLightFocus(int p_nValue);
+
+    bool isPointLightFocusOpen() const { return m_bPointLightFocusOpen; }
+
+protected:
+    int sendEnhancer(int p_nBrightLevel, int p_nBrightCompens, int p_nCompensLevel);
+
+    bool m_bPointLightFocusOpen;
+};
+
+#endif

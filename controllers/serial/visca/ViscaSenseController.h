@@ -1,0 +1,104 @@
+#ifndef SENSORCONTROL_CONTROLLERS_SERIAL_VISCA_VISCASENSECONTROLLER_H
+#define SENSORCONTROL_CONTROLLERS_SERIAL_VISCA_VISCASENSECONTROLLER_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "../../../framework/ISensorController.h"
+#include "../../../framework/ParameterTable.h"
+#include "../IKeelZoomSensorController.h"
+#include "../SerialSetup.h"
+#include "Visca.h"
+#include "ViscaCommandSet.h"
+
+// A VISCA module's parameter rows: the setters are the command set's.
+typedef ParameterRow<ViscaCommandSet> ViscaParameter;
+typedef ParameterList<ViscaCommandSet> ViscaParameterList;
+
+namespace ViscaParameters {
+
+// The ids every member numbers alike: the image settings 1-50 (the gaps 9,
+// 31, 35, 36, 42 and 43 are no member's), day/night mode 26 and focus mode
+// 30, with the FCB-EV7310's factory defaults.
+ViscaParameterList family();
+// Ids 51-64 as the FCB-EV7310 numbers them: TNF mode, the iris and focus
+// steps, brightness, the infrared lights, the day/night schedule and the
+// power mode.
+ViscaParameterList fcbUpperIds();
+
+int irisUp(ISensorController& p_owner, ViscaCommandSet& p_commands, int p_nValue);
+int irisDown(ISensorController& p_owner, ViscaCommandSet& p_commands, int p_nValue);
+int focusUp(ISensorController& p_owner, ViscaCommandSet& p_commands, int p_nValue);
+int focusDown(ISensorController& p_owner, ViscaCommandSet& p_commands, int p_nValue);
+
+}  // namespace ViscaParameters
+
+// What the Sony VISCA block cameras share, on top of the controller base they
+// build on: the VISCA link and command set, parameters by table, the picture
+// switches through the IR-cut filter or an IR lamp board, the module's own
+// day/night modes (1 its automatic, 3 day, 4 night, 5 schedule), the video
+// standard with its restart and the internal-sync check.
+template <class Base>
+class SC_EXPORT ViscaSenseController : public Base {
+public:
+    int getMirrorValue(int& p_nMirror) override;
+    int getStillImageValue(int& p_nValue) override;
+    int getCameraFocusMode(int& p_nMode) override;
+    int setFocusMode(int p_nMode) override;
+    // The module runs its own 2A and iris: nothing to do.
+    int set2AParam(int p_nStatus) override;
+    int setRunAutoIris() override;
+    int StopIris() override;
+    // Returns 1 and writes nothing: the module's status is not read here.
+    int getDNStatusFromSensor(int& p_nStatus) override;
+    int getParameterFromSensor(int p_nId, int& p_nValue) override;
+    int setParameterToSensor(int p_nId, int p_nValue) override;
+    int setDayNightMode(int p_nMode) override;
+    int getDayNightMode(int& p_nMode) override;
+    // 1 when the IR-cut filter is out (night), 0 when in.
+    int getDayNightState(int& p_nState) override;
+    int getCurrentGain(int& p_nGain) override;
+    int turnPictureToDay() override;
+    int turnPictureToNight() override;
+    int enterAutoMode() override;
+    int NotifySensorInitComplate() override;
+    int setSensorVideoSystem(int p_nVideoSystem, const VideoResolution& p_resolution) override;
+    int getParameterValue(const char* p_pRequest, int p_nRequestLength, char* p_pAnswer,
+                          int p_nAnswerLength) override;
+    int setParameterValue(const char* p_pBytes, int p_nLength) override;
+
+    const SerialLineSettings& getLineSettings() const { return m_line; }
+
+protected:
+    // p_modules are the module's own rows, looked up in order before the
+    // family's.
+    ViscaSenseController(int p_nModuleId, ViscaLink::Reader p_eReader,
+                         std::initializer_list<ViscaParameterList> p_modules);
+
+    int sendRaw(const std::string& p_strFrame);
+    int inquire(const std::string& p_strFrame, char* p_pReply, int p_nLength);
+    // The module must run on its internal sync; switches it there when not.
+    int checkSync(bool p_bTrace);
+    // The serial settings of the configuration: the device and line
+    // settings and the "isInfrared" detail key. p_detail keeps the detail for
+    // the module's own keys.
+    int readModuleConfig(const ModuleConfigure& p_config, const char* p_szMissingLine,
+                         ModuleParameterParser& p_detail, std::string& p_strDevice);
+    // Opens the device and configures it at the line's settings.
+    int openPort(const std::string& p_strDevice);
+
+    int m_nVideoSystemChanged;
+    int m_nFocusMode;
+    SerialLineSettings m_line;
+    ViscaLink m_link;
+    ViscaCommandSet m_commands;
+
+private:
+    ParameterTable<ViscaCommandSet> m_parameters;
+};
+
+extern template class ViscaSenseController<ISensorController>;
+extern template class ViscaSenseController<IKeelZoomSensorController>;
+
+#endif
