@@ -35,13 +35,15 @@
 // is 12, 29-2A bits 0-9 (read as 0..255).
 //
 // Choices of this driver:
-// | What                         | Choice                                         |
-// |------------------------------|------------------------------------------------|
-// | a value that does not fit its field | refused ("setMirror(2) is out of range"), nothing sent,
-// so neighbouring bits stay | | ATR values other than 0, 1, 3 | refused: updateHDRMode takes only 1
-// and 2     | | AE thresholds before any is set | night from 200, day again at 100 or below    | |
-// day/night switching           | by the base's thread: the AE level (infrared mode 0) or its GPIO
-// inputs |
+// | What                          | Choice                                                        |
+// |-------------------------------|---------------------------------------------------------------|
+// | a value that does not fit its | refused ("setMirror(2) is out of range"), nothing sent, so    |
+// | field                         | neighbouring bits stay                                        |
+// | ATR values other than 0, 1, 3 | refused: updateHDRMode takes only 1 and 2                     |
+// | AE thresholds before any is   | night from 200, day again at 100 or below                     |
+// | set                           |                                                               |
+// | day/night switching           | by the base's thread: the AE level (infrared mode 0) or its   |
+// |                               | GPIO inputs                                                   |
 class SC_EXPORT EffioSenseController : public IRegisterSenseController {
 public:
     EffioSenseController();

@@ -17,33 +17,45 @@ typedef ParameterList<IBaseIT1SenseController> IT1ParameterList;
 // (IT1Link has the frames), and day/night from the controller's own switch
 // thread (IDNSwitchSenseController).
 //
-// | Id | Parameter        | Register                  | Values and what is written         |
-// |----|------------------|---------------------------|------------------------------------|
-// | 1  | brightness       | 0x0A03                    | 0..255 as is                       |
-// | 2  | sharpness        | 0x1402 (0x1403 low-light) | 0..15; one two-byte write with the
-// low-light byte read at init | | 3  | mirror           | 0x1500 bits 0-1 (cached)  | 0 off, 1
-// horizontal, 2 vertical, 3 both | | 4  | day/night setup  | 0x0101 bit 6 (cached)     | 0 the
-// thread decides, 1 colour, 2 black and white | | 5  | day-to-night     | 0x1412 | 0..255, not
-// below id 6             | | 6  | night-to-day     | 0x1411                    | 0..255, not above
-// id 5             | | 7  | video out        | 0x0100                    | 0 NTSC (60 Hz), 1 PAL
-// (50 Hz): the host's video system | | 8  | minimum shutter  | 0x0A08, two bytes | 1..10000, the
-// shutter as 1/N s, not above id 11 | | 9  | maximum AGC      | 0x0A15-0x0A16, two bytes  | 0..1023
-// gain steps                 | | 10 | iris drive mode  | 0x0A01 bits 0-1 (cached)  | 0 DC iris, 1
-// video iris, 2 fixed   | | 11 | maximum shutter  | 0x0A0C, two bytes         | 1..10000 (1/N s),
-// not below id 8   | | 12 | gamma            | 0x1604                    | 0..4 write 0x2D, 0x32,
-// 0x3C, 0x46, 0x64 (gamma 0.45 .. 1.0) | | 13 | chroma           | RY1 0x141F, BY1 0x1421, RY2
-// 0x1423, BY2 0x1425, RY3 0x1432, BY3 0x1434, RY4 0x1436, BY4 0x1438 (two bytes each) | 0..100:
-// each register = its factory value x v / 50 (50 the factory colour) | | 14 | white balance    |
-// 0x0B00                    | 0 auto, 1 indoor, 2 outdoor, 3 ATW, 4 manual | | 15 | night colour |
-// 0x1410                    | 0 black and white at night, 1 colour | | 16 | iris voltage     |
-// 0x1C03                    | 0..255                             | | 17 | iris speed       |
-// 0x0A27-0x0A2A             | 1..6, the four iris values of the speed's row | | 18 | fixed shutter
-// | 0x0A08 while fixed        | 1..10000 (1/N s); in auto kept for when the mode turns fixed
-// (logged) | | 19 | shutter mode     | 0x0A01 bit 4 (cached)     | 0 auto (0x0A08 the minimum), 1
-// fixed (0x0A08 the fixed shutter) | | 22 | infrared         | -                         | 0 IR
-// LEDs stay off, 1 on at night  | Two-byte values go low byte first. The module's own day/night
-// judgement is read from 0x1413 (1 day, 0 night). At init both transition registers are set to 0,
-// which holds the module's own switching off; day/night setup 0 writes the stored transitions back.
+// | Id | Parameter       | Register                  | Values and what is written                 |
+// |----|-----------------|---------------------------|--------------------------------------------|
+// | 1  | brightness      | 0x0A03                    | 0..255 as is                               |
+// | 2  | sharpness       | 0x1402 (0x1403 low-light) | 0..15; one two-byte write with the         |
+// |    |                 |                           | low-light byte read at init                |
+// | 3  | mirror          | 0x1500 bits 0-1 (cached)  | 0 off, 1 horizontal, 2 vertical, 3 both    |
+// | 4  | day/night setup | 0x0101 bit 6 (cached)     | 0 the thread decides, 1 colour, 2 black    |
+// |    |                 |                           | and white                                  |
+// | 5  | day-to-night    | 0x1412                    | 0..255, not below id 6                     |
+// | 6  | night-to-day    | 0x1411                    | 0..255, not above id 5                     |
+// | 7  | video out       | 0x0100                    | 0 NTSC (60 Hz), 1 PAL (50 Hz): the host's  |
+// |    |                 |                           | video system                               |
+// | 8  | minimum shutter | 0x0A08, two bytes         | 1..10000, the shutter as 1/N s, not above  |
+// |    |                 |                           | id 11                                      |
+// | 9  | maximum AGC     | 0x0A15-0x0A16, two bytes  | 0..1023 gain steps                         |
+// | 10 | iris drive mode | 0x0A01 bits 0-1 (cached)  | 0 DC iris, 1 video iris, 2 fixed           |
+// | 11 | maximum shutter | 0x0A0C, two bytes         | 1..10000 (1/N s), not below id 8           |
+// | 12 | gamma           | 0x1604                    | 0..4 write 0x2D, 0x32, 0x3C, 0x46, 0x64    |
+// |    |                 |                           | (gamma 0.45 .. 1.0)                        |
+// | 13 | chroma          | RY1 0x141F, BY1 0x1421,   | 0..100: each register = its factory value  |
+// |    |                 | RY2 0x1423, BY2 0x1425,   | x v / 50 (50 the factory colour)           |
+// |    |                 | RY3 0x1432, BY3 0x1434,   |                                            |
+// |    |                 | RY4 0x1436, BY4 0x1438    |                                            |
+// |    |                 | (two bytes each)          |                                            |
+// | 14 | white balance   | 0x0B00                    | 0 auto, 1 indoor, 2 outdoor, 3 ATW, 4      |
+// |    |                 |                           | manual                                     |
+// | 15 | night colour    | 0x1410                    | 0 black and white at night, 1 colour       |
+// | 16 | iris voltage    | 0x1C03                    | 0..255                                     |
+// | 17 | iris speed      | 0x0A27-0x0A2A             | 1..6, the four iris values of the speed's  |
+// |    |                 |                           | row                                        |
+// | 18 | fixed shutter   | 0x0A08 while fixed        | 1..10000 (1/N s); in auto kept for when    |
+// |    |                 |                           | the mode turns fixed (logged)              |
+// | 19 | shutter mode    | 0x0A01 bit 4 (cached)     | 0 auto (0x0A08 the minimum), 1 fixed       |
+// |    |                 |                           | (0x0A08 the fixed shutter)                 |
+// | 22 | infrared        | -                         | 0 IR LEDs stay off, 1 on at night          |
+//
+// Two-byte values go low byte first. The module's own day/night judgement is read from 0x1413 (1
+// day, 0 night). At init both transition registers are set to 0, which holds the module's own
+// switching off; day/night setup 0 writes the stored transitions back.
 class SC_EXPORT IBaseIT1SenseController : public IDNSwitchSenseController {
 public:
     ~IBaseIT1SenseController() override;
