@@ -29,7 +29,7 @@ public:
         setSensorConfigVersion(1);
         setSensorConfigVersion2(1);
     }
-    ~BenchController() override { stopBackgroundThread(); }
+    ~BenchController() override { stopThreads(); }
     int getMirrorValue(int& p_nMirror) override {
         p_nMirror = 0;
         return 1;

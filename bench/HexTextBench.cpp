@@ -25,13 +25,6 @@ double wireSeconds(size_t p_nCharacters, int p_nBaudRate) {
     return static_cast<double>(p_nCharacters) * 10.0 / p_nBaudRate;
 }
 
-// The camera with its poll stopped, so the exchanges measured are the only
-// ones on the line.
-class QuietCamera : public CMD7200SenseController {
-public:
-    using CMD7200SenseController::stopThreads;
-};
-
 void BM_HexTextWriteOverPseudoTerminal(benchmark::State& p_state) {
     BenchBoard board(false);
     SimHexTextModule* module = new SimHexTextModule(SimHexTextModule::CMD7200);
@@ -43,7 +36,7 @@ void BM_HexTextWriteOverPseudoTerminal(benchmark::State& p_state) {
         p_state.SkipWithError("no pseudo-terminal");
         return;
     }
-    QuietCamera camera;
+    CMD7200SenseController camera;
     camera.setOperator(SafePointer<IUARTController>(new PosixUARTController()),
                        SafePointer<IGPIO>(new SimGPIO()));
     if (!camera.initController(
@@ -51,6 +44,8 @@ void BM_HexTextWriteOverPseudoTerminal(benchmark::State& p_state) {
         p_state.SkipWithError("the camera did not initialise");
         return;
     }
+    // The poll stopped, so the exchanges measured are the only ones on the
+    // line.
     camera.stopThreads();
     const std::string command = ":WFD9E80";
     double cpu = 0.0;
@@ -81,6 +76,7 @@ void BM_HexTextIdleCpuOver10s(benchmark::State& p_state) {
     camera.setOperator(SafePointer<IUARTController>(module), SafePointer<IGPIO>(new SimGPIO()));
     if (!camera.init(1, ModuleConfigure(7, "RS485=/dev/ttyAMA1;isInfrared=0", "RS485=9600,8,0,0"),
                      VideoResolution(1280, 720))) {
+        camera.stopThreads();
         p_state.SkipWithError("the camera did not initialise");
         return;
     }
@@ -92,6 +88,7 @@ void BM_HexTextIdleCpuOver10s(benchmark::State& p_state) {
         p_state.counters["cpu_ms_per_10s"] = (processCpuSeconds() - before) * 1000.0;
         p_state.counters["polls"] = static_cast<double>(module->received().size());
     }
+    camera.stopThreads();
 }
 BENCHMARK(BM_HexTextIdleCpuOver10s)->Iterations(1)->Unit(benchmark::kSecond);
 

@@ -45,7 +45,7 @@ struct PtyModule {
         bReady = bReady && controller.initController(0, ModuleConfigure(0, kDetail, kLine));
     }
     ~PtyModule() {
-        controller.stopSwitchThreadIfAny();
+        controller.stopThreads();
         bridge.stop();
     }
 
@@ -54,17 +54,6 @@ struct PtyModule {
     PtyBridge bridge;
     Controller controller;
     bool bReady = false;
-};
-
-// The controllers as the benchmark drives them.
-struct Effio : EffioSenseController {
-    void stopSwitchThreadIfAny() {}
-};
-struct IT1 : IT1SenseController {
-    void stopSwitchThreadIfAny() { stopSwitchThread(); }
-};
-struct ITN : ITNSenseController {
-    void stopSwitchThreadIfAny() { stopSwitchThread(); }
 };
 
 // CPU of the calling thread per call of p_exchange, with the wire time of
@@ -90,7 +79,7 @@ void measure(benchmark::State& p_state, size_t p_nBytes, Exchange p_exchange) {
 // the DSP's and costs no CPU.
 void BM_EffioReadModifyWriteOverPseudoTerminal(benchmark::State& p_state) {
     BenchBoard board(false);
-    PtyModule<SimEffioModule, Effio> line(board);
+    PtyModule<SimEffioModule, EffioSenseController> line(board);
     if (!line.bReady) {
         p_state.SkipWithError("no pseudo-terminal or no module");
         return;
@@ -103,7 +92,7 @@ BENCHMARK(BM_EffioReadModifyWriteOverPseudoTerminal)->Unit(benchmark::kMicroseco
 // A one-byte register read: 8 bytes out, 6 back.
 void BM_IT1RegisterReadOverPseudoTerminal(benchmark::State& p_state) {
     BenchBoard board(false);
-    PtyModule<SimIT1Module, IT1> line(board);
+    PtyModule<SimIT1Module, IT1SenseController> line(board);
     if (!line.bReady) {
         p_state.SkipWithError("no pseudo-terminal or no module");
         return;
@@ -117,7 +106,7 @@ BENCHMARK(BM_IT1RegisterReadOverPseudoTerminal)->Unit(benchmark::kMicrosecond)->
 // A one-byte register read: 9 bytes out, 6 back.
 void BM_ITNRegisterReadOverPseudoTerminal(benchmark::State& p_state) {
     BenchBoard board(false);
-    PtyModule<SimITNModule, ITN> line(board);
+    PtyModule<SimITNModule, ITNSenseController> line(board);
     if (!line.bReady) {
         p_state.SkipWithError("no pseudo-terminal or no module");
         return;
@@ -138,6 +127,7 @@ void BM_IT1IdleCpuOver10s(benchmark::State& p_state) {
     IT1SenseController camera;
     camera.setOperator(SafePointer<IUARTController>(module), SafePointer<IGPIO>(new SimGPIO()));
     if (!camera.init(1, ModuleConfigure(2, kDetail, kLine), VideoResolution(1920, 1080))) {
+        camera.stopThreads();
         p_state.SkipWithError("the camera did not initialise");
         return;
     }
@@ -149,6 +139,7 @@ void BM_IT1IdleCpuOver10s(benchmark::State& p_state) {
         p_state.counters["cpu_ms_per_10s"] = (processCpuSeconds() - before) * 1000.0;
         p_state.counters["module_reads"] = static_cast<double>(module->received().size() - reads);
     }
+    camera.stopThreads();
 }
 BENCHMARK(BM_IT1IdleCpuOver10s)->Iterations(1)->Unit(benchmark::kSecond);
 

@@ -16,6 +16,8 @@ const char* const kEspecialFilePath = "/mnt/mtd/code/config_file/sensor_Especial
 const char* const kDebugMarkerPath = "/factory_setting/SensorControlDebug";
 const int kDebugBufferSize = 100;
 
+std::atomic<int> s_nDestroyedWithThreadsRunning{0};
+
 }  // namespace
 
 ISensorController::ISensorController(int p_nSensorType)
@@ -85,14 +87,26 @@ ISensorController::ISensorController(int p_nSensorType)
                 "*********In sensor debug mode (/factory_setting/SensorControlDebug)*********");
         }
     }
-    m_DNChangeThread.reset(new GThread(bind_funcobj(this, &ISensorController::DNChangeThreadBody),
-                                       "DayNightChangeThread", GThread::emptyFun,
-                                       GThread::emptyFun));
+    m_DNChangeThread = addThread(bind_funcobj(this, &ISensorController::DNChangeThreadBody),
+                                 "DayNightChangeThread");
 }
 
 ISensorController::~ISensorController() {
-    stopBackgroundThread();
-    m_DNChangeThread.reset();
+    bool running = false;
+    for (const std::unique_ptr<GThread>& thread : m_threads) {
+        running = running || thread->IsRunning();
+    }
+    if (running) {
+        // Too late to be safe: the derived parts are gone. Stop them anyway,
+        // so that at least nothing outlives the base.
+        s_nDestroyedWithThreadsRunning++;
+        std::fprintf(stderr,
+                     "ISensorController(%d) destroyed with its threads running: stopThreads() "
+                     "must come first\n",
+                     m_nSensorType);
+    }
+    stopThreads();
+    m_threads.clear();
     m_pFactoryFile.reset();
     m_pEspecialFile.reset();
     m_pDebugBuf.reset();
@@ -105,10 +119,33 @@ ISensorController::~ISensorController() {
     m_vecParamScheme.clear();
 }
 
-void ISensorController::stopBackgroundThread() {
-    if (m_DNChangeThread) {
-        m_DNChangeThread->stop();
+void ISensorController::stopThreads() {
+    {
+        std::lock_guard<std::mutex> lock(m_threadsMutex);
+        m_bThreadsStopped = true;
     }
+    // The day/night thread first: its cycle may start a family's thread.
+    for (const std::unique_ptr<GThread>& thread : m_threads) {
+        thread->stop();
+    }
+}
+
+int ISensorController::destroyedWithThreadsRunning() {
+    return s_nDestroyedWithThreadsRunning.load();
+}
+
+GThread* ISensorController::addThread(const function<int>& p_body, const char* p_szName) {
+    std::lock_guard<std::mutex> lock(m_threadsMutex);
+    m_threads.emplace_back(new GThread(p_body, p_szName, GThread::emptyFun, GThread::emptyFun));
+    return m_threads.back().get();
+}
+
+int ISensorController::startThread(GThread* p_pThread) {
+    std::lock_guard<std::mutex> lock(m_threadsMutex);
+    if (m_bThreadsStopped) {
+        return 0;
+    }
+    return p_pThread->start();
 }
 
 int ISensorController::updateSensorVideoSystem(int, const VideoResolution&) {

@@ -48,9 +48,10 @@ struct SC_EXPORT GPIOTriple {
 // base behaviour. A concrete controller overrides the three pure operations
 // and whatever its hardware supports.
 //
-// A concrete controller's destructor must call stopBackgroundThread() first:
-// the thread calls the controller's virtual operations, which must not run
-// while the derived part is being torn down.
+// Every thread that calls into a controller (the day/night thread and any a
+// family runs) belongs to the base and is stopped by stopThreads() before the
+// first destructor runs: the last SafePointer release and the manager's
+// teardown go through it, so no controller class stops threads of its own.
 //
 // Operations return 1 (non-zero) for success and 0 for failure unless stated.
 // The source is split by concern: ISensorController.cpp (object model),
@@ -141,6 +142,17 @@ public:
     int getCurrentDayNightMode() const { return m_nDayNightMode; }
     int getDNState() const { return m_nDNState; }
     IdManager* getIdManager() const { return m_pIdManager.get(); }
+
+    // Stops and joins every thread that calls into this controller; none
+    // starts again afterwards. The last SafePointer release calls it before
+    // the destructors run, since a thread mid-cycle may be in any part of
+    // the controller. A host that owns a controller directly (on the stack,
+    // in a unique_ptr) calls it before destroying it. Safe to call more than
+    // once; not from one of the controller's own threads.
+    void stopThreads();
+    // Controllers destroyed with a thread still running: an owner that did
+    // not stop them, which the destructor can only report (and count here).
+    static int destroyedWithThreadsRunning();
     // The tuning values last passed on (-100: none yet), for tools that show
     // what the tuning step decided.
     void getISPTuningState(int& p_nEE, int& p_nDC, int& p_nA0, int& p_nTM) const {
@@ -283,8 +295,12 @@ public:
     int getTNF(int& p_nValue);
 
 protected:
-    // Stops and joins the background thread; safe to call more than once.
-    void stopBackgroundThread();
+    // A thread whose body calls into this controller. The base owns it, so
+    // stopThreads() stops it with the rest; the family starts and stops it
+    // as its mode requires.
+    GThread* addThread(const function<int>& p_body, const char* p_szName);
+    // Starts one of this controller's threads; 0 once stopThreads() has begun.
+    int startThread(GThread* p_pThread);
     // The body of setParameters, for callers that hold m_paramMutex: a scheme
     // switch changes the scheme index and applies its values under that
     // lock, and flush takes it too, so a flush never pairs one scheme's file
@@ -362,7 +378,7 @@ protected:
     std::vector<std::unique_ptr<ParamScheme> > m_vecParamScheme;
     std::unique_ptr<SensorConfigFile> m_pFactoryFile;
     std::unique_ptr<SensorConfigFile> m_pEspecialFile;
-    std::unique_ptr<GThread> m_DNChangeThread;
+    GThread* m_DNChangeThread;  // one of m_threads
     OVMutex m_paramMutex;
     std::unique_ptr<ISPParam> m_pISPParam;
     std::atomic<int> m_nLastA0;
@@ -390,6 +406,11 @@ protected:
     std::mutex m_unconfirmedMutex;
     std::set<int> m_unconfirmedIds;
     std::atomic<int> m_nUnconfirmed{0};  // the set's size
+    // Every thread of the controller, in the order they were added; the
+    // lock orders starting against stopThreads().
+    std::vector<std::unique_ptr<GThread> > m_threads;
+    std::mutex m_threadsMutex;
+    bool m_bThreadsStopped = false;
 };
 
 #endif

@@ -2,10 +2,6 @@
 
 NullSenseController::NullSenseController() : ISensorController(0) {}
 
-NullSenseController::~NullSenseController() {
-    stopBackgroundThread();
-}
-
 int NullSenseController::getMirrorValue(int&) {
     return 0;
 }

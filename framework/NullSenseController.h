@@ -8,7 +8,6 @@
 class SC_EXPORT NullSenseController : public ISensorController {
 public:
     NullSenseController();
-    ~NullSenseController() override;
 
     int getMirrorValue(int& p_nMirror) override;
     int setSensorVideoSystem(int p_nVideoSystem, const VideoResolution& p_resolution) override;

@@ -1,10 +1,13 @@
 #ifndef SENSORCONTROL_FRAMEWORK_SAFEPOINTER_H
 #define SENSORCONTROL_FRAMEWORK_SAFEPOINTER_H
 
+#include <type_traits>
 #include <typeinfo>
 
 #include "../platform/Export.h"
 #include "../platform/RefCount.h"
+
+class ISensorController;
 
 class SC_EXPORT BaseSafePointer {
 public:
@@ -22,9 +25,9 @@ protected:
 // host (controllers, threads, logs, the serial port, the GPIO, XML nodes).
 // Copies and releases from several threads are serialised by the shared
 // record's lock; the last release deletes the object through its (virtual)
-// destructor. Misuse - a null pointer, a handle whose object is gone - throws
-// OVRuntimeError. Build one SafePointer per object from its raw pointer and
-// copy that; two built from the same raw pointer would each delete it.
+// destructor, a controller's threads stopped first. Misuse - a null pointer, a handle whose object
+// is gone - throws OVRuntimeError. Build one SafePointer per object from its raw pointer and copy
+// that; two built from the same raw pointer would each delete it.
 template <class T>
 class SafePointer : public BaseSafePointer {
 public:
@@ -116,6 +119,14 @@ private:
         record->unlock();
     }
 
+    // A controller's threads may be anywhere in it: they stop before its
+    // first destructor runs, whichever class the handle names.
+    static void stopThreadsOf(T* p_pObject) {
+        if constexpr (std::is_base_of<ISensorController, T>::value) {
+            p_pObject->stopThreads();
+        }
+    }
+
     void release() {
         if (m_pObject == nullptr) {
             return;
@@ -140,6 +151,7 @@ private:
         // releases handles of its own (a node its items) and records nest in
         // no fixed order once they are reused.
         record->unlock();
+        stopThreadsOf(object);
         delete object;
         record->lock();
         RefCountManager::getInstance()->returnbackRefCount(record, typeName());

@@ -111,7 +111,7 @@ int ISensorController::init(int p_nVideoSystem, const ModuleConfigure& p_config,
     if (!NotifySensorInitComplate()) {
         InitPrintf("NotifySensorInitComplate failed");
     }
-    if (!m_DNChangeThread->start()) {
+    if (!startThread(m_DNChangeThread)) {
         InitPrintf("m_DNChangeThread->start() failed");
     }
     m_bInitFinished = true;

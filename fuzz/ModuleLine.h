@@ -64,6 +64,9 @@ public:
         this->m_nUARTIndex = 0;
         this->m_SensorStatus = ISensorController::InitSuccess;
     }
+    // Owned directly, not through SafePointer: a thread an exchange
+    // started stops before any destructor runs.
+    ~Opened() override { this->stopThreads(); }
 };
 
 // One call into a controller with two argument bytes.

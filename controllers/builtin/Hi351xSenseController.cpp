@@ -192,7 +192,6 @@ Hi351xSenseController::Hi351xSenseController()
 }
 
 Hi351xSenseController::~Hi351xSenseController() {
-    stopBackgroundThread();
     if (m_nPWMFd > 0) {
         ovdev_close(m_nPWMFd);
     }

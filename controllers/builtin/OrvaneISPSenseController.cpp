@@ -209,10 +209,6 @@ OrvaneISPSenseController::OrvaneISPSenseController(int p_nModuleId)
     setSensorConfigVersion2(4);
 }
 
-OrvaneISPSenseController::~OrvaneISPSenseController() {
-    stopBackgroundThread();
-}
-
 int OrvaneISPSenseController::modifyAppointValue(int& p_nWord, int p_nValue, int p_nBitA,
                                                  int p_nBitB) {
     int lo = 0;

@@ -17,7 +17,6 @@
 class SC_EXPORT OrvaneISPSenseController : public ISensorController {
 public:
     explicit OrvaneISPSenseController(int p_nModuleId);
-    ~OrvaneISPSenseController() override;
 
     int getMirrorValue(int& p_nMirror) override;
     int getParameterFromSensor(int p_nId, int& p_nValue) override;

@@ -31,10 +31,6 @@ enum { WIDER = 0x01, NARROWER = 0x02, HIGHER = 0x03, LOWER = 0x04 };
 IKeelZoomSensorController::IKeelZoomSensorController(int p_nModuleId)
     : ISensorController(p_nModuleId), m_nRegion(0) {}
 
-IKeelZoomSensorController::~IKeelZoomSensorController() {
-    stopBackgroundThread();
-}
-
 int IKeelZoomSensorController::getMirrorValue(int& p_nMirror) {
     p_nMirror = 0;
     return 1;

@@ -12,7 +12,6 @@
 class SC_EXPORT IKeelZoomSensorController : public ISensorController {
 public:
     explicit IKeelZoomSensorController(int p_nModuleId);
-    ~IKeelZoomSensorController() override;
 
     int getMirrorValue(int& p_nMirror) override;
     int setSensorVideoSystem(int p_nVideoSystem, const VideoResolution& p_resolution) override;

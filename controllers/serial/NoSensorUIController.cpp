@@ -18,16 +18,10 @@ const long kRetrySeconds = 3;
 
 NoSensorUIController::NoSensorUIController(int p_nModuleId)
     : ISensorController(p_nModuleId),
-      m_pGetDNThread(new GThread(bind_funcobj(this, &NoSensorUIController::getDNbody), "getDN",
-                                 GThread::emptyFun, GThread::emptyFun)) {
+      m_pGetDNThread(addThread(bind_funcobj(this, &NoSensorUIController::getDNbody), "getDN")) {
     m_bIsUARTModule = true;
     // The module switches day and night itself; the status only follows it.
     m_bDNSwitchEnable = false;
-}
-
-NoSensorUIController::~NoSensorUIController() {
-    m_pGetDNThread->stop();
-    stopBackgroundThread();
 }
 
 int NoSensorUIController::getMirrorValue(int&) {
@@ -104,5 +98,5 @@ int NoSensorUIController::initController(int, const ModuleConfigure& p_config) {
         !SerialSetup::openPort(*this, *m_pUART, m_nUARTIndex, device, m_line)) {
         return 0;
     }
-    return m_pGetDNThread->start();
+    return startThread(m_pGetDNThread);
 }

@@ -13,7 +13,6 @@ class SC_EXPORT NoSensorUIController : public ISensorController {
 public:
     // The host builds this controller itself, under a module id of its choice.
     explicit NoSensorUIController(int p_nModuleId = 0);
-    ~NoSensorUIController() override;
 
     int getMirrorValue(int& p_nMirror) override;
     int getParameterFromSensor(int p_nId, int& p_nValue) override;
@@ -33,7 +32,7 @@ public:
     const SerialLineSettings& getLineSettings() const { return m_line; }
 
 private:
-    SafePointer<GThread> m_pGetDNThread;
+    GThread* m_pGetDNThread;  // the base owns it
     OVMutex m_sendMutex;
     SerialLineSettings m_line;
 };

@@ -15,7 +15,7 @@ namespace {
 class BareController : public ISensorController {
 public:
     BareController() : ISensorController(99) {}
-    ~BareController() override { stopBackgroundThread(); }
+    ~BareController() override { stopThreads(); }
 
     int getMirrorValue(int& p_nMirror) override {
         p_nMirror = 0;

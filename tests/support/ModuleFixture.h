@@ -37,6 +37,8 @@ protected:
         m_camera.m_nUARTIndex = 0;
         m_camera.m_SensorStatus = ISensorController::InitSuccess;
     }
+    // The fixture owns the controller directly: its threads stop first.
+    ~ModuleFixture() override { m_camera.stopThreads(); }
 
     // Every frame the module took since the last call, as hex text.
     Frames frames() {

@@ -12,7 +12,7 @@ TestController::TestController(int p_nSensorType) : ISensorController(p_nSensorT
 }
 
 TestController::~TestController() {
-    stopBackgroundThread();
+    stopThreads();
 }
 
 int TestController::getMirrorValue(int& p_nMirror) {

@@ -148,8 +148,7 @@ Host::Host(const HostOptions& p_options)
 
 Host::~Host() {
     saveSimulatorState();
-    m_controller.reset();
-    m_manager.reset();
+    releaseController();
     m_board.reset();
     m_uart.reset();
     m_gpio.reset();
@@ -404,6 +403,13 @@ void Host::waitForFirstCycle() {
             m_controller->setParamScheme(m_nStoredScheme);
         }
     }
+}
+
+void Host::releaseController() {
+    // The last handle's release stops the controller's threads before it
+    // is destroyed, whichever of the two holds it.
+    m_controller.reset();
+    m_manager.reset();
 }
 
 ISensorController& Host::controller() {

@@ -58,6 +58,10 @@ public:
     void boot();
 
     ISensorController& controller();
+    // Lets the controller go, as a camera's application does when it shuts
+    // down: its threads stop, then it is destroyed. The simulated hardware
+    // and the clock stay until the host goes.
+    void releaseController();
     SimBoard& board() { return *m_board; }
     SimGPIO& gpio() { return *m_pGpio; }
     // The simulated module on the serial line, or null.

@@ -9,10 +9,6 @@ CMD7300SenseController::CMD7300SenseController()
     registerIds({{0, 7}, {9, 20}, {56, 63}}, {{52, 55}, {64, 64}});
 }
 
-CMD7300SenseController::~CMD7300SenseController() {
-    stopBackgroundThread();
-}
-
 int CMD7300SenseController::initController(int, const ModuleConfigure& p_config) {
     ModuleParameterParser detail;
     return readSerialConfig(p_config, true, detail) && openPort();

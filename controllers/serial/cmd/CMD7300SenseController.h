@@ -11,7 +11,6 @@
 class SC_EXPORT CMD7300SenseController : public CmdSenseController<ISensorController> {
 public:
     CMD7300SenseController();
-    ~CMD7300SenseController() override;
 
     // Device and line, "isInfrared" and "generation" from the configuration;
     // opens the port.

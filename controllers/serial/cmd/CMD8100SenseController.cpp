@@ -40,10 +40,6 @@ CMD8100SenseController::CMD8100SenseController()
     registerIds({{0, 7}, {9, 17}, {19, 20}, {56, 63}}, {{52, 55}, {64, 74}});
 }
 
-CMD8100SenseController::~CMD8100SenseController() {
-    stopBackgroundThread();
-}
-
 int CMD8100SenseController::initController(int, const ModuleConfigure& p_config) {
     ModuleParameterParser detail;
     if (!readSerialConfig(p_config, true, detail) || !openPort()) {

@@ -17,7 +17,6 @@ public:
     enum { MODULE_ID = 26 };
 
     CMD8100SenseController();
-    ~CMD8100SenseController() override;
 
     // Device and line, "isInfrared" and "generation" from the configuration;
     // opens the port and turns the module's brightness control on (81 01 04

@@ -47,10 +47,6 @@ CMD8100_OldSenseController::CMD8100_OldSenseController()
     registerIds({{0, 7}, {9, 19}, {56, 63}}, {{52, 55}, {64, 64}});
 }
 
-CMD8100_OldSenseController::~CMD8100_OldSenseController() {
-    stopBackgroundThread();
-}
-
 int CMD8100_OldSenseController::initController(int, const ModuleConfigure& p_config) {
     ModuleParameterParser detail;
     return readSerialConfig(p_config, false, detail) && openPort();

@@ -11,7 +11,6 @@
 class SC_EXPORT CMD8100_OldSenseController : public CmdSenseController<ISensorController> {
 public:
     CMD8100_OldSenseController();
-    ~CMD8100_OldSenseController() override;
 
     int initController(int p_nModuleId, const ModuleConfigure& p_config) override;
 

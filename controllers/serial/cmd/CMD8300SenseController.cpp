@@ -166,10 +166,6 @@ CMD8300SenseController::CMD8300SenseController()
     registerIds({{1, 27}, {29, 32}, {57, 66}}, {{28, 28}});
 }
 
-CMD8300SenseController::~CMD8300SenseController() {
-    stopBackgroundThread();
-}
-
 int CMD8300SenseController::initController(int, const ModuleConfigure& p_config) {
     std::printf("__CMD8300SenseController::init,ModuleConfigure is(%s,%s)\n",
                 p_config.getDetail().c_str(), p_config.getParameters().c_str());

@@ -15,7 +15,6 @@
 class SC_EXPORT CMD8300SenseController : public CmdSenseController<ISensorController> {
 public:
     CMD8300SenseController();
-    ~CMD8300SenseController() override;
 
     // Device and line, "isInfrared" and "generation"; then openUART.
     int initController(int p_nModuleId, const ModuleConfigure& p_config) override;

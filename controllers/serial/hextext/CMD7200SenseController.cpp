@@ -36,11 +36,6 @@ CMD7200SenseController::CMD7200SenseController()
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 10);
 }
 
-CMD7200SenseController::~CMD7200SenseController() {
-    stopThreads();
-    stopBackgroundThread();
-}
-
 int CMD7200SenseController::writeParameter(int p_nId, int p_nValue) {
     return m_parameters.write(*this, *this, p_nId, p_nValue);
 }

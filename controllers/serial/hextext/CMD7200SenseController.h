@@ -11,7 +11,6 @@
 class SC_EXPORT CMD7200SenseController : public HexTextSenseController<ISensorController> {
 public:
     CMD7200SenseController();
-    ~CMD7200SenseController() override;
 
     int setBrightness(int p_nBrightness);
     int setSharpness(int p_nSharpness);

@@ -34,19 +34,13 @@ HexTextSenseController<Base>::HexTextSenseController(int p_nModuleId, int p_nMir
       m_bPrintDNValue(false),
       m_nMirrorId(p_nMirrorId),
       m_link(*this, this->m_pUART, this->m_nUARTIndex, this->m_mutex, this->m_pDebugBuf.get()),
-      m_pGetDNThread(new GThread(bind_funcobj(this, &HexTextSenseController::getDNbody), "getDN",
-                                 GThread::emptyFun, GThread::emptyFun)) {
+      m_pGetDNThread(
+          this->addThread(bind_funcobj(this, &HexTextSenseController::getDNbody), "getDN")) {
     this->m_bIsUARTModule = true;
     // The module switches day and night itself; the status only follows it.
     this->m_bDNSwitchEnable = false;
     this->setSensorConfigVersion(0);
     this->setSensorConfigVersion2(0);
-}
-
-template <class Base>
-HexTextSenseController<Base>::~HexTextSenseController() {
-    HexTextSenseController::stopThreads();
-    this->stopBackgroundThread();
 }
 
 template <class Base>
@@ -134,18 +128,13 @@ int HexTextSenseController<Base>::readModuleDetail(const ModuleParameterParser&)
 
 template <class Base>
 int HexTextSenseController<Base>::startThreads() {
-    if (!m_pGetDNThread->start()) {
+    if (!this->startThread(m_pGetDNThread)) {
         return 0;
     }
     if (printing()) {
         std::printf("thread start success\n");
     }
     return 1;
-}
-
-template <class Base>
-void HexTextSenseController<Base>::stopThreads() {
-    m_pGetDNThread->stop();
 }
 
 template <class Base>

@@ -19,14 +19,9 @@
 // member has (mirror, the camera mode and day/night sensitivity of register
 // FCC8). The modules switch day and night themselves, so the base's
 // switching is off.
-//
-// A member's destructor must call stopThreads() first: the threads call
-// into the member.
 template <class Base>
 class SC_EXPORT HexTextSenseController : public Base {
 public:
-    ~HexTextSenseController() override;
-
     std::string assembleString(const std::string& p_strPrefix, unsigned int p_nValue, int p_nWidth);
     int ascToHex(const std::string& p_strText);
     int sendData(const std::string& p_strCommand);
@@ -69,8 +64,6 @@ protected:
     virtual void prepareModule() {}
     // Starts the "getDN" thread; 1 or 0.
     virtual int startThreads();
-    // Stops and joins the threads; safe to call more than once.
-    virtual void stopThreads();
 
     // The poll behind getDNbody: p_szRead's value p_nNight or p_nDay.
     int pollDayNight(const char* p_szRead, int p_nNight, int p_nDay);
@@ -107,7 +100,7 @@ protected:
     int m_nMirrorId;
     SerialLineSettings m_line;
     HexTextLink m_link;
-    std::unique_ptr<GThread> m_pGetDNThread;
+    GThread* m_pGetDNThread;  // the base owns it
 };
 
 extern template class HexTextSenseController<ISensorController>;

@@ -49,11 +49,6 @@ HitachCompatSenseController::HitachCompatSenseController()
     m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 54, 55);
 }
 
-HitachCompatSenseController::~HitachCompatSenseController() {
-    stopThreads();
-    stopBackgroundThread();
-}
-
 int HitachCompatSenseController::writeParameter(int p_nId, int p_nValue) {
     return m_parameters.write(*this, *this, p_nId, p_nValue);
 }

@@ -12,7 +12,6 @@
 class SC_EXPORT HitachCompatSenseController : public HexTextSenseController<ISensorController> {
 public:
     HitachCompatSenseController();
-    ~HitachCompatSenseController() override;
 
     int setBrightness(int p_nBrightness);
     int setVertSharpness(int p_nSharpness);

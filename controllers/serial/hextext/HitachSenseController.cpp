@@ -20,17 +20,12 @@ HitachSenseController::HitachSenseController()
     : HitachImageSettings(7),
       m_nCameraMode(-1),
       m_bThirdGeneration(0),
-      m_pCameraModeThread(new GThread(bind_funcobj(this, &HitachSenseController::threadBody),
-                                      "CameraModeThread", GThread::emptyFun, GThread::emptyFun)),
+      m_pCameraModeThread(
+          addThread(bind_funcobj(this, &HitachSenseController::threadBody), "CameraModeThread")),
       m_parameters({ParameterList<C>(kOwnRows), hitachImageRows<C>()}, "%s(%d) failed") {
     m_bPrintDNValue = true;
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 4);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 6, 17);
-}
-
-HitachSenseController::~HitachSenseController() {
-    stopThreads();
-    stopBackgroundThread();
 }
 
 int HitachSenseController::writeParameter(int p_nId, int p_nValue) {
@@ -48,16 +43,11 @@ int HitachSenseController::readModuleDetail(const ModuleParameterParser& p_detai
 }
 
 int HitachSenseController::startThreads() {
-    return HitachImageSettings::startThreads() && m_pCameraModeThread->start();
+    return HitachImageSettings::startThreads() && startThread(m_pCameraModeThread);
 }
 
 // The poll goes first: on a virtual clock a stopped wait passes in full, and
 // the minute's wait would carry the poll through another round.
-void HitachSenseController::stopThreads() {
-    HitachImageSettings::stopThreads();
-    m_pCameraModeThread->stop();
-}
-
 int HitachSenseController::setCameraMode(int p_nMode) {
     if (!HitachImageSettings::setCameraMode(p_nMode)) {
         return 0;

@@ -14,7 +14,6 @@
 class SC_EXPORT HitachSenseController : public HitachImageSettings<ISensorController> {
 public:
     HitachSenseController();
-    ~HitachSenseController() override;
 
     // The family's camera mode, remembered for the thread when it succeeds.
     int setCameraMode(int p_nMode);
@@ -35,13 +34,12 @@ protected:
     int readParameter(int p_nId, int& p_nValue) override;
     int readModuleDetail(const ModuleParameterParser& p_detail) override;
     int startThreads() override;
-    void stopThreads() override;
 
     std::atomic<int> m_nCameraMode;
     int m_bThirdGeneration;
 
 private:
-    std::unique_ptr<GThread> m_pCameraModeThread;
+    GThread* m_pCameraModeThread;  // the base owns it
     ParameterTable<HitachSenseController> m_parameters;
 };
 

@@ -45,11 +45,6 @@ SC110N_CSenseController::SC110N_CSenseController()
     m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 22, 29);
 }
 
-SC110N_CSenseController::~SC110N_CSenseController() {
-    stopThreads();
-    stopBackgroundThread();
-}
-
 int SC110N_CSenseController::writeParameter(int p_nId, int p_nValue) {
     return m_parameters.write(*this, *this, p_nId, p_nValue);
 }

@@ -11,7 +11,6 @@
 class SC_EXPORT SC110N_CSenseController : public HitachImageSettings<IKeelZoomSensorController> {
 public:
     SC110N_CSenseController();
-    ~SC110N_CSenseController() override;
 
     // The Hitachi brightness, announced on the console.
     int setBrightness(int p_nBrightness);

@@ -77,10 +77,6 @@ EffioSenseController::EffioSenseController()
     setSensorConfigVersion2(2);
 }
 
-EffioSenseController::~EffioSenseController() {
-    stopBackgroundThread();
-}
-
 int EffioSenseController::getAppointedBit(int p_nValue, int p_nWidth, int p_nLow, int p_nCount) {
     return RegisterBytes::field(p_nValue, p_nWidth, p_nLow, p_nCount);
 }

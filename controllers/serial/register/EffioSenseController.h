@@ -47,7 +47,6 @@
 class SC_EXPORT EffioSenseController : public IRegisterSenseController {
 public:
     EffioSenseController();
-    ~EffioSenseController() override;
 
     int setBrightness(int p_nValue);
     int getBrightness(int& p_nValue);

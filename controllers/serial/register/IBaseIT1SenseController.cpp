@@ -115,11 +115,6 @@ int IBaseIT1SenseController::read(const Register& p_register, int& p_nValue) {
     return m_link.readRegister(p_register.nRegister, p_register.nCount, p_nValue);
 }
 
-IBaseIT1SenseController::~IBaseIT1SenseController() {
-    stopSwitchThread();
-    stopBackgroundThread();
-}
-
 int IBaseIT1SenseController::setParameterValue(const char* p_pBytes, int p_nLength) {
     return m_link.setParameterValue(p_pBytes, p_nLength);
 }

@@ -58,8 +58,6 @@ typedef ParameterList<IBaseIT1SenseController> IT1ParameterList;
 // switching off; day/night setup 0 writes the stored transitions back.
 class SC_EXPORT IBaseIT1SenseController : public IDNSwitchSenseController {
 public:
-    ~IBaseIT1SenseController() override;
-
     int setBrightness(int p_nValue);
     int getBrightness(int& p_nValue);
     int setSharpness(int p_nValue);

@@ -19,15 +19,11 @@ IDNSwitchSenseController::IDNSwitchSenseController(int p_nModuleId, const char* 
       m_szDecision("none yet"),
       m_szOwner(p_szOwner),
       m_hooks(p_hooks),
-      m_pSwitchThread(new GThread(bind_funcobj(this, &IDNSwitchSenseController::switchThreadBody),
-                                  "DayNightSwitchThread", GThread::emptyFun, GThread::emptyFun)) {
+      m_pSwitchThread(addThread(bind_funcobj(this, &IDNSwitchSenseController::switchThreadBody),
+                                "DayNightSwitchThread")) {
     // The switch thread decides; the base's cycle stays out of the way.
     m_bDNSwitchEnable = false;
     m_nInfraredLevel = -1;
-}
-
-IDNSwitchSenseController::~IDNSwitchSenseController() {
-    m_pSwitchThread->stop();
 }
 
 int IDNSwitchSenseController::startSwitchThread() {
@@ -42,7 +38,7 @@ int IDNSwitchSenseController::startSwitchThread() {
     getCurrentTime(now);
     m_nLastJudgedStatus = 1;
     m_dDelayStartTime = now - m_nDNSwitchDelay - 1;
-    if (!m_pSwitchThread->start()) {
+    if (!startThread(m_pSwitchThread)) {
         ErrorPrintf("start %s DayNightSwitchThread failed", m_szOwner);
         return 0;
     }

@@ -61,7 +61,6 @@ protected:
     // p_szOwner names the class in the thread's start message.
     IDNSwitchSenseController(int p_nModuleId, const char* p_szOwner, const Hooks& p_hooks);
     // Stops the thread; the most derived destructor must call it first.
-    ~IDNSwitchSenseController() override;
 
     // A member's own functions as hooks.
     template <class Member>
@@ -92,7 +91,7 @@ private:
 
     const char* m_szOwner;
     Hooks m_hooks;
-    std::unique_ptr<GThread> m_pSwitchThread;
+    GThread* m_pSwitchThread;  // the base owns it
 };
 
 #endif

@@ -5,8 +5,3 @@ IT1SenseController::IT1SenseController() : IBaseIT1SenseController(2, {}) {
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 8, 19);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 22, 22);
 }
-
-IT1SenseController::~IT1SenseController() {
-    stopSwitchThread();
-    stopBackgroundThread();
-}

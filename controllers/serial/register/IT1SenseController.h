@@ -8,7 +8,6 @@
 class SC_EXPORT IT1SenseController : public IBaseIT1SenseController {
 public:
     IT1SenseController();
-    ~IT1SenseController() override;
 };
 
 #endif

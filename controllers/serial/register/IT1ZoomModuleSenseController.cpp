@@ -31,11 +31,6 @@ IT1ZoomModuleSenseController::IT1ZoomModuleSenseController()
     m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 22, 22);
 }
 
-IT1ZoomModuleSenseController::~IT1ZoomModuleSenseController() {
-    stopSwitchThread();
-    stopBackgroundThread();
-}
-
 int IT1ZoomModuleSenseController::initMember(const ModuleConfigure& p_config,
                                              ModuleParameterParser& p_detail) {
     std::string device;

@@ -19,7 +19,6 @@
 class SC_EXPORT IT1ZoomModuleSenseController : public IBaseIT1SenseController {
 public:
     IT1ZoomModuleSenseController();
-    ~IT1ZoomModuleSenseController() override;
 
     int setAutoFocus(int p_nValue);
     int getAutoFocus(int& p_nValue);

@@ -89,11 +89,6 @@ ITNSenseController::ITNSenseController()
     setSensorConfigVersion2(3);
 }
 
-ITNSenseController::~ITNSenseController() {
-    stopSwitchThread();
-    stopBackgroundThread();
-}
-
 int ITNSenseController::write(const Setting& p_setting, int p_nValue) {
     if (p_nValue < p_setting.nMin || p_nValue > p_setting.nMax) {
         ErrorPrintf("%s(%d) is out of range", p_setting.szSetter, p_nValue);

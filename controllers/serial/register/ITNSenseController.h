@@ -53,7 +53,6 @@
 class SC_EXPORT ITNSenseController : public IDNSwitchSenseController {
 public:
     ITNSenseController();
-    ~ITNSenseController() override;
 
     int setWDR(int p_nValue);
     int getWDR(int& p_nValue);

@@ -106,10 +106,6 @@ SeawolfSenseController::SeawolfSenseController()
     setSensorConfigVersion2(2);
 }
 
-SeawolfSenseController::~SeawolfSenseController() {
-    stopBackgroundThread();
-}
-
 int SeawolfSenseController::write(const Item& p_item, int p_nValue) {
     if (p_nValue < 0 || p_nValue > p_item.nMax) {
         ErrorPrintf("%s(%d) is out of range", p_item.szSetter, p_nValue);

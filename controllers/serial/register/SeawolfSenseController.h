@@ -51,7 +51,6 @@
 class SC_EXPORT SeawolfSenseController : public IRegisterSenseController {
 public:
     SeawolfSenseController();
-    ~SeawolfSenseController() override;
 
     int setResolution(int p_nValue);
     int getResolution(int& p_nValue);

@@ -43,10 +43,6 @@ FCBEV7310SenseController::FCBEV7310SenseController()
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 57, 68);
 }
 
-FCBEV7310SenseController::~FCBEV7310SenseController() {
-    stopBackgroundThread();
-}
-
 int FCBEV7310SenseController::IrisUp() {
     return m_commands.IrisUp();
 }

@@ -17,7 +17,6 @@
 class SC_EXPORT FCBEV7310SenseController : public ViscaSenseController<ISensorController> {
 public:
     FCBEV7310SenseController();
-    ~FCBEV7310SenseController() override;
 
     int IrisUp() override;
     int IrisDown() override;

@@ -33,10 +33,6 @@ SONYCH3310SenseController::SONYCH3310SenseController()
     m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 37);
 }
 
-SONYCH3310SenseController::~SONYCH3310SenseController() {
-    stopBackgroundThread();
-}
-
 int SONYCH3310SenseController::initController(int, const ModuleConfigure& p_config) {
     std::printf("__SonyCH3310SenseController::init,ModuleConfigure is(%s,%s)\n",
                 p_config.getDetail().c_str(), p_config.getParameters().c_str());

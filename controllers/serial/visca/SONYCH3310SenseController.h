@@ -12,7 +12,6 @@
 class SC_EXPORT SONYCH3310SenseController : public ViscaSenseController<ISensorController> {
 public:
     SONYCH3310SenseController();
-    ~SONYCH3310SenseController() override;
 
     int initController(int p_nModuleId, const ModuleConfigure& p_config) override;
 };

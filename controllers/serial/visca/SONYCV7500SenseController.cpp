@@ -76,10 +76,6 @@ SONYCV7500SenseController::SONYCV7500SenseController()
     m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 67, 68);
 }
 
-SONYCV7500SenseController::~SONYCV7500SenseController() {
-    stopBackgroundThread();
-}
-
 int SONYCV7500SenseController::IrisUp() {
     return m_commands.IrisUp();
 }

@@ -13,7 +13,6 @@
 class SC_EXPORT SONYCV7500SenseController : public ViscaSenseController<ISensorController> {
 public:
     SONYCV7500SenseController();
-    ~SONYCV7500SenseController() override;
 
     int IrisUp() override;
     int IrisDown() override;

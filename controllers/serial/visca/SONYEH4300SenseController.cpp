@@ -14,10 +14,6 @@ SONYEH4300SenseController::SONYEH4300SenseController()
     m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 52, 55);
 }
 
-SONYEH4300SenseController::~SONYEH4300SenseController() {
-    stopBackgroundThread();
-}
-
 int SONYEH4300SenseController::IrisUp() {
     return m_commands.IrisUp();
 }

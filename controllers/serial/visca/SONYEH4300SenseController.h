@@ -14,7 +14,6 @@
 class SC_EXPORT SONYEH4300SenseController : public ViscaSenseController<IKeelZoomSensorController> {
 public:
     SONYEH4300SenseController();
-    ~SONYEH4300SenseController() override;
 
     int IrisUp() override;
     int IrisDown() override;

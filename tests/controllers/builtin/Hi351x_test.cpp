@@ -50,7 +50,7 @@ public:
 // never measured its own LEDs.
 class UncompensatedCamera : public Hi351xSenseController {
 public:
-    ~UncompensatedCamera() override { stopBackgroundThread(); }
+    ~UncompensatedCamera() override { stopThreads(); }
     int getDNStatusFromLDR(int& p_nStatus) override {
         int result = Hi351xSenseController::getDNStatusFromLDR(p_nStatus);
         m_nIrCompensation = 0;

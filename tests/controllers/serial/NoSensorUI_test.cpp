@@ -9,12 +9,13 @@
 #include "sim/SimSerialPort.h"
 #include "sim/visca/SimViscaCamera.h"
 #include "support/ScratchRoot.h"
+#include "support/Owned.h"
 
 namespace {
 
 const char kInquiry[] = "\x81\x09\x04\x01\xFF";
 
-class Ui : public NoSensorUIController {
+class Ui : public Owned<NoSensorUIController> {
 public:
     using ISensorController::m_nDNState;
     using ISensorController::m_nUARTIndex;

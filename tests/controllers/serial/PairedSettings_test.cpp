@@ -13,6 +13,7 @@
 #include "sim/register/SimIT1Module.h"
 #include "sim/register/SimSeawolfModule.h"
 #include "support/TestController.h"
+#include "support/Owned.h"
 
 // Settings that come in pairs that must stay in order (a minimum and a
 // maximum, two day/night thresholds) are checked against each other. A
@@ -31,7 +32,7 @@ std::map<int, int> applyStoredPair(int p_nModuleId, const char* p_szDetail, Pair
                                    Pair p_cached, Pair p_stored, int& p_nReset) {
     ScratchRoot root;
     layBoard(root, 1);
-    Controller camera;
+    Owned<Controller> camera;
     camera.setOperator(SafePointer<IUARTController>(new Module()),
                        SafePointer<IGPIO>(new SimGPIO()));
     testing::internal::CaptureStdout();

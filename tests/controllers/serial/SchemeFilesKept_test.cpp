@@ -6,6 +6,7 @@
 #include "sim/SimGPIO.h"
 #include "sim/visca/SimViscaCamera.h"
 #include "support/TestController.h"
+#include "support/Owned.h"
 
 namespace {
 
@@ -27,14 +28,14 @@ TEST(SchemeFilesKept, ByAControllerWithoutVersionsOfItsOwn) {
     ScratchRoot root;
     layBoard(root, 2);
     {
-        NoSensorUIController first;
+        Owned<NoSensorUIController> first;
         boot(first);
         first.setParamMode(0);
         first.setParamScheme(1);
         EXPECT_EQ(0, first.setParameters("(500,1)(501,6)(502,0)(503,18)(504,0)"));
         EXPECT_EQ(0, first.flush());
     }
-    NoSensorUIController second;
+    Owned<NoSensorUIController> second;
     boot(second);
     std::string saved = root.readFile("/mnt/mtd/code/config_file/sensor1.cfg");
     EXPECT_NE(std::string::npos, saved.find("(501,6)")) << saved;

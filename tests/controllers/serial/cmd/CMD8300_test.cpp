@@ -11,6 +11,7 @@
 #include "support/HexBytes.h"
 #include "support/ModuleFixture.h"
 #include "support/TestController.h"
+#include "support/Owned.h"
 
 namespace {
 
@@ -261,7 +262,7 @@ TEST(CMD8300Boot, AStoredSensitivityPairSurvivesARestart) {
     sim->setRegister(0x72, 8);
     SafePointer<IUARTController> port(sim);
     auto boot = [&] {
-        std::unique_ptr<CMD8300SenseController> camera(new CMD8300SenseController());
+        std::unique_ptr<CMD8300SenseController> camera(new Owned<CMD8300SenseController>());
         camera->setOperator(port, SafePointer<IGPIO>(new SimGPIO()));
         EXPECT_EQ(1, camera->init(1, ModuleConfigure(25, kConfig, "RS485=9600,8,0,0"),
                                   VideoResolution(1920, 1080)));

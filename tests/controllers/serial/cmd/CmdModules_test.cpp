@@ -11,6 +11,7 @@
 #include "sim/cmd/SimCmdCamera.h"
 #include "support/ModuleFixture.h"
 #include "support/TestController.h"
+#include "support/Owned.h"
 
 namespace {
 
@@ -417,7 +418,7 @@ TEST(CmdThread, ModuleSwitchingIsFollowedAndManualModesSwitchThePicture) {
     SimCmdCamera* sim = new SimCmdCamera();
     sim->setRegister(0x72, 0x11);  // already PAL
     SafePointer<IUARTController> port(sim);
-    std::unique_ptr<CMD7300SenseController> camera(new CMD7300SenseController());
+    std::unique_ptr<CMD7300SenseController> camera(new Owned<CMD7300SenseController>());
     camera->setOperator(port, SafePointer<IGPIO>(new SimGPIO()));
     testing::internal::CaptureStdout();
     ASSERT_EQ(1, camera->init(1,

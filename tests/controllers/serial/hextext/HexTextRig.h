@@ -12,12 +12,13 @@
 #include "sim/SimGPIO.h"
 #include "sim/hextext/SimHexTextModule.h"
 #include "support/ScratchRoot.h"
+#include "support/Owned.h"
 
 namespace hextext {
 
 // A hex-text member with its protected state open to the tests.
 template <class Controller>
-class Open : public Controller {
+class Open : public Owned<Controller> {
 public:
     using ISensorController::m_bInitFinished;
     using ISensorController::m_nDNState;

@@ -9,11 +9,12 @@
 #include "sim/SimSerialPort.h"
 #include "support/HexBytes.h"
 #include "support/ScratchRoot.h"
+#include "support/Owned.h"
 
 namespace {
 
 template <class Controller>
-class Open : public Controller {
+class Open : public Owned<Controller> {
 public:
     using ISensorController::m_errorLog;
     using ISensorController::m_nUARTIndex;

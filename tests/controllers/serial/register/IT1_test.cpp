@@ -13,11 +13,12 @@
 #include "sim/register/SimIT1Module.h"
 #include "support/ScratchRoot.h"
 #include "support/TestController.h"
+#include "support/Owned.h"
 
 namespace {
 
 template <class Base>
-class Open : public Base {
+class Open : public Owned<Base> {
 public:
     using ISensorController::m_nDNState;
     using ISensorController::m_nUARTIndex;

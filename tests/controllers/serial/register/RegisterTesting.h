@@ -46,6 +46,8 @@ protected:
         m_camera.setOperator(m_port, m_gpio);
         m_camera.m_nUARTIndex = 0;
     }
+    // The fixture owns the controller directly: its threads stop first.
+    ~RegisterFixture() override { m_camera.stopThreads(); }
 
     // The requests a simulated module took since the last call, as text.
     std::vector<std::string> frames() {

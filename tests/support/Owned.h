@@ -1,0 +1,14 @@
+#ifndef SENSORCONTROL_TESTS_SUPPORT_OWNED_H
+#define SENSORCONTROL_TESTS_SUPPORT_OWNED_H
+
+// A controller a test owns directly (on the stack, in a unique_ptr) rather
+// than through SafePointer: like the last SafePointer release, it stops the
+// controller's threads before any of its destructors runs.
+template <class Controller>
+class Owned : public Controller {
+public:
+    using Controller::Controller;
+    ~Owned() override { this->stopThreads(); }
+};
+
+#endif
