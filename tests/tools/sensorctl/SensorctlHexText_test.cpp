@@ -117,7 +117,8 @@ TEST_F(SensorctlHexTextTest, Sc110nMasksAndNoiseReductionReachTheModule) {
 // through the real serial port code, both on the real clock.
 TEST_F(SensorctlHexTextTest, ARealSerialPortReachesTheHexTextSimulator) {
     std::string simOut = m_root.dir() + "/sim.out";
-    pid_t simulator = spawnSensorctl({"sim-module", "hextext", "--seconds", "30"}, simOut, "");
+    pid_t simulator =
+        spawnSensorctl({"sim-module", "hextext", "--seconds", kServeSeconds}, simOut, "");
     ASSERT_GT(simulator, 0);
     const std::string terminal = announcedTerminal(simOut);
 

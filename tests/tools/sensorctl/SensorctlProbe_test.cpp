@@ -108,9 +108,10 @@ TEST_F(SensorctlTest, ProbeFindsEachSimulatedModuleAtTheLineItIsServedAt) {
         for (size_t index = p_nFirst; index < p_nLast; ++index) {
             const Served& s = served[index];
             std::string out = dir + "/" + s.szKind + ".sim";
-            simulators.push_back(spawnSensorctl({"sim-module", s.szKind, "--baud", s.szBaud,
-                                                 "--parity", s.szParity, "--seconds", "90"},
-                                                out, ""));
+            simulators.push_back(
+                spawnSensorctl({"sim-module", s.szKind, "--baud", s.szBaud, "--parity", s.szParity,
+                                "--seconds", kServeSeconds},
+                               out, ""));
             probes[index] = Probed();
             probes[index].strTerminal = servedTerminal(out);
             if (!probes[index].strTerminal.empty()) {

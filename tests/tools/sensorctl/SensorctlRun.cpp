@@ -86,7 +86,8 @@ Outcome SensorctlTest::sensorctl(const std::vector<std::string>& p_arguments, bo
 std::string servedTerminal(const std::string& p_strOutPath) {
     std::regex announcement("simulated .* on (/dev/pts/[0-9]+) \\(");
     std::smatch match;
-    for (int tries = 0; tries < 500; ++tries) {
+    // Generous: under the emulator on a loaded machine a start takes seconds.
+    for (int tries = 0; tries < 6000; ++tries) {
         std::string announced = slurp(p_strOutPath);
         if (std::regex_search(announced, match, announcement)) {
             return match[1];

@@ -18,6 +18,11 @@ struct Outcome {
 
 std::string slurp(const std::string& p_strPath);
 
+// How long a simulator that a test serves with sim-module stays up: far
+// longer than any test using it, which ends it (SIGTERM) once the program
+// under test is done with its pseudo-terminal, however slow the machine.
+const char* const kServeSeconds = "600";
+
 // Starts sensorctl (under the emulator when the tests run for another
 // architecture) with its stdout and stderr going to the files; an empty path
 // leaves that stream alone. The pid, or -1.
@@ -25,8 +30,8 @@ pid_t spawnSensorctl(const std::vector<std::string>& p_arguments, const std::str
                      const std::string& p_strErr);
 
 // The pseudo-terminal a "sensorctl sim-module" writing its announcement to
-// p_strOutPath serves on, once announced (a few seconds at most); empty when
-// it never is.
+// p_strOutPath serves on, once announced (within a minute); empty when it
+// never is.
 std::string servedTerminal(const std::string& p_strOutPath);
 
 // Each test gets its own root; every command is a new sensorctl process, as a

@@ -141,7 +141,8 @@ TEST_F(SensorctlTest, TheNoSensorControllerFollowsTheModulesIrCutFilter) {
 // through the real serial port code, both on the real clock.
 TEST_F(SensorctlTest, ARealSerialPortReachesTheSimulatorOnAPseudoTerminal) {
     std::string simOut = m_root.dir() + "/sim.out";
-    pid_t simulator = spawnSensorctl({"sim-module", "visca", "--seconds", "30"}, simOut, "");
+    pid_t simulator =
+        spawnSensorctl({"sim-module", "visca", "--seconds", kServeSeconds}, simOut, "");
     ASSERT_GT(simulator, 0);
 
     const std::string terminal = servedTerminal(simOut);
