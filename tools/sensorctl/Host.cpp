@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BoardFiles.h"
+#include "LineRouter.h"
 #include "TracingUART.h"
 #include "platform/GThread.h"
 #include "platform/GlobalEnv.h"
@@ -166,28 +167,68 @@ void Host::wireSerialLine() {
     } else {
         throw CommandError("unknown GPIO '" + m_options.strGpio + "' (sim or sysfs)", 2);
     }
-    SafePointer<IUARTController> port;
-    if (!m_options.strUart.empty()) {
-        port = SafePointer<IUARTController>(new PosixUARTController());
-        if (m_options.strDetail.empty()) {
-            // The module's default detail names the device given, under
-            // the key of its line.
+    const std::string lensKey = m_module.szLensLine;
+    if (!m_options.strLensUart.empty() && lensKey.empty()) {
+        throw CommandError("module " + m_options.strModule +
+                               " has no lens line (--lens-uart is for " + lensModuleNames() + ")",
+                           2);
+    }
+    if (m_options.strDetail.empty()) {
+        // The module's default detail names the devices given, under the
+        // keys of their lines.
+        if (!m_options.strUart.empty()) {
             m_strDetail = withEntry(m_strDetail, serialLineKey(m_strDetail), m_options.strUart);
         }
-    } else if (const SimulatorKind* kind = findSimulator(m_module.szSerialSimulator)) {
+        if (!m_options.strLensUart.empty()) {
+            m_strDetail = withEntry(m_strDetail, lensKey, m_options.strLensUart);
+        }
+    }
+    const SimulatorKind* kind = findSimulator(m_module.szSerialSimulator);
+    SafePointer<IUARTController> real;
+    if (!m_options.strUart.empty() || !m_options.strLensUart.empty()) {
+        real = SafePointer<IUARTController>(new PosixUARTController());
+    }
+    SafePointer<IUARTController> port;
+    if (!m_options.strUart.empty()) {
+        port = real;
+    } else if (kind != nullptr) {
         m_pSimulator = kind->create(m_options.nVideoSystem);
         port = SafePointer<IUARTController>(m_pSimulator);
     } else {
         port = SafePointer<IUARTController>(new SimSerialPort());
     }
+    if (!lensKey.empty() && kind != nullptr &&
+        m_options.strUart.empty() != m_options.strLensUart.empty()) {
+        port = routeLensLine(port, real, *kind);
+    }
     if (m_options.bTrace) {
-        const SimulatorKind* kind = findSimulator(m_module.szSerialSimulator);
         TraceFormat format =
             kind != nullptr ? kind->trace : TraceFormat{false, TraceFormat::untilFF};
         m_uart = SafePointer<IUARTController>(new TracingUART(port, out(), format));
     } else {
         m_uart = port;
     }
+}
+
+// One of the module's lines on a real device, the other simulated: the lens
+// line goes to a port of its own.
+SafePointer<IUARTController> Host::routeLensLine(const SafePointer<IUARTController>& p_line,
+                                                 const SafePointer<IUARTController>& p_real,
+                                                 const SimulatorKind& p_kind) {
+    const std::string lens = entryOf(m_strDetail, m_module.szLensLine);
+    if (!m_options.strLensUart.empty()) {
+        return SafePointer<IUARTController>(new LineRouter(p_line, lens, p_real));
+    }
+    // A simulator of its own answers the lens as its second line; its first
+    // stays idle, as the module's registers are on the real device. Said
+    // aloud: on a board, a lens that seems to take commands but never moves
+    // would be a puzzle.
+    std::fprintf(
+        stderr, "sensorctl: the lens line of %s is simulated (--lens-uart DEVICE for a real one)\n",
+        m_module.szName);
+    SafePointer<IUARTController> simulator(p_kind.create(m_options.nVideoSystem));
+    simulator->open(entryOf(m_strDetail, serialLineKey(m_strDetail)));
+    return SafePointer<IUARTController>(new LineRouter(p_line, lens, simulator));
 }
 
 // A simulated module keeps its state across sensorctl runs, as a powered
@@ -262,6 +303,7 @@ void Host::prepareRoot() {
     checkRootModule();
     PlatformRoot::setOverride(m_strRoot);
     linkRealDevice(m_options.strUart);
+    linkRealDevice(m_options.strLensUart);
     if (m_options.strGpio == "sysfs") {
         linkRealDevice("/sys/class/gpio");
     }

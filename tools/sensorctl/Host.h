@@ -36,6 +36,7 @@ struct HostOptions {
     int nLight = 100;             // scene brightness 0..100
     bool bVerbose = false;        // let the library's console output through
     std::string strUart;          // a real serial device instead of the simulator
+    std::string strLensUart;      // the same for a module's lens line
     std::string strGpio = "sim";  // "sim" or "sysfs"
     bool bTrace = false;          // print every serial frame
 };
@@ -96,6 +97,9 @@ private:
     void recordRootModule();
     void connectBoardPins();
     void wireSerialLine();
+    SafePointer<IUARTController> routeLensLine(const SafePointer<IUARTController>& p_line,
+                                               const SafePointer<IUARTController>& p_real,
+                                               const SimulatorKind& p_kind);
     std::string simulatorStatePath() const;
     void loadSimulatorState();
     void saveSimulatorState();

@@ -22,6 +22,9 @@ const int kWaitStepMs = 100;
 // reply on the wire (11 bits a byte, parity included): the first read's wait.
 const int kTurnaroundMs = 60;
 const int kExchangeBits = (9 + 9) * 11;
+// The turnaround allowed when a line setting is questioned again: a module
+// busy with its own work (exposure, a lens move) or on a loaded host.
+const int kSlowTurnaroundMs = 300;
 // Once a reply has begun, its bytes follow one another closely; a try never
 // reads longer than this past its first wait.
 const int kTrailMs = 300;
@@ -30,9 +33,10 @@ const size_t kLongestViscaRead = 24;
 
 const int kUsualRates[] = {9600, 19200, 38400, 115200, 57600, 4800, 2400};
 
-int replyWait(int p_nBaudRate) {
+// In the port's wait steps.
+int replyWait(int p_nBaudRate, int p_nTurnaroundMs) {
     int wireMs = kExchangeBits * 1000 / std::max(p_nBaudRate, 1);
-    return (kTurnaroundMs + wireMs + kWaitStepMs - 1) / kWaitStepMs;
+    return (p_nTurnaroundMs + wireMs + kWaitStepMs - 1) / kWaitStepMs;
 }
 
 // The port's reply bytes with a bound on the wait: p_nWait steps for the
@@ -347,6 +351,14 @@ std::vector<SerialLineSettings> LineProbe::lines(const std::vector<SerialLineSet
     return lines;
 }
 
+int LineProbe::firstWaitMs(int p_nBaudRate) {
+    return replyWait(p_nBaudRate, kTurnaroundMs) * kWaitStepMs;
+}
+
+int LineProbe::slowWaitMs(int p_nBaudRate) {
+    return replyWait(p_nBaudRate, kSlowTurnaroundMs) * kWaitStepMs;
+}
+
 std::vector<std::string> LineProbe::protocols() {
     std::vector<std::string> names;
     for (const Protocol& protocol : kProtocols) {
@@ -355,9 +367,12 @@ std::vector<std::string> LineProbe::protocols() {
     return names;
 }
 
-void LineProbe::drain() {
+void LineProbe::drain(int p_nWait) {
     char bytes[64];
-    for (int reads = 0; reads < 16 && m_port.read(m_nIndex, bytes, sizeof(bytes), 0) > 0; ++reads) {
+    for (int reads = 0;
+         reads < 16 && m_port.read(m_nIndex, bytes, sizeof(bytes), reads == 0 ? p_nWait : 0) > 0;
+         ++reads) {
+        m_bHeardBytes = true;
     }
 }
 
@@ -378,6 +393,8 @@ LineProbe::Heard LineProbe::ask(size_t p_nProtocol, int p_nRequest, int p_nWait,
         PortSource source(m_port, m_nIndex, p_nWait);
         bool decoded = protocol.read(source, frame, request.nData, p_strData);
         p_found.exchanges.push_back(ProbeExchange{frame, source.received()});
+        m_bDrewSilence = m_bDrewSilence || source.received().empty();
+        m_bHeardBytes = m_bHeardBytes || !source.received().empty();
         if (decoded) {
             return DECODED;
         }
@@ -428,6 +445,24 @@ ProbeResult::Outcome LineProbe::question(size_t p_nProtocol, int p_nWait, ProbeR
     return ProbeResult::SILENT;
 }
 
+ProbeResult::Outcome LineProbe::questionEach(const SerialLineSettings& p_line, int p_nWait,
+                                             ProbeResult& p_result, ProbeResult& p_found) {
+    for (size_t index = 0; index < std::size(kProtocols); ++index) {
+        ProbeResult found;
+        bool noise = false;
+        ProbeResult::Outcome outcome = question(index, p_nWait, found, noise);
+        p_result.nRequests += found.nRequests;
+        if (noise && p_result.strNoiseAt.empty()) {
+            p_result.strNoiseAt = lineText(p_line);
+        }
+        if (outcome != ProbeResult::SILENT) {
+            p_found = found;
+            return outcome;
+        }
+    }
+    return ProbeResult::SILENT;
+}
+
 ProbeResult LineProbe::run(const std::vector<SerialLineSettings>& p_lines,
                            double p_dBudgetSeconds) {
     SteadyClock::time_point start = SteadyClock::now();
@@ -444,22 +479,36 @@ ProbeResult LineProbe::run(const std::vector<SerialLineSettings>& p_lines,
                                  line.nParity)) {
             continue;  // a rate the port does not have
         }
-        for (size_t index = 0; index < std::size(kProtocols); ++index) {
-            ProbeResult found;
-            bool noise = false;
-            ProbeResult::Outcome outcome = question(index, replyWait(line.nBaudRate), found, noise);
-            result.nRequests += found.nRequests;
-            if (noise && result.strNoiseAt.empty()) {
-                result.strNoiseAt = lineText(line);
+        m_bDrewSilence = false;
+        m_bHeardBytes = false;
+        const int wait = replyWait(line.nBaudRate, kTurnaroundMs);
+        ProbeResult found;
+        ProbeResult::Outcome outcome = questionEach(line, wait, result, found);
+        if (outcome != ProbeResult::IDENTIFIED && m_bDrewSilence) {
+            // A slow module's reply to the last request may still be on its
+            // way.
+            const int slowWait = replyWait(line.nBaudRate, kSlowTurnaroundMs);
+            drain(slowWait - wait);
+            if (m_bHeardBytes) {
+                // Perhaps a module slower than the first wait, whose late
+                // replies were taken for silence and for other protocols'.
+                ProbeResult slow;
+                ProbeResult::Outcome again = questionEach(line, slowWait, result, slow);
+                // A module that answered once at the first wait stays
+                // unreliable unless the longer wait identifies one.
+                if (again == ProbeResult::IDENTIFIED || outcome == ProbeResult::SILENT) {
+                    outcome = again;
+                    found = slow;
+                }
             }
-            if (outcome != ProbeResult::SILENT) {
-                found.eOutcome = outcome;
-                found.line = line;
-                found.nLinesTried = result.nLinesTried;
-                found.nRequests = result.nRequests;
-                found.dSeconds = seconds();
-                return found;
-            }
+        }
+        if (outcome != ProbeResult::SILENT) {
+            found.eOutcome = outcome;
+            found.line = line;
+            found.nLinesTried = result.nLinesTried;
+            found.nRequests = result.nRequests;
+            found.dSeconds = seconds();
+            return found;
         }
     }
     result.dSeconds = seconds();

@@ -57,6 +57,13 @@ struct ProbeResult {
 // write. A reply that is only the request given back (a line that echoes) is
 // no answer.
 //
+// The first wait for a reply allows a prompt module. A busy one answers
+// after it: its request draws silence and its reply comes back later, while
+// another protocol is being asked or when the line is listened to once more
+// after the last request. A line setting where both happened is questioned
+// again from the first protocol, with a wait that allows a slow module; a
+// line that stays silent costs that one listen.
+//
 // The port's read wait is counted in 100 ms steps (PosixUARTController).
 class LineProbe {
 public:
@@ -65,6 +72,12 @@ public:
     // Tries the lines in order until a protocol answers; no line is begun
     // once p_dBudgetSeconds have passed.
     ProbeResult run(const std::vector<SerialLineSettings>& p_lines, double p_dBudgetSeconds);
+
+    // How long the probe waits for a reply to begin at a rate, in
+    // milliseconds: first, and when a line setting is questioned again for a
+    // slow module.
+    static int firstWaitMs(int p_nBaudRate);
+    static int slowWaitMs(int p_nBaudRate);
 
     // The line settings worth trying, most likely first: the usual rates
     // 2400..115200 (those of p_usual first) in each framing of p_usual (8N1
@@ -89,11 +102,21 @@ private:
     // that were no answer. What was sent and read goes into p_found.
     ProbeResult::Outcome question(size_t p_nProtocol, int p_nWait, ProbeResult& p_found,
                                   bool& p_bNoise);
-    // Takes off the line what earlier requests left in it.
-    void drain();
+    // Questions each protocol in turn at the line set, until one is not
+    // SILENT; what it found goes into p_found, the requests and the noise
+    // into p_result.
+    ProbeResult::Outcome questionEach(const SerialLineSettings& p_line, int p_nWait,
+                                      ProbeResult& p_result, ProbeResult& p_found);
+    // Takes off the line what earlier requests left in it, waiting up to
+    // p_nWait steps for the first of it.
+    void drain(int p_nWait = 0);
 
     IUARTController& m_port;
     int m_nIndex;
+    // At the line setting being questioned: a request drew silence, and
+    // bytes came back (an answer, noise, or left in the line).
+    bool m_bDrewSilence = false;
+    bool m_bHeardBytes = false;
 };
 
 #endif

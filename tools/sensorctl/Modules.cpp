@@ -140,7 +140,8 @@ const std::vector<ModuleInfo>& knownModules() {
          "RS232=9600,8,0,0", "", create<IT1SenseController>, "it1"},
         {"it1zoom", 9, "IT1 zoom module (registers, day/night as the module judges, lens line)",
          "RS232=/dev/ttyAMA1;RS485=/dev/ttyAMA2;isInfrared=0;GPIO=1,2,0",
-         "RS232=9600,8,0,0;RS485=9600,8,0,0", "", create<IT1ZoomModuleSenseController>, "it1"},
+         "RS232=9600,8,0,0;RS485=9600,8,0,0", "", create<IT1ZoomModuleSenseController>, "it1", 1920,
+         1080, "RS485"},
         {"itn", 15, "ITN camera module (24-bit registers, its own day/night thread)",
          "RS232=/dev/ttyAMA1;isInfrared=0;GPIO=1,2,0", "RS232=9600,8,0,0", "",
          create<ITNSenseController>, "itn"},
@@ -230,10 +231,35 @@ std::string moduleHelp() {
     return text;
 }
 
+std::string lensModuleNames() {
+    std::string names;
+    for (const ModuleInfo& module : knownModules()) {
+        if (module.szLensLine[0] != '\0') {
+            names += (names.empty() ? "" : ", ") + std::string(module.szName);
+        }
+    }
+    return names;
+}
+
+const ModuleInfo* lensModuleOf(const std::string& p_strKind) {
+    for (const ModuleInfo& module : knownModules()) {
+        if (module.szLensLine[0] != '\0' && p_strKind == module.szSerialSimulator) {
+            return &module;
+        }
+    }
+    return nullptr;
+}
+
 std::string serialLineKey(const std::string& p_strDetail) {
     ModuleParameterParser detail;
     std::string unused;
     return detail.parse(p_strDetail) && detail.getValue("RS232", unused) ? "RS232" : "RS485";
+}
+
+std::string entryOf(const std::string& p_strText, const std::string& p_strKey) {
+    ModuleParameterParser text;
+    std::string value;
+    return text.parse(p_strText) && text.getValue(p_strKey, value) ? value : std::string();
 }
 
 std::string withEntry(const std::string& p_strText, const std::string& p_strKey,

@@ -27,6 +27,10 @@ struct ModuleInfo {
     // The picture size given to init.
     int nVideoWidth = 1920;
     int nVideoHeight = 1080;
+    // The key of the lens's own serial line in the detail and parameter
+    // texts ("RS485"), for a module whose lens sits on a second line; empty
+    // for the others. The module's simulator answers it as its second line.
+    const char* szLensLine = "";
 };
 
 // A module simulator sensorctl can put behind a serial line, in the
@@ -57,6 +61,10 @@ const std::vector<ModuleInfo>& knownModules();
 ModuleInfo findModule(const std::string& p_strModule);
 // One line per known module, for --help.
 std::string moduleHelp();
+// The modules with a lens line: "it1zoom", for help and errors.
+std::string lensModuleNames();
+// The first module that p_strKind simulates with a lens line, or null.
+const ModuleInfo* lensModuleOf(const std::string& p_strKind);
 
 // The key of a module's serial line in its detail and parameter texts:
 // "RS232" for the modules on one, else "RS485".
@@ -65,5 +73,7 @@ std::string serialLineKey(const std::string& p_strDetail);
 // the entry put first when the text has none.
 std::string withEntry(const std::string& p_strText, const std::string& p_strKey,
                       const std::string& p_strValue);
+// p_strKey's value in a "key=value;..." text, empty when it has none.
+std::string entryOf(const std::string& p_strText, const std::string& p_strKey);
 
 #endif

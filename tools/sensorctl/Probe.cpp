@@ -12,7 +12,7 @@
 
 namespace {
 
-// Never reached on a silent line (about 16 s); it stops a line that keeps
+// Never reached on a silent line (about 22 s); it stops a line that keeps
 // answering with noise from taking much longer.
 const double kBudgetSeconds = 30.0;
 

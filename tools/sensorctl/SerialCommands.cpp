@@ -33,6 +33,14 @@ int optionalNumber(const std::vector<std::string>& p_arguments, size_t p_nIndex,
     return text.empty() ? p_nDefault : parseNumber(text, p_szWhat);
 }
 
+// " --params '...'" naming the line the module is served at, when it is not
+// the module's own; empty when it is.
+std::string paramsOption(const ModuleInfo& p_module, const SerialLineSettings& p_line) {
+    const std::string params = withEntry(
+        p_module.szDefaultParams, serialLineKey(p_module.szDefaultDetail), lineParameters(p_line));
+    return params == p_module.szDefaultParams ? "" : " --params '" + params + "'";
+}
+
 void check(int p_nResult, const std::string& p_strWhat, Host& p_host) {
     if (!p_nResult) {
         throw CommandError(p_strWhat + " failed: " + p_host.errorSinceBoot());
@@ -178,29 +186,39 @@ void commandSimModule(const std::string& p_strKind, int p_nSeconds, int p_nVideo
                                " does not run at " + lineText(p_line),
                            2);
     }
-    // The hint names the line when it is not the example module's own.
-    const ModuleInfo example = findModule(kind->szExampleModule);
-    const std::string params = withEntry(
-        example.szDefaultParams, serialLineKey(example.szDefaultDetail), lineParameters(p_line));
-    const std::string paramsOption =
-        params == example.szDefaultParams ? "" : " --params '" + params + "'";
     PtyBridge bridge(*module);
     if (!bridge.start()) {
         throw CommandError("cannot open a pseudo-terminal");
     }
+    // A module with a lens line hears it on a second terminal, opened after
+    // the first so that the simulator takes it for its second line.
+    const ModuleInfo* lensModule = lensModuleOf(p_strKind);
+    PtyBridge lensBridge(*module);
+    if (lensModule != nullptr && !lensBridge.start()) {
+        throw CommandError("cannot open a second pseudo-terminal for the lens line");
+    }
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     DeferredSignals::allow();  // a server runs until stopped; it has nothing to save
-    std::fprintf(Host::out(),
-                 "simulated %s on %s (%s); try:\n"
-                 "  sensorctl --module %s --uart %s%s --trace status\n"
-                 "Ctrl-C ends it.\n",
-                 kind->szDescription, bridge.slavePath().c_str(), lineText(p_line).c_str(),
-                 kind->szExampleModule, bridge.slavePath().c_str(), paramsOption.c_str());
+    const std::string lensAt =
+        lensModule == nullptr ? "" : ", its lens line on " + lensBridge.slavePath();
+    std::fprintf(Host::out(), "simulated %s on %s (%s)%s; try:\n", kind->szDescription,
+                 bridge.slavePath().c_str(), lineText(p_line).c_str(), lensAt.c_str());
+    std::fprintf(Host::out(), "  sensorctl --module %s --uart %s%s --trace status\n",
+                 kind->szExampleModule, bridge.slavePath().c_str(),
+                 paramsOption(findModule(kind->szExampleModule), p_line).c_str());
+    if (lensModule != nullptr) {
+        std::fprintf(Host::out(),
+                     "  sensorctl --module %s --uart %s --lens-uart %s%s --trace focus mode 2\n",
+                     lensModule->szName, bridge.slavePath().c_str(), lensBridge.slavePath().c_str(),
+                     paramsOption(*lensModule, p_line).c_str());
+    }
+    std::fprintf(Host::out(), "Ctrl-C ends it.\n");
     std::fflush(Host::out());
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(p_nSeconds);
     while (!g_bStop.load() && (p_nSeconds <= 0 || std::chrono::steady_clock::now() < end)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    lensBridge.stop();
     bridge.stop();
 }

@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "DaySimulation.h"
 #include "Host.h"
+#include "Modules.h"
 #include "Probe.h"
 #include "SerialCommands.h"
 #include "Signals.h"
@@ -55,6 +56,9 @@ int main(int p_nArgc, char** p_ppArgv) {
     app.add_flag("--verbose", options.bVerbose, "Show the library's own console output");
     app.add_option("--uart", options.strUart,
                    "Real serial device for a serial module (default: its simulator)");
+    app.add_option("--lens-uart", options.strLensUart,
+                   "Real serial device for the lens line of " + lensModuleNames() +
+                       " (default: its simulator's second line)");
     app.add_option("--gpio", options.strGpio, "GPIO: sim (simulated) or sysfs (Linux sysfs)")
         ->capture_default_str();
     app.add_flag("--trace", options.bTrace, "Print every serial frame as tx:/rx: lines");
@@ -116,7 +120,9 @@ int main(int p_nArgc, char** p_ppArgv) {
     std::string simulatorKind;
     int seconds = 0;
     CLI::App* simModule = app.add_subcommand(
-        "sim-module", "Serve a simulated module on a pseudo-terminal (for --uart)");
+        "sim-module",
+        "Serve a simulated module on a pseudo-terminal (for --uart; its lens line, when it has "
+        "one, on a second: for --lens-uart)");
     simModule->add_option("kind", simulatorKind, "Simulator: " + simulatorNames())->required();
     simModule->add_option("--seconds", seconds, "Stop after this many seconds (0: Ctrl-C)");
     SerialLineSettings simLine;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -99,6 +100,59 @@ public:
 private:
     IUARTController& m_module;
     int m_nLeft;
+};
+
+// A port in front of a module that begins each reply p_nDelayMs after the
+// request that drew it, on a clock of its own that the port's read waits
+// move (100 ms a step), as a real port's waits pass.
+class LateLine : public IUARTController {
+public:
+    LateLine(IUARTController& p_module, int p_nDelayMs)
+        : m_module(p_module), m_nDelayMs(p_nDelayMs) {}
+    int open(const std::string& p_strDevice) override { return m_module.open(p_strDevice); }
+    void close(int p_nIndex) override { m_module.close(p_nIndex); }
+    int setParameter(int p_nIndex, int p_nBaud, int p_nData, int p_nStop, int p_nParity) override {
+        return m_module.setParameter(p_nIndex, p_nBaud, p_nData, p_nStop, p_nParity);
+    }
+    int write(int p_nIndex, const char* p_pBytes, int p_nLength) override {
+        int written = m_module.write(p_nIndex, p_pBytes, p_nLength);
+        std::string reply;
+        char bytes[64];
+        for (int count; (count = m_module.read(p_nIndex, bytes, sizeof(bytes), 0)) > 0;) {
+            reply.append(bytes, static_cast<size_t>(count));
+        }
+        if (!reply.empty()) {
+            m_replies.push_back({m_nNowMs + m_nDelayMs, reply});
+        }
+        return written;
+    }
+    int read(int, char* p_pBuffer, int p_nMaxLength, int p_nWait) override {
+        if (m_replies.empty() || m_replies.front().nDueMs > m_nNowMs + p_nWait * 100) {
+            m_nNowMs += p_nWait * 100;
+            return 0;
+        }
+        Reply& reply = m_replies.front();
+        m_nNowMs = std::max(m_nNowMs, reply.nDueMs);
+        size_t count = std::min(reply.strBytes.size(), static_cast<size_t>(p_nMaxLength));
+        reply.strBytes.copy(p_pBuffer, count);
+        reply.strBytes.erase(0, count);
+        if (reply.strBytes.empty()) {
+            m_replies.pop_front();
+        }
+        return static_cast<int>(count);
+    }
+    // The time the port's waits have taken.
+    int elapsedMs() const { return m_nNowMs; }
+
+private:
+    struct Reply {
+        int nDueMs;
+        std::string strBytes;
+    };
+    IUARTController& m_module;
+    int m_nDelayMs;
+    int m_nNowMs = 0;
+    std::deque<Reply> m_replies;
 };
 
 }  // namespace
@@ -252,6 +306,13 @@ TEST(LineProbe, ASilentNoisyOrEchoingLineIsNoModule) {
 
     // No more lines are begun once the time is up.
     EXPECT_EQ(0, LineProbe(silent, 0).run(everyLine(), 0.0).nLinesTried);
+
+    // Waiting longer for a slow module costs a silent line one listen at
+    // each line setting, not a second try of every request.
+    SimSerialPort quiet;
+    LateLine timed(quiet, 0);
+    EXPECT_EQ(ProbeResult::SILENT, probe(timed).eOutcome);
+    EXPECT_GT(25000, timed.elapsedMs());  // the README says about 22 s
 }
 
 TEST(LineProbe, TheUsualLinesComeFirst) {
@@ -266,4 +327,30 @@ TEST(LineProbe, TheUsualLinesComeFirst) {
               std::vector<std::string>(texts.begin(), texts.begin() + 8));
     EXPECT_EQ("2400 8O1", texts.back());
     EXPECT_EQ("9600,8,2,0", lineParameters(lines[8]));
+}
+
+// A busy module begins its replies after the probe's first wait: its request
+// draws silence and its reply comes while the next protocol is asked. The
+// line setting is questioned again with the longer wait, and the module is
+// found there as if it had answered at once, with the same readings.
+TEST(LineProbe, AModuleThatAnswersLateIsFoundWithTheLongerWait) {
+    ScratchRoot root;
+    for (const Module& entry : modules()) {
+        std::unique_ptr<SimLineModule> prompt = serve(entry);
+        const ProbeResult expected = probe(*prompt);
+        const int baud = entry.line.nBaudRate;
+        for (int delay : {LineProbe::firstWaitMs(baud) + 50, LineProbe::slowWaitMs(baud) - 50}) {
+            SCOPED_TRACE(std::string(entry.szKind) + " answering after " + std::to_string(delay) +
+                         " ms");
+            std::unique_ptr<SimLineModule> module = serve(entry);
+            LateLine late(*module, delay);
+            ProbeResult result = probe(late);
+            ASSERT_EQ(ProbeResult::IDENTIFIED, result.eOutcome) << result.strProtocol;
+            EXPECT_EQ(entry.szProtocol, result.strProtocol);
+            EXPECT_EQ(lineText(entry.line), lineText(result.line));
+            EXPECT_EQ(expected.strReading, result.strReading);
+            EXPECT_EQ(expected.kinds, result.kinds);
+            EXPECT_EQ(expected.nLinesTried, result.nLinesTried);
+        }
+    }
 }

@@ -1,16 +1,51 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "SensorctlRun.h"
 #include "framework/SafePointer.h"
 #include "sim/PtyBridge.h"
 #include "sim/register/SimEffioModule.h"
+#include "sim/register/SimIT1Module.h"
+#include "support/HexBytes.h"
 
 namespace {
 
 const char* const kSchemeFile = "/mnt/mtd/code/config_file/sensor0.cfg";
+
+// The lens frames a --trace shows ("81 01 04 18 01 FF"), in order.
+std::vector<std::string> tracedLensFrames(const std::string& p_strOut) {
+    std::vector<std::string> frames;
+    std::regex frame("tx: (81 01 04 [0-9A-F ]+ FF)\n");
+    for (std::sregex_iterator it(p_strOut.begin(), p_strOut.end(), frame), end; it != end; ++it) {
+        frames.push_back((*it)[1]);
+    }
+    return frames;
+}
+
+// The frames the module's lens line got, once it has p_nCount of them (the
+// bridge passes them on in its own time); fewer after a generous wait.
+std::vector<std::string> lensFramesOnceThere(SimIT1Module& p_module, size_t p_nCount) {
+    std::vector<std::string> frames;
+    for (int tries = 0; tries < 2000; ++tries) {
+        frames.clear();
+        for (const std::string& bytes : p_module.lensFrames()) {
+            frames.push_back(text(bytes));
+        }
+        if (frames.size() >= p_nCount) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return frames;
+}
 
 }  // namespace
 
@@ -107,6 +142,88 @@ TEST_F(SensorctlTest, IT1ZoomFollowsTheModuleAndDrivesItsLensOnASecondLine) {
     Outcome dayNight = sensorctl({"--module", "it1zoom", "daynight"});
     EXPECT_TRUE(contains(dayNight.strOut, "input the module's judgement; picture colour"))
         << dayNight.strOut;
+}
+
+// The IT1 zoom module's two lines, each on a pseudo-terminal of one
+// simulator in this process: each line's option takes its frames to that
+// line's device, and a line without one is the in-process simulator's.
+TEST_F(SensorctlTest, IT1ZoomSendsItsLensFramesToTheLensLinesOwnDevice) {
+    m_strCamera = "it1zoom";
+    SimIT1Module* module = new SimIT1Module();
+    SafePointer<IUARTController> holder(module);
+    PtyBridge registers(*module);
+    PtyBridge lens(*module);
+    // The simulator takes the second device opened for its lens line.
+    ASSERT_TRUE(registers.start() && lens.start());
+    const std::string registerLine = registers.slavePath();
+    const std::string lensLine = lens.slavePath();
+
+    // The lens simulated, the registers on their device.
+    Outcome simulatedLens =
+        sensorctl({"--module", "it1zoom", "--uart", registerLine, "--trace", "focus", "mode", "2"});
+    ASSERT_EQ(0, simulatedLens.nExit) << simulatedLens.strErr;
+    EXPECT_TRUE(contains(simulatedLens.strOut, "tx: 81 01 04 18 01 FF\nfocus mode 2\n"))
+        << simulatedLens.strOut;
+
+    Outcome both = sensorctl({"--module", "it1zoom", "--uart", registerLine, "--lens-uart",
+                              lensLine, "--trace", "focus", "mode", "1"});
+    ASSERT_EQ(0, both.nExit) << both.strErr;
+    std::vector<std::string> sent = tracedLensFrames(both.strOut);
+    ASSERT_FALSE(sent.empty()) << both.strOut;
+    EXPECT_EQ("81 01 04 38 02 FF", sent.back());
+
+    // The registers simulated, the lens on its device.
+    Outcome simulatedRegisters = sensorctl(
+        {"--module", "it1zoom", "--lens-uart", lensLine, "--trace", "set", "adjust-lens", "1"});
+    ASSERT_EQ(0, simulatedRegisters.nExit) << simulatedRegisters.strErr;
+    std::vector<std::string> more = tracedLensFrames(simulatedRegisters.strOut);
+    EXPECT_EQ("81 01 04 B1 03 FF", more.empty() ? "" : more.back());
+    sent.insert(sent.end(), more.begin(), more.end());
+
+    // Every frame the lens line got is one these two runs sent it; the first
+    // run's went to its simulator, and none went to the register line.
+    EXPECT_EQ(sent, lensFramesOnceThere(*module, sent.size()));
+    EXPECT_FALSE(module->received().empty());
+    for (const std::string& frame : module->received()) {
+        EXPECT_NE(0x81, static_cast<unsigned char>(frame[0])) << text(frame);
+    }
+}
+
+// sim-module serves the zoom module's lens line on a second terminal; a
+// module without a lens line refuses the option.
+TEST_F(SensorctlTest, SimModuleServesTheLensLineThatOnlyTheZoomModuleHas) {
+    m_strCamera = "it1zoom";
+    std::string simOut = m_root.dir() + "/sim.out";
+    pid_t simulator = spawnSensorctl({"sim-module", "it1", "--seconds", kServeSeconds}, simOut, "");
+    ASSERT_GT(simulator, 0);
+    const std::string registerLine = servedTerminal(simOut);
+    std::smatch lens;
+    const std::string announced = slurp(simOut);
+    const bool lensAnnounced = std::regex_search(
+        announced, lens, std::regex(", its lens line on (/dev/pts/[0-9]+); try:\n"));
+    Outcome focus;
+    if (lensAnnounced) {
+        focus = sensorctl({"--module", "it1zoom", "--uart", registerLine, "--lens-uart",
+                           lens[1].str(), "focus", "mode", "2"});
+    }
+    kill(simulator, SIGTERM);
+    waitpid(simulator, nullptr, 0);
+    ASSERT_NE("", registerLine) << announced;
+    ASSERT_TRUE(lensAnnounced) << announced;
+    EXPECT_TRUE(contains(
+        announced, "--module it1zoom --uart " + registerLine + " --lens-uart " + lens[1].str()))
+        << announced;
+    EXPECT_EQ(0, focus.nExit) << focus.strErr;
+    EXPECT_EQ("focus mode 2\n", focus.strOut);
+
+    for (const char* other : {"it1", "fcbev7310"}) {
+        Outcome refused = sensorctl({"--module", other, "--lens-uart", "/dev/null", "status"});
+        EXPECT_EQ(2, refused.nExit) << other;
+        EXPECT_EQ("sensorctl: module " + std::string(other) +
+                      " has no lens line (--lens-uart is for it1zoom)\n",
+                  refused.strErr);
+        EXPECT_EQ("", refused.strOut);
+    }
 }
 
 TEST_F(SensorctlTest, ITNTracesItsThreeByteRegistersAndFollowsItsModule) {
