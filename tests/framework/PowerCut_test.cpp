@@ -129,8 +129,18 @@ protected:
             _exit(3);
         }
         // A first start cut short must leave what an uncut one lays: the
-        // mode changes only under load.
+        // mode changes only under load, and the load starts, as a host's
+        // requests do, once the thread's first cycle has applied the scheme
+        // of the hour (it sets the index, then applies under the parameter
+        // lock): before, the two would mix their values in one save.
         if (p_bLoad) {
+            int scheme = -2;
+            for (int waited = 0; waited < 10000 && scheme == -2; ++waited) {
+                usleep(1000);
+                camera->getParamScheme(scheme);
+            }
+            std::string applied;
+            camera->getParameters("", applied);
             camera->setParamMode(0);
         }
         for (unsigned step = p_nFirst; p_bLoad && getppid() == parent; ++step) {
