@@ -6,6 +6,7 @@
 #include "platform/OVDeviceTime.h"
 #include "sim/SimGPIO.h"
 #include "sim/SimSerialPort.h"
+#include "support/Owned.h"
 #include "support/TestController.h"
 
 namespace {
@@ -96,7 +97,7 @@ protected:
 }  // namespace
 
 TEST_F(DayNightTest, ThreadCycleRunsSchemeStepHookDayNightThenSleepsOneSecond) {
-    HookProbe probe;
+    Owned<HookProbe> probe;
     wire(probe);
     probe.m_nParamMode = 1;
     m_root.writeFile("/mnt/mtd/code/config_file/sensor_Factory.cfg", "(1,77)(10000,3)(10001,1)");

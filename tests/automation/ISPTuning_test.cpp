@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "support/Owned.h"
 #include "support/TestController.h"
 
 namespace {
@@ -61,7 +62,7 @@ std::string cycleAtGain(GainController& p_controller, int p_nGain) {
 
 TEST(ISPTuning, EachGainRangePassesItsValueOnOnce) {
     ScratchRoot root;
-    GainController controller;
+    Owned<GainController> controller;
     writeTable(root,
                unit("GAIN", true,
                     range("low", 0, 16, item("EE", 10)) + range("high", 16, 64, item("EE", 20))));
@@ -85,7 +86,7 @@ TEST(ISPTuning, EachGainRangePassesItsValueOnOnce) {
 
 TEST(ISPTuning, TheFirstMatchingRangeAloneAnswers) {
     ScratchRoot root;
-    GainController controller;
+    Owned<GainController> controller;
     // "a" overlaps "b" and lacks EE: its answer stands even so.
     writeTable(root, unit("GAIN", true,
                           range("a", 0, 50, item("DC", 3)) +
@@ -98,7 +99,7 @@ TEST(ISPTuning, TheFirstMatchingRangeAloneAnswers) {
 
 TEST(ISPTuning, RepeatedNamesKeepTheLaterValueAndTheFirstBounds) {
     ScratchRoot root;
-    GainController controller;
+    Owned<GainController> controller;
     writeTable(root, unit("GAIN", true,
                           range("r", 0, 10, item("EE", 1) + item("DC", 5) + item("EE", 2)) +
                               range("r", 10, 20, item("DC", 6))));
@@ -112,7 +113,7 @@ TEST(ISPTuning, RepeatedNamesKeepTheLaterValueAndTheFirstBounds) {
 
 TEST(ISPTuning, TheGainValueStandsOverTheDayNightValue) {
     ScratchRoot root;
-    GainController controller;
+    Owned<GainController> controller;
     writeTable(root,
                unit("DN", true,
                     range("night", 0, 1, item("EE", 30)) + range("day", 1, 2, item("EE", 40))) +
@@ -139,7 +140,7 @@ TEST(ISPTuning, TheGainValueStandsOverTheDayNightValue) {
 
 TEST(ISPTuning, NoiseReductionFollowsTheTableOnlyInModeZero) {
     ScratchRoot root;
-    GainController controller;
+    Owned<GainController> controller;
     writeTable(root, unit("GAIN", true,
                           range("low", 0, 10, item("A0", 5) + item("TM", 7)) +
                               range("off", 10, 20, item("A0", -1) + item("TM", 7)) +
@@ -209,7 +210,7 @@ TEST(ISPTuning, EdgeEnhancementMarkersAreRecordedButNotPassedOn) {
                unit("GAIN", true,
                     range("closed", 0, 10, item("EE", -1)) + range("keep", 10, 20, item("EE", -2)) +
                         range("open", 20, 30, item("EE", 15) + item("DC", 1))));
-    GainController controller;
+    Owned<GainController> controller;
     ASSERT_EQ(1, controller.ISPParamThreadInit());
     EXPECT_EQ("set ee=15\nset DC=1\n", cycleAtGain(controller, 25));
     EXPECT_EQ("", cycleAtGain(controller, 5));
@@ -237,7 +238,7 @@ TEST(ISPTuning, EdgeEnhancementMarkersAreRecordedButNotPassedOn) {
 
 TEST(ISPTuning, AMissingOrBrokenTableLeavesNothingToPassOn) {
     ScratchRoot root;
-    GainController controller;
+    Owned<GainController> controller;
     testing::internal::CaptureStdout();
     EXPECT_EQ(0, controller.ISPParamThreadInit());
     std::string out = testing::internal::GetCapturedStdout();
@@ -276,7 +277,7 @@ TEST(ISPTuning, AFailedGainReadingEndsTheCycleWithoutItsPause) {
 
 TEST(ISPTuning, RealTimeUpdateReloadsTheTableEveryCycle) {
     ScratchRoot root;
-    GainController controller;
+    Owned<GainController> controller;
     auto table = [&root](int p_nEE, bool p_bRealTime) {
         writeTable(
             root, unit("GAIN", true, range("all", 0, 100, item("EE", p_nEE))),

@@ -6,6 +6,7 @@
 
 #include "sim/SimGPIO.h"
 #include "sim/SimSerialPort.h"
+#include "support/Owned.h"
 #include "support/TestController.h"
 
 // What a write that failed leaves behind: the hardware may have taken it all
@@ -46,7 +47,7 @@ protected:
     }
 
     ScratchRoot m_root;
-    LostAnswers m_camera;
+    Owned<LostAnswers> m_camera;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "sim/SimGPIO.h"
 #include "sim/SimSerialPort.h"
+#include "support/Owned.h"
 #include "support/TestController.h"
 
 namespace {
@@ -418,7 +419,7 @@ TEST_F(ParameterAccessTest, ResetToLastParametersReappliesTheActiveSchemesFile) 
 }
 
 TEST_F(ParameterAccessTest, BatchOperationsHoldTheParameterLockAroundTheCaches) {
-    LockWatchingController c;
+    Owned<LockWatchingController> c;
     c.drift = {{2, 27}};
     ASSERT_EQ(0, c.setParameters("(1,11)(2,22)"));
     EXPECT_EQ((std::vector<bool>{true, true}), c.heldWhileApplying);
@@ -434,7 +435,7 @@ TEST_F(ParameterAccessTest, BatchOperationsHoldTheParameterLockAroundTheCaches) 
 }
 
 TEST_F(ParameterAccessTest, GetAllParametersGivesUpWhenTheUpdateFails) {
-    LockWatchingController c;
+    Owned<LockWatchingController> c;
     ASSERT_EQ(0, c.setParameters("(1,11)(2,22)"));
     std::string values = "untouched";
     c.updateResult = 0;

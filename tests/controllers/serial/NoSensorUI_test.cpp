@@ -8,14 +8,14 @@
 #include "sim/SimGPIO.h"
 #include "sim/SimSerialPort.h"
 #include "sim/visca/SimViscaCamera.h"
-#include "support/ScratchRoot.h"
 #include "support/Owned.h"
+#include "support/ScratchRoot.h"
 
 namespace {
 
 const char kInquiry[] = "\x81\x09\x04\x01\xFF";
 
-class Ui : public Owned<NoSensorUIController> {
+class Ui : public NoSensorUIController {
 public:
     using ISensorController::m_nDNState;
     using ISensorController::m_nUARTIndex;
@@ -50,7 +50,7 @@ protected:
     ScratchRoot m_root;
     SimViscaCamera* m_pVisca = new SimViscaCamera();
     SafePointer<IUARTController> m_port{m_pVisca};
-    std::unique_ptr<Ui> m_pUi{new Ui()};
+    std::unique_ptr<Ui> m_pUi{new Owned<Ui>()};
 };
 
 }  // namespace

@@ -99,7 +99,7 @@ TEST_F(HitachTest, CameraModeAndSensitivityShareRegisterFCC8) {
 }
 
 TEST_F(HitachTest, TheCameraModeIsSetAgainEveryMinuteUntilTheControllerGoes) {
-    std::unique_ptr<Open<HitachSenseController> > hitach(new Open<HitachSenseController>());
+    std::unique_ptr<Open<HitachSenseController> > hitach(new Owned<Open<HitachSenseController> >());
     hitach->setOperator(port, SafePointer<IGPIO>(new SimGPIO()));
     hitach->m_SensorStatus = ISensorController::InitSuccess;
     out = console([&] {
@@ -257,7 +257,7 @@ TEST_F(SC110NTest, InitReadsTheDetailOpensThePortAndStartsPolling) {
          "get RS232Parameter from senseParameter failed"},
     };
     for (const Case& c : cases) {
-        Open<SC110N_CSenseController> other;
+        Owned<Open<SC110N_CSenseController> > other;
         other.setOperator(port, SafePointer<IGPIO>(new SimGPIO()));
         int result = 1;
         out = console([&] {
@@ -288,7 +288,7 @@ TEST(HexTextRealPort, AModuleOnAPseudoTerminalIsDrivenThroughTermios) {
     root.makeDir("/dev");
     ASSERT_EQ(0, symlink(bridge.slavePath().c_str(), root.path("/dev/ttyAMA1").c_str()));
     {
-        Open<CMD7200SenseController> camera;
+        Owned<Open<CMD7200SenseController> > camera;
         camera.setOperator(SafePointer<IUARTController>(new PosixUARTController()),
                            SafePointer<IGPIO>(new SimGPIO()));
         std::string out = console([&] {

@@ -11,14 +11,14 @@
 #include "platform/GlobalEnv.h"
 #include "sim/SimGPIO.h"
 #include "sim/hextext/SimHexTextModule.h"
-#include "support/ScratchRoot.h"
 #include "support/Owned.h"
+#include "support/ScratchRoot.h"
 
 namespace hextext {
 
 // A hex-text member with its protected state open to the tests.
 template <class Controller>
-class Open : public Owned<Controller> {
+class Open : public Controller {
 public:
     using ISensorController::m_bInitFinished;
     using ISensorController::m_nDNState;
@@ -80,7 +80,7 @@ public:
     ScratchRoot root;
     SimHexTextModule* module;
     SafePointer<IUARTController> port{module};
-    Open<Controller> camera;
+    Owned<Open<Controller> > camera;
     std::string out;
 };
 

@@ -8,13 +8,13 @@
 #include "sim/SimGPIO.h"
 #include "sim/SimSerialPort.h"
 #include "support/HexBytes.h"
-#include "support/ScratchRoot.h"
 #include "support/Owned.h"
+#include "support/ScratchRoot.h"
 
 namespace {
 
 template <class Controller>
-class Open : public Owned<Controller> {
+class Open : public Controller {
 public:
     using ISensorController::m_errorLog;
     using ISensorController::m_nUARTIndex;
@@ -34,7 +34,7 @@ public:
     }
 
     SimSerialPort* port = new SimSerialPort();
-    Open<Controller> controller;
+    Owned<Open<Controller> > controller;
 };
 
 class HexTextTransportTest : public testing::Test {

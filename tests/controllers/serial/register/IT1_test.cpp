@@ -11,14 +11,14 @@
 #include "sim/SimGPIO.h"
 #include "sim/SimSerialPort.h"
 #include "sim/register/SimIT1Module.h"
+#include "support/Owned.h"
 #include "support/ScratchRoot.h"
 #include "support/TestController.h"
-#include "support/Owned.h"
 
 namespace {
 
 template <class Base>
-class Open : public Owned<Base> {
+class Open : public Base {
 public:
     using ISensorController::m_nDNState;
     using ISensorController::m_nUARTIndex;
@@ -190,7 +190,7 @@ TEST_F(IT1Test, InitReadsTheModuleAndHoldsItsOwnSwitchingOff) {
     EXPECT_EQ(0x60, value);  // the stored transitions are the module's own
 
     // A silent module is logged step by step; the line opened, so init goes on.
-    IT1 other;
+    Owned<IT1> other;
     SimIT1Module* silent = new SimIT1Module();
     silent->injectFault(SimRegisterModule::FAULT_SILENT, 1000);
     other.setOperator(SafePointer<IUARTController>(silent), m_gpio);
@@ -238,7 +238,7 @@ TEST_F(IT1Test, TheThreadFollowsTheModulesJudgementWithTheSwitchDelayBackToDay) 
 
     // Destruction stops the thread first: nothing reaches the module after it.
     {
-        IT1 other;
+        Owned<IT1> other;
         other.setOperator(m_port, m_gpio);
         printed(
             [&] { other.initController(2, ModuleConfigure(2, detail("isInfrared=0"), kLine)); });
