@@ -1,5 +1,7 @@
 // Controller base figures: single parameter writes, a whole scheme switch with
-// flush, init on an empty and on a warm flash, one day/night thread cycle.
+// flush, init on an empty and on a warm flash (alone, and inside a host the
+// size of a camera's main application) beside what one file replacement
+// costs on the same disk, one day/night thread cycle.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -7,11 +9,13 @@
 #include <string>
 
 #include "BenchBoard.h"
+#include "LargeHost.h"
 #include "framework/ISensorController.h"
 #include "platform/Clock.h"
 #include "platform/OVFile.h"
 #include "platform/PlatformRoot.h"
 #include "platform/SensorParameterParser.h"
+#include "platform/Shell.h"
 #include "sim/SimGPIO.h"
 #include "sim/SimSerialPort.h"
 
@@ -124,38 +128,111 @@ void BM_FlushUnchanged(benchmark::State& p_state) {
 }
 BENCHMARK(BM_FlushUnchanged)->Unit(benchmark::kMicrosecond);
 
-void BM_InitEmptyFlash(benchmark::State& p_state) {
+// What each start did besides taking its time: processes started, file
+// commands recorded, and file replacements that reached the disk (each syncs
+// the file and its directory, which on a busy disk is most of the time).
+struct StartCounts {
+    uint64_t nSpawned = 0;
+    uint64_t nCommands = 0;
+    uint64_t nWritten = 0;
+
+    void begin() {
+        ShellRecord::clear();
+        m_nSpawnedBefore = ShellRecord::spawned();
+        m_nWrittenBefore = FileWriteCounters::written();
+    }
+    void end() {
+        nSpawned += ShellRecord::spawned() - m_nSpawnedBefore;
+        nCommands += ShellRecord::commands().size();
+        nWritten += FileWriteCounters::written() - m_nWrittenBefore;
+    }
+    void report(benchmark::State& p_state) const {
+        double starts = static_cast<double>(p_state.iterations());
+        p_state.counters["spawned_per_start"] = static_cast<double>(nSpawned) / starts;
+        p_state.counters["commands_per_start"] = static_cast<double>(nCommands) / starts;
+        p_state.counters["files_written_per_start"] = static_cast<double>(nWritten) / starts;
+    }
+
+private:
+    uint64_t m_nSpawnedBefore = 0;
+    uint64_t m_nWrittenBefore = 0;
+};
+
+void initEmptyFlash(benchmark::State& p_state) {
     BenchBoard board;
+    StartCounts counts;
     for (auto _ : p_state) {
         p_state.PauseTiming();
         board.clearFlash();
         Wired wired;
+        counts.begin();
         p_state.ResumeTiming();
         benchmark::DoNotOptimize(wired.boot(board));
         p_state.PauseTiming();
+        counts.end();
         wired.controller.reset();
         p_state.ResumeTiming();
     }
+    counts.report(p_state);
 }
-BENCHMARK(BM_InitEmptyFlash)->Unit(benchmark::kMillisecond);
 
-void BM_InitWarmFlash(benchmark::State& p_state) {
+void initWarmFlash(benchmark::State& p_state) {
     BenchBoard board;
     {
         Wired first;
         first.boot(board);
     }
+    StartCounts counts;
     for (auto _ : p_state) {
         p_state.PauseTiming();
         Wired wired;
+        counts.begin();
         p_state.ResumeTiming();
         benchmark::DoNotOptimize(wired.boot(board));
         p_state.PauseTiming();
+        counts.end();
         wired.controller.reset();
         p_state.ResumeTiming();
     }
+    counts.report(p_state);
 }
-BENCHMARK(BM_InitWarmFlash)->Unit(benchmark::kMillisecond);
+
+void BM_InitEmptyFlash(benchmark::State& p_state) {
+    initEmptyFlash(p_state);
+}
+BENCHMARK(BM_InitEmptyFlash)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_InitWarmFlash(benchmark::State& p_state) {
+    initWarmFlash(p_state);
+}
+BENCHMARK(BM_InitWarmFlash)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_InitEmptyFlashLargeHost(benchmark::State& p_state) {
+    LargeHost host;
+    initEmptyFlash(p_state);
+}
+BENCHMARK(BM_InitEmptyFlashLargeHost)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_InitWarmFlashLargeHost(benchmark::State& p_state) {
+    LargeHost host;
+    initWarmFlash(p_state);
+}
+BENCHMARK(BM_InitWarmFlashLargeHost)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One parameter file replaced (written, synced, renamed, its directory
+// synced), alternating two contents so that each one reaches the disk: what
+// each of a start's files_written costs on this disk, in the same run.
+void BM_ParameterFileReplacement(benchmark::State& p_state) {
+    BenchBoard board;
+    std::string path = PlatformRoot::map("/mnt/mtd/code/config_file/sensor0.cfg");
+    const std::string contents[] = {std::string(400, '1'), std::string(400, '2')};
+    int which = 0;
+    for (auto _ : p_state) {
+        benchmark::DoNotOptimize(replaceFileContent(path, contents[which]));
+        which = 1 - which;
+    }
+}
+BENCHMARK(BM_ParameterFileReplacement)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One cycle of the background thread's body (scheme check, hook, day/night),
 // run in this thread so that its one-second pause costs nothing.

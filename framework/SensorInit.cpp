@@ -10,8 +10,8 @@
 #include "../platform/ModuleParameterParser.h"
 #include "../platform/OVFile.h"
 #include "../platform/OVLogger.h"
-#include "../platform/Shell.h"
 #include "../platform/XmlConfigure.h"
+#include "../platform/internal/FileCommand.h"
 #include "ISensorController.h"
 
 namespace {
@@ -25,16 +25,12 @@ const char* const kErrorLogPath = "/mnt/mtd/log/SensorError.log";
 const char* const kInitLogPath = "/mnt/mtd/log/SensorInit.log";
 const char* const kRebootLogPath = "/mnt/mtd/log/Reboot.log";
 const unsigned int kLogBytes = 10240;
-const int kShellTimeout = 30;
+const char* const kWatchdogPath = "/proc/wtd/user_interval";
 // The scheme index a new scheme state file holds, until a scheme is first
 // applied.
 const int kNoSchemeYet = -2;
 const int kSchemeEnableId = 500;
 const double kModuleCheckPeriod = 60.0;
-
-void runShell(const std::string& p_strCommand) {
-    sy_system(p_strCommand.c_str(), kShellTimeout);
-}
 
 // Whether the scheme files after the first are as a first start leaves
 // them: each holds the factory file's ids, with the scheme disabled. A power
@@ -125,16 +121,16 @@ int ISensorController::checkSensorConfigVersion() {
             return 1;
         }
         std::puts("sensor configure version 2 changed delete configure files ");
-        runShell(std::string("rm ") + kFactoryFilePath);
+        FileCommand::remove(kFactoryFilePath);
         return 1;
     }
-    runShell(std::string("rm ") + kFactoryFilePath);
+    FileCommand::remove(kFactoryFilePath);
     int count = 0;
     if (!getParamSchemeNum(count)) {
         return 0;
     }
     for (int scheme = 0; scheme < count; ++scheme) {
-        runShell("rm " + schemeFilePath(scheme));
+        FileCommand::remove(schemeFilePath(scheme));
     }
     return 1;
 }
@@ -169,11 +165,9 @@ int ISensorController::initConfigFile() {
     }
     // An earlier release kept one parameter file; it becomes scheme 0's file
     // and is brought in line with today's parameter set.
-    char command[256];
-    std::snprintf(command, sizeof(command), "mv %s.cfg %s", kSchemeFilePrefix,
-                  m_vecSchemeFiles[0]->getFilePath().c_str());
-    std::printf("command: %s\n", command);
-    runShell(command);
+    std::string schemeZero = m_vecSchemeFiles[0]->getFilePath();
+    std::printf("command: mv %s %s\n", kOldSingleFilePath, schemeZero.c_str());
+    FileCommand::move(kOldSingleFilePath, schemeZero);
     std::string factory;
     m_pFactoryFile->readParametersFromFile(factory);
     m_vecSchemeFiles[0]->modifyIdUnEqualParameters(factory);
@@ -229,10 +223,7 @@ int ISensorController::copySchemeFilesFromFactory() {
         return 0;
     }
     for (int scheme = 0; scheme < count; ++scheme) {
-        char command[256];
-        std::snprintf(command, sizeof(command), "cp %s %s%d.cfg", kFactoryFilePath,
-                      kSchemeFilePrefix, scheme);
-        runShell(command);
+        FileCommand::copy(kFactoryFilePath, schemeFilePath(scheme));
     }
     return 1;
 }
@@ -287,7 +278,7 @@ int ISensorController::checkModule() {
         }
     }
     OVLogger::writeLog(kRebootLogPath, "Reboot", "module error", kLogBytes, 2);
-    runShell("echo 1 >/proc/wtd/user_interval");
+    FileCommand::echo("1", kWatchdogPath);
     return 0;
 }
 

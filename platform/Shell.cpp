@@ -2,22 +2,23 @@
 
 #include <signal.h>
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
+#include <atomic>
 #include <deque>
 #include <mutex>
-#include <thread>
 
 #include "PlatformRoot.h"
+#include "internal/ChildWait.h"
+#include "internal/FileCommand.h"
 
 extern char** environ;
 
 namespace {
 
 const std::size_t kRecordLimit = 256;
+
+std::atomic<uint64_t> g_nSpawned{0};
 
 std::mutex& recordMutex() {
     static std::mutex s_mutex;
@@ -29,14 +30,6 @@ std::deque<std::string>& records() {
     return s_records;
 }
 
-void record(const std::string& p_strCommand) {
-    std::lock_guard<std::mutex> guard(recordMutex());
-    records().push_back(p_strCommand);
-    while (records().size() > kRecordLimit) {
-        records().pop_front();
-    }
-}
-
 bool startsPathWord(const std::string& p_strCommand, std::string::size_type p_nPos) {
     if (p_nPos == 0) {
         return true;
@@ -45,34 +38,46 @@ bool startsPathWord(const std::string& p_strCommand, std::string::size_type p_nP
     return before == ' ' || before == '\t' || before == '>' || before == '<' || before == '=';
 }
 
-// Waits for the child without spinning: short sleeps that grow to 20 ms.
-int waitForChild(pid_t p_pid, int p_nTimeoutSeconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(p_nTimeoutSeconds);
-    std::chrono::milliseconds pause(1);
-    for (;;) {
-        int status = 0;
-        pid_t done = waitpid(p_pid, &status, p_nTimeoutSeconds > 0 ? WNOHANG : 0);
-        if (done == p_pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        if (done < 0 && errno != EINTR) {
-            return -1;
-        }
-        if (done == 0) {
-            if (std::chrono::steady_clock::now() >= deadline) {
-                kill(p_pid, SIGKILL);
-                waitpid(p_pid, &status, 0);
-                return -1;
-            }
-            std::this_thread::sleep_for(pause);
-            if (pause < std::chrono::milliseconds(20)) {
-                pause *= 2;
-            }
-        }
-    }
+// Starts "/bin/sh -c COMMAND" as vfork does: the child borrows the host's
+// address space until it execs, where fork would first copy the page tables
+// of a host of hundreds of megabytes. -1 when it could not be started.
+pid_t spawnShell(const std::string& p_strCommand) {
+    const char* argv[] = {"sh", "-c", p_strCommand.c_str(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    // The command's complaints join the library's console output (stdout)
+    // instead of the host's error stream.
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // The calling thread may be a host thread that blocks signals for a
+    // signal-handling thread of its own; the command starts with none blocked.
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    short flags = POSIX_SPAWN_SETSIGMASK;
+#ifdef POSIX_SPAWN_USEVFORK
+    // Older C libraries fork unless asked; newer ones always spawn this way.
+    flags |= POSIX_SPAWN_USEVFORK;
+#endif
+    posix_spawnattr_setflags(&attributes, flags);
+    pid_t pid = -1;
+    int failed = posix_spawn(&pid, "/bin/sh", &actions, &attributes, const_cast<char* const*>(argv),
+                             environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return failed == 0 ? pid : -1;
 }
 
 }  // namespace
+
+void recordShellCommand(const std::string& p_strCommand) {
+    std::lock_guard<std::mutex> guard(recordMutex());
+    records().push_back(p_strCommand);
+    while (records().size() > kRecordLimit) {
+        records().pop_front();
+    }
+}
 
 std::string ShellRecord::mapCommand(const std::string& p_strCommand) {
     std::string root = PlatformRoot::get();
@@ -101,24 +106,19 @@ void ShellRecord::clear() {
     records().clear();
 }
 
+uint64_t ShellRecord::spawned() {
+    return g_nSpawned.load();
+}
+
 int sy_system(const char* p_szCommand, int p_nTimeoutSeconds) {
     if (p_szCommand == nullptr) {
         return -1;
     }
-    record(p_szCommand);
-    std::string command = ShellRecord::mapCommand(p_szCommand);
-    const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
-    // The command's complaints join the library's console output (stdout)
-    // instead of the host's error stream.
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    pid_t pid = 0;
-    int spawned =
-        posix_spawn(&pid, "/bin/sh", &actions, nullptr, const_cast<char* const*>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
+    recordShellCommand(p_szCommand);
+    pid_t pid = spawnShell(ShellRecord::mapCommand(p_szCommand));
+    if (pid < 0) {
         return -1;
     }
+    ++g_nSpawned;
     return waitForChild(pid, p_nTimeoutSeconds < 0 ? 0 : p_nTimeoutSeconds);
 }
