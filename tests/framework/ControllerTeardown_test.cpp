@@ -75,7 +75,6 @@ protected:
         m_strRoot = mkdtemp(pattern);
         m_options.strRoot = m_strRoot;
         m_options.strModule = GetParam();
-        m_random.seed(static_cast<unsigned int>(std::hash<std::string>()(GetParam())));
     }
     ~ControllerTeardown() override {
         std::string command = "rm -rf '" + m_strRoot + "'";
@@ -105,7 +104,8 @@ protected:
 
     std::string m_strRoot;
     HostOptions m_options;
-    std::mt19937 m_random;
+    // Repeatable draws per module.
+    std::mt19937 m_random{static_cast<unsigned int>(std::hash<std::string>()(GetParam()))};
 };
 
 TEST_P(ControllerTeardown, OnTheVirtualClock) {
