@@ -395,19 +395,19 @@ int ISensorController::sendLampFrame(const char* p_szSetter, int p_nCode, int p_
 }
 
 int ISensorController::setNearLight(int p_nBrightness) {
-    return sendLampFrame("setNearLight", 6, p_nBrightness, 100);
+    return sendLampFrame("setNearLight", 6, p_nBrightness, LAMP_LEVEL_MAX);
 }
 
 int ISensorController::setMiddleLight(int p_nBrightness) {
-    return sendLampFrame("setMiddleLight", 7, p_nBrightness, 100);
+    return sendLampFrame("setMiddleLight", 7, p_nBrightness, LAMP_LEVEL_MAX);
 }
 
 int ISensorController::setFarLight(int p_nBrightness) {
-    return sendLampFrame("setFarLight", 8, p_nBrightness, 100);
+    return sendLampFrame("setFarLight", 8, p_nBrightness, LAMP_LEVEL_MAX);
 }
 
 int ISensorController::setPowerMode(int p_nMode) {
-    return sendLampFrame("setPowerMode", 1, p_nMode, 1);
+    return sendLampFrame("setPowerMode", 1, p_nMode, LAMP_POWER_MODE_MAX);
 }
 
 int ISensorController::getNearLight(int& p_nBrightness) {

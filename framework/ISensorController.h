@@ -26,6 +26,7 @@
 #include "../platform/VideoResolution.h"
 #include "IGPIO.h"
 #include "IUARTController.h"
+#include "ParameterDescriptor.h"
 #include "SafePointer.h"
 #include "SensorLog.h"
 
@@ -181,6 +182,22 @@ public:
     void setSensorConfigVersion(int p_nVersion);
     void setSensorConfigVersion2(int p_nVersion);
 
+    // ---- Parameter descriptors ----
+    // What a registered id takes and means, copied into p_descriptor with
+    // its id type (no allocation); 0 when the controller does not describe
+    // the id. The strings and menus point at constant data that lives as
+    // long as the library.
+    int getParameterDescriptor(int p_nId, ParameterDescriptor& p_descriptor) const;
+    // The descriptor of the smallest described id above p_nAfter (INT_MIN
+    // for the first); 0 past the last. Walks every id in ascending order.
+    int getNextParameterDescriptor(int p_nAfter, ParameterDescriptor& p_descriptor) const;
+    // The descriptor whose name is p_szName; 0 when none has it.
+    int findParameterDescriptor(const char* p_szName, ParameterDescriptor& p_descriptor) const;
+    // The descriptor of the lowest id with the role; 0 when none has it.
+    int findParameterByRole(ParameterRole p_eRole, ParameterDescriptor& p_descriptor) const;
+    // The scheme window ids 500-504 as the base describes them.
+    static const ParameterDescriptorList& schemeWindowDescriptions();
+
     // ---- Parameter access ----
     int getParameter(int p_nId, int& p_nValue);
     int setParameter(int p_nId, int p_nValue);
@@ -218,6 +235,10 @@ public:
         BASE_FAR_LIGHT,
         BASE_POWER_MODE
     };
+    // The largest infrared lamp level (percent) and power mode the lamp
+    // board takes.
+    static constexpr int LAMP_LEVEL_MAX = 100;
+    static constexpr int LAMP_POWER_MODE_MAX = 1;
     int setBaseSetting(int p_nSetting, int p_nValue);
     int getBaseSetting(int p_nSetting, int& p_nValue);
 
@@ -295,6 +316,12 @@ public:
     int getTNF(int& p_nValue);
 
 protected:
+    // Where the controller's own ids are described (its parameter table);
+    // the base describes the scheme window ids itself. The descriptions
+    // must outlive the controller's use of them (a member is fine).
+    void describeParametersBy(const ParameterDescriptions* p_pDescriptions) {
+        m_pDescriptions = p_pDescriptions;
+    }
     // A thread whose body calls into this controller. The base owns it, so
     // stopThreads() stops it with the rest; the family starts and stops it
     // as its mode requires.
@@ -411,6 +438,7 @@ protected:
     std::vector<std::unique_ptr<GThread> > m_threads;
     std::mutex m_threadsMutex;
     bool m_bThreadsStopped = false;
+    const ParameterDescriptions* m_pDescriptions = nullptr;
 };
 
 #endif

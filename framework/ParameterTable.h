@@ -8,12 +8,31 @@
 #include <vector>
 
 #include "ISensorController.h"
+#include "ParameterDescriptor.h"
 
 // Parameter ids routed by table: each row says what a write of the id does,
-// what a read answers and the name its failure is logged under. Target is
-// whatever holds the setters (a controller, or a command set it owns); the
-// controller keeps the steps around the table (status check, the base's
-// ids, pauses) in plain code.
+// what a read answers, the name its failure is logged under and what the id
+// is (its descriptor). Target is whatever holds the setters (a controller,
+// or a command set it owns); the controller keeps the steps around the
+// table (status check, the base's ids, pauses) in plain code.
+//
+// The descriptor is the check: a write outside the values it describes is
+// refused by the table before the row acts, so a setter holds no range of
+// its own. A row is described by chaining onto its builder:
+//
+//   P::setting(1, "setSharpness", &C::setSharpness, 70)
+//       .range("sharpness", ParameterRole::SHARPNESS, 0, 100, ParameterUnit::PERCENT)
+// The day/night modes the base runs, and its temporal noise filter's modes
+// (tuned by the light, off, held at the manual strength).
+inline constexpr ParameterMenuEntry kBaseDayNightModes[] = {
+    {0, "auto"}, {1, "day"}, {2, "night"}, {3, "schedule"}, {4, "module"}};
+inline constexpr ParameterMenuEntry kBaseTNFModes[] = {{0, "auto"}, {1, "off"}, {2, "manual"}};
+// Menus many modules share: an automatic or manual mode, and the picture
+// mirrored, flipped or both.
+inline constexpr ParameterMenuEntry kAutoManualModes[] = {{0, "auto"}, {1, "manual"}};
+inline constexpr ParameterMenuEntry kMirrorFlipModes[] = {
+    {0, "off"}, {1, "mirror"}, {2, "flip"}, {3, "mirror-flip"}};
+
 template <class Target>
 struct ParameterRow {
     enum Kind {
@@ -34,7 +53,8 @@ struct ParameterRow {
     Setting pfnSet = nullptr;
     int nBaseSetting = 0;
     Action pfnAction = nullptr;
-    int nDefault = 0;
+    // Its nFactory is what reads answer for rows that do not ask the module.
+    ParameterDescriptor desc;
     // A failure text of the row's own instead of the table's; it may hold
     // one %d for the value. Empty: the setter logs why itself.
     const char* szFailure = nullptr;
@@ -45,19 +65,18 @@ struct ParameterRow {
     // and a read failure text of the row's own.
     const char* szGetter = nullptr;
     const char* szGetFailure = nullptr;
-    // DEVICE rows: the codes that write and read the value, the largest value
-    // taken (compared unsigned, so negatives are refused too; -1 takes any)
-    // and the refusal text with %d, null for the device's own.
+    // DEVICE rows: the codes that write and read the value.
     int nSetCode = 0;
     int nGetCode = 0;
-    int nMax = -1;
+    // Logged with the value when the table refuses it, before the failure
+    // text; null for the table's refusal hook, or nothing.
     const char* szRange = nullptr;
 
     static constexpr ParameterRow setting(int p_nId, const char* p_szSetter, Setting p_set,
                                           int p_nDefault, const char* p_szFailure = nullptr) {
         ParameterRow row = named(p_nId, SETTING, p_szSetter, p_szFailure);
         row.pfnSet = p_set;
-        row.nDefault = p_nDefault;
+        row.desc.nFactory = p_nDefault;
         return row;
     }
     // A setter and its getter: reads ask the module.
@@ -76,13 +95,13 @@ struct ParameterRow {
         ParameterRow row = named(p_nId, BASE_SETTING, p_szSetter, p_szFailure);
         row.nBaseSetting = p_nSetting;
         row.szGetFailure = p_szGetFailure;
-        return row;
+        return row.describedAsBase();
     }
     static constexpr ParameterRow action(int p_nId, const char* p_szSetter, Action p_action,
                                          int p_nDefault, const char* p_szFailure = nullptr) {
         ParameterRow row = named(p_nId, ACTION, p_szSetter, p_szFailure);
         row.pfnAction = p_action;
-        row.nDefault = p_nDefault;
+        row.desc.nFactory = p_nDefault;
         return row;
     }
     // An action whose reads ask the module through the getter.
@@ -99,13 +118,10 @@ struct ParameterRow {
     // A value written with one device code and read with another; the
     // table's device hooks carry them out.
     static constexpr ParameterRow device(int p_nId, const char* p_szSetter, int p_nSetCode,
-                                         int p_nMax, const char* p_szRange, const char* p_szFailure,
-                                         const char* p_szGetter, int p_nGetCode,
-                                         const char* p_szGetFailure) {
+                                         const char* p_szFailure, const char* p_szGetter,
+                                         int p_nGetCode, const char* p_szGetFailure) {
         ParameterRow row = named(p_nId, DEVICE, p_szSetter, p_szFailure);
         row.nSetCode = p_nSetCode;
-        row.nMax = p_nMax;
-        row.szRange = p_szRange;
         row.szGetter = p_szGetter;
         row.nGetCode = p_nGetCode;
         row.szGetFailure = p_szGetFailure;
@@ -115,16 +131,142 @@ struct ParameterRow {
         return named(p_nId, ABSENT, nullptr, nullptr);
     }
 
-    // Whether the value lies in the row's range (DEVICE rows).
-    bool takes(int p_nValue) const {
-        return nMax == -1 || static_cast<unsigned int>(p_nValue) <= static_cast<unsigned int>(nMax);
+    // ---- The descriptor ----
+    // Integers from p_nMin to p_nMax.
+    constexpr ParameterRow range(const char* p_szName, ParameterRole p_eRole, int p_nMin,
+                                 int p_nMax, ParameterUnit p_eUnit = ParameterUnit::NONE,
+                                 int p_nStep = 1) const {
+        ParameterRow row = described(p_szName, ParameterKind::RANGE, p_eRole, p_eUnit);
+        row.desc.nMin = p_nMin;
+        row.desc.nMax = p_nMax;
+        row.desc.nStep = p_nStep;
+        return row;
+    }
+    // One of the named codes.
+    template <size_t N>
+    constexpr ParameterRow menu(const char* p_szName, ParameterRole p_eRole,
+                                const ParameterMenuEntry (&p_entries)[N]) const {
+        ParameterRow row = described(p_szName, ParameterKind::MENU, p_eRole, ParameterUnit::NONE);
+        row.desc.pEntries = p_entries;
+        row.desc.nEntries = static_cast<int>(N);
+        return row;
+    }
+    constexpr ParameterRow onOff(const char* p_szName,
+                                 ParameterRole p_eRole = ParameterRole::NONE) const {
+        return described(p_szName, ParameterKind::ON_OFF, p_eRole, ParameterUnit::NONE);
+    }
+    // Values beside a range that it also takes, by name.
+    template <size_t N>
+    constexpr ParameterRow also(const ParameterMenuEntry (&p_entries)[N]) const {
+        ParameterRow row = *this;
+        row.desc.pEntries = p_entries;
+        row.desc.nEntries = static_cast<int>(N);
+        return row;
+    }
+    // A write that does something once; the value is not checked.
+    constexpr ParameterRow button(const char* p_szName,
+                                  ParameterRole p_eRole = ParameterRole::NONE) const {
+        ParameterRow row = described(p_szName, ParameterKind::ACTION, p_eRole, ParameterUnit::NONE);
+        row.desc.bChecked = false;
+        return row;
+    }
+    constexpr ParameterRow readOnly(const char* p_szName, ParameterRole p_eRole,
+                                    ParameterUnit p_eUnit = ParameterUnit::NONE) const {
+        ParameterRow row = described(p_szName, ParameterKind::READ_ONLY, p_eRole, p_eUnit);
+        row.desc.bChecked = false;
+        return row;
+    }
+    // Any value, passed on as it is: the module checks nothing.
+    constexpr ParameterRow anyValue(const char* p_szName, ParameterRole p_eRole,
+                                    ParameterUnit p_eUnit = ParameterUnit::NONE) const {
+        ParameterRow row = described(p_szName, ParameterKind::RANGE, p_eRole, p_eUnit);
+        row.desc.bChecked = false;
+        return row;
+    }
+    // The range or menu says what the value means, but the module takes any
+    // value and passes it on; the table refuses nothing.
+    constexpr ParameterRow unchecked() const {
+        ParameterRow row = *this;
+        row.desc.bChecked = false;
+        return row;
+    }
+    // The factory value, for rows whose reads ask the module or the base.
+    constexpr ParameterRow factory(int p_nValue) const {
+        ParameterRow row = *this;
+        row.desc.nFactory = p_nValue;
+        return row;
+    }
+    // The text logged, with the value, when the table refuses it.
+    constexpr ParameterRow refusal(const char* p_szText) const {
+        ParameterRow row = *this;
+        row.szRange = p_szText;
+        return row;
     }
 
 private:
+    // The base's own settings are described here once, as the base takes
+    // them; a family that numbers or narrows one chains its own description.
+    constexpr ParameterRow describedAsBase() const {
+        typedef ISensorController I;
+        typedef ParameterRole R;
+        typedef ParameterUnit U;
+        switch (nBaseSetting) {
+            case I::BASE_DAYNIGHT_MODE:
+                // The base keeps any mode; a module's own codes are its family's.
+                return menu("daynight-mode", R::DAY_NIGHT_MODE, kBaseDayNightModes).unchecked();
+            case I::BASE_DTN_HOUR:
+                return range("dtn-hour", R::NONE, 0, 23, U::HOUR).unchecked().factory(18);
+            case I::BASE_DTN_MINUTE:
+                return range("dtn-minute", R::NONE, 0, 5, U::TEN_MINUTES).unchecked();
+            case I::BASE_NTD_HOUR:
+                return range("ntd-hour", R::NONE, 0, 23, U::HOUR).unchecked().factory(6);
+            case I::BASE_NTD_MINUTE:
+                return range("ntd-minute", R::NONE, 0, 5, U::TEN_MINUTES).unchecked();
+            case I::BASE_DN_SWITCH_DELAY:
+                return anyValue("daynight-delay", R::DAY_NIGHT_DELAY, U::SECOND).factory(5);
+            case I::BASE_TNF:
+                return range("tnf", R::NONE, 0, 100).unchecked();
+            case I::BASE_TNF_MODE:
+                return menu("tnf-mode", R::NOISE_REDUCTION_3D, kBaseTNFModes).unchecked();
+            case I::BASE_NEAR_LIGHT:
+                return lamp("near-light", "setNearLight(%d) out of range");
+            case I::BASE_MIDDLE_LIGHT:
+                return lamp("middle-light", "setMiddleLight(%d) out of range");
+            case I::BASE_FAR_LIGHT:
+                return lamp("far-light", "setFarLight(%d) out of range");
+            case I::BASE_POWER_MODE:
+                return range("power-mode", R::NONE, 0, I::LAMP_POWER_MODE_MAX)
+                    .refusal("setPowerMode(%d) out of range");
+            default:
+                return *this;
+        }
+    }
+    constexpr ParameterRow lamp(const char* p_szName, const char* p_szRefusal) const {
+        return range(p_szName, ParameterRole::IR_LED_LEVEL, 0, ISensorController::LAMP_LEVEL_MAX,
+                     ParameterUnit::PERCENT)
+            .refusal(p_szRefusal)
+            .factory(50);
+    }
+
+    // A description of its own: only the factory value carries over.
+    constexpr ParameterRow described(const char* p_szName, ParameterKind p_eKind,
+                                     ParameterRole p_eRole, ParameterUnit p_eUnit) const {
+        ParameterRow row = *this;
+        row.desc = ParameterDescriptor{};
+        row.desc.nFactory = desc.nFactory;
+        row.desc.nId = nId;
+        row.desc.szName = p_szName;
+        row.desc.eKind = p_eKind;
+        row.desc.eRole = p_eRole;
+        row.desc.eUnit = p_eUnit;
+        return row;
+    }
+
     static constexpr ParameterRow named(int p_nId, Kind p_eKind, const char* p_szSetter,
                                         const char* p_szFailure) {
         ParameterRow row{};
         row.nId = p_nId;
+        row.desc.nId = p_nId;
         row.eKind = p_eKind;
         row.szSetter = p_szSetter;
         row.szFailure = p_szFailure;
@@ -152,14 +294,17 @@ struct ParameterList {
 };
 
 // The rows of one controller: its own lists first, then its family's, so a
-// member renumbers or drops what the family has.
+// member renumbers or drops what the family has. It is also where the
+// controller's descriptors are found (describeParametersBy).
 template <class Target>
-class ParameterTable {
+class ParameterTable : public ParameterDescriptions {
 public:
     typedef ParameterRow<Target> Row;
     // How a controller with DEVICE rows writes and reads them.
     typedef int (Target::*DeviceWrite)(const Row& p_row, int p_nValue);
     typedef int (Target::*DeviceRead)(const Row& p_row, int& p_nValue);
+    // Logs a refused value for rows without a refusal text of their own.
+    typedef void (Target::*RefusalLog)(const Row& p_row, int p_nValue);
 
     // p_szFailureFormat is logged for a failed write, with the setter's name
     // and the value, unless the row has a text of its own;
@@ -176,6 +321,7 @@ public:
         m_pfnDeviceWrite = p_write;
         m_pfnDeviceRead = p_read;
     }
+    void setRefusalLog(RefusalLog p_log) { m_pfnRefusalLog = p_log; }
 
     // The id's row, ABSENT rows included; null when no list has the id.
     const Row* find(int p_nId) const {
@@ -192,27 +338,58 @@ public:
         return row != nullptr && row->eKind != Row::ABSENT;
     }
 
+    const ParameterDescriptor* describe(int p_nId) const override {
+        const Row* row = find(p_nId);
+        return row != nullptr && row->eKind != Row::ABSENT && row->desc.szName != nullptr
+                   ? &row->desc
+                   : nullptr;
+    }
+
+    const ParameterDescriptor* describeNext(int p_nAfter) const override {
+        // Few rows, rarely asked: the smallest described id above, found by
+        // walking everything rather than keeping a sorted copy per table.
+        int after = p_nAfter;
+        for (;;) {
+            bool found = false;
+            int next = 0;
+            auto consider = [&](int p_nId) {
+                if (p_nId > after && (!found || p_nId < next)) {
+                    next = p_nId;
+                    found = true;
+                }
+            };
+            for (const ParameterList<Target>& list : m_lists) {
+                for (size_t index = 0; index < list.nCount; ++index) {
+                    consider(list.pRows[index].nId);
+                }
+            }
+            if (!found) {
+                return nullptr;
+            }
+            if (const ParameterDescriptor* descriptor = describe(next)) {
+                return descriptor;
+            }
+            after = next;  // an absent or undescribed row: look further
+        }
+    }
+
     // Writes the id: -1 when it is not a parameter of the table, otherwise
-    // the setter's 1 or 0, a failure logged through the owner.
+    // the setter's 1 or 0, a failure logged through the owner. A value the
+    // descriptor does not take is refused before the row acts.
     int write(ISensorController& p_owner, Target& p_target, int p_nId, int p_nValue) const {
         const Row* row = find(p_nId);
         if (row == nullptr || row->eKind == Row::ABSENT) {
             return -1;
         }
         int result = 0;
-        switch (row->eKind) {
-            case Row::SETTING:
-                result = (p_target.*(row->pfnSet))(p_nValue);
-                break;
-            case Row::BASE_SETTING:
-                result = p_owner.setBaseSetting(row->nBaseSetting, p_nValue);
-                break;
-            case Row::DEVICE:
-                result = (p_target.*m_pfnDeviceWrite)(*row, p_nValue);
-                break;
-            default:
-                result = row->pfnAction(p_owner, p_target, p_nValue);
-                break;
+        if (!row->desc.takes(p_nValue)) {
+            if (row->szRange != nullptr) {
+                p_owner.ErrorPrintf(row->szRange, p_nValue);
+            } else if (m_pfnRefusalLog != nullptr) {
+                (p_target.*m_pfnRefusalLog)(*row, p_nValue);
+            }
+        } else {
+            result = act(p_owner, p_target, *row, p_nValue);
         }
         if (result) {
             return 1;
@@ -236,7 +413,7 @@ public:
             return -1;
         }
         if (row->eKind != Row::BASE_SETTING) {
-            p_nValue = row->nDefault;
+            p_nValue = row->desc.nFactory;
             return 1;
         }
         if (p_owner.getBaseSetting(row->nBaseSetting, p_nValue)) {
@@ -265,6 +442,19 @@ public:
     }
 
 private:
+    int act(ISensorController& p_owner, Target& p_target, const Row& p_row, int p_nValue) const {
+        switch (p_row.eKind) {
+            case Row::SETTING:
+                return (p_target.*(p_row.pfnSet))(p_nValue);
+            case Row::BASE_SETTING:
+                return p_owner.setBaseSetting(p_row.nBaseSetting, p_nValue);
+            case Row::DEVICE:
+                return (p_target.*m_pfnDeviceWrite)(p_row, p_nValue);
+            default:
+                return p_row.pfnAction(p_owner, p_target, p_nValue);
+        }
+    }
+
     // A text of the row's own, or the table's with the getter's name:
     // "setTNFMode" fails as "getTNFMode".
     void readFailed(ISensorController& p_owner, const Row& p_row, int p_nValue) const {
@@ -286,6 +476,7 @@ private:
     const char* m_szReadFailureFormat;
     DeviceWrite m_pfnDeviceWrite = nullptr;
     DeviceRead m_pfnDeviceRead = nullptr;
+    RefusalLog m_pfnRefusalLog = nullptr;
 };
 
 #endif

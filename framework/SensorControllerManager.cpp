@@ -77,6 +77,19 @@ int SensorControllerManager::getMirrorValue(int& p_nMirror) {
     return m_pSensorController->getMirrorValue(p_nMirror);
 }
 
+int SensorControllerManager::getParameterDescriptor(int p_nId, ParameterDescriptor& p_descriptor) {
+    return m_pSensorController.isNull()
+               ? 0
+               : m_pSensorController->getParameterDescriptor(p_nId, p_descriptor);
+}
+
+int SensorControllerManager::getNextParameterDescriptor(int p_nAfter,
+                                                        ParameterDescriptor& p_descriptor) {
+    return m_pSensorController.isNull()
+               ? 0
+               : m_pSensorController->getNextParameterDescriptor(p_nAfter, p_descriptor);
+}
+
 int SensorControllerManager::getStillImageValue(int& p_nValue) {
     if (m_pSensorController.isNull()) {
         if (printing()) {

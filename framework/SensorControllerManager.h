@@ -39,6 +39,10 @@ public:
     SafePointer<ISensorController> getSensorController();
     int getMirrorValue(int& p_nMirror);
     int getStillImageValue(int& p_nValue);
+    // The controller's parameter descriptors (ISensorController's); 0
+    // before init.
+    int getParameterDescriptor(int p_nId, ParameterDescriptor& p_descriptor);
+    int getNextParameterDescriptor(int p_nAfter, ParameterDescriptor& p_descriptor);
     int updateSensorVideoSystem(int p_nVideoSystem, const VideoResolution& p_resolution);
 
 private:

@@ -54,82 +54,159 @@ struct PwmRequest {
 };
 static_assert(sizeof(PwmRequest) == 16, "the PWM request is 16 bytes");
 
-// Parameters 1-47. Most go straight to one ISP set code and one get code
-// (a setter with a narrower range than 0..100 logs its own refusal; -1 takes
-// any value); the rest have behaviour of their own.
+// Parameters 1-47. Most go straight to one ISP set code and one get code;
+// the rest have behaviour of their own. A row's descriptor is its check: a
+// refused value is logged with the row's own text, or as IsAppointRange
+// logs it. Factory values are what the ISP reports after a start.
+//
+// The thresholds (12/13, 32/33) and the smart-infrared pair (35/36) are
+// checked by their setters, and only in the infrared mode they apply to;
+// in the other modes the ISP takes any value as a no-op. Their descriptors
+// say what the values mean.
 typedef Hi351xSenseController H;
 typedef ParameterRow<H> P;
 
+typedef ParameterRole R;
+typedef ParameterUnit U;
+
+const ParameterMenuEntry kDayNightModes[] = {
+    {0, "auto"}, {1, "day"}, {2, "night"}, {3, "schedule"}};
+
 const P kParameters[] = {
-    P::device(1, "setBrightness", 13, 100, nullptr, "setBrightness failed", "getBrightness", 14,
-              "getBrightness failed "),
-    P::device(2, "setSaturation", 1537, 100, nullptr, "setSaturation failed", "getSaturation", 1538,
-              "getSaturation failed "),
-    P::device(3, "setContrast", 1541, 100, nullptr, "setContrast failed", "getContrast", 1542,
-              "getContrast failed "),
-    P::device(4, "setSharpness", 1539, 100, nullptr, "setSharpness failed ", "getSharpness", 1540,
-              "getSharpness failed "),
-    P::device(5, "setShutterMode", 1, 1, "p_nShutterMode(%d) out of range",
-              "setShutterMode failed ", "getShutterMode", 2, "getShutterMode failed "),
-    P::device(6, "setMaxShutter", 3, 16, "p_nMaxShutter(%d) out of range", "setMaxShutter failed ",
-              "getMaxShutter", 4, "getMaxShutter failed "),
-    P::device(7, "setFixShutter", 5, 18, "p_nFixShutter(%d) out of range", "setFixShutter failed ",
-              "getFixShutter", 6, "getFixShutter failed "),
-    P::device(8, "setGainMode", 7, 1, "p_nGainMode(%d) out of range", "setGainMode failed ",
-              "getGainMode", 8, "getGainMode failed "),
-    P::device(9, "setMaxGain", 9, 100, nullptr, "setMaxGain failed ", "getMaxGain", 10,
-              "getMaxGain failed "),
-    P::device(10, "setFixGain", 11, 100, nullptr, "setFixGain failed ", "getFixGain", 12,
-              "getFixGain failed "),
-    P::device(14, "setIrisMode", 25, 1, "p_nIrisMode(%d) out of range", "setIrisMode failed ",
-              "getIrisMode", 26, "getIrisMode failed "),
-    P::device(15, "setIrisSpeed", 27, 100, nullptr, "setIrisSpeed failed ", "getIrisSpeed", 28,
-              "getIrisSpeed failed "),
-    P::device(16, "setRoomInnerOrOutMode", 1543, 2, "p_nRoomIntOrOutMode(%d) out of range",
-              "setRoomInnerOrOutMode failed ", "getRoomIntOrOutMode", 1544,
-              "getRoomIntOrOutMode failed "),
-    P::device(17, "setWDRMode", 1561, 1, "p_nWDRMode(%d) out of range", "setWDRMode failed ",
-              "getWDRMode", 1562, "getWDRMode failed "),
-    P::device(18, "setWDRContrast", 1563, 100, nullptr, "setWDRContrast failed ", "getWDRContrast",
-              1564, "getWDRContrast failed "),
-    P::device(19, "setPhotometry", 23, 3, "p_nPhotometry(%d) out of range", "setPhotometry failed ",
-              "getPhotometry", 24, "getPhotometry failed "),
-    P::device(22, "setNR2DMode", 1545, 2, "p_nNR2DMode(%d) out of range", "setNR2DMode failed ",
-              "getNR2DMode", 1546, "getNR2DMode failed "),
-    P::device(23, "setNR2DMaxContrast", 1547, 100, nullptr, "setNR2DMaxContrast failed ",
-              "getNR2DMaxContrast", 1548, "getNR2DMaxContrast failed "),
-    P::device(24, "setNR2DFixContrast", 1549, 100, nullptr, "setNR2DFixContrast failed ",
-              "getNR2DFixContrast", 1550, "getNR2DFixContrast failed "),
-    P::device(25, "setNR3DMode", 1551, 2, "p_nNR3DMode(%d) out of range", "setNR3DMode failed ",
-              "getNR3DMode", 1552, "getNR3DMode failed "),
-    P::device(26, "setNR3DMaxContrast", 1557, 100, nullptr, "setNR3DMaxContrast failed ",
-              "getNR3DMaxContrast", 1558, "getNR3MaxContrast failed "),
-    P::device(27, "setNR3DFixContrast", 1559, 100, nullptr, "setNR3DFixContrast failed ",
-              "getNR3DFixContrast", 1560, "getNR3DFixContrast failed "),
-    P::device(37, "setHLCMode", 29, 1, "p_nHLCMode(%d) out of range", "setHLCMode failed ",
-              "getHLCMode", 30, "getHLCMode failed "),
-    P::device(38, "setHLCContrast", 31, 100, nullptr, "setHLCContrast failed ", "getHLCContrast",
-              32, "getHLCContrast failed "),
-    P::device(39, "setBLCMode", 33, -1, nullptr, "setBLCMode failed ", "getBLCMode", 34,
-              "getBLCMode failed "),
-    P::device(40, "setAntiFogMode", 1571, 100, nullptr, "setAntiFogMode failed ", "getAntiFogMode",
-              1572, "getAntiFogMode failed "),
-    P::device(41, "setAntiFogValue", 1573, 100, nullptr, "setAntiFogValue failed ",
-              "getAntiFogValue", 1574, "getAntiFogValue failed "),
-    P::device(42, "setBHLCMode", 37, 3, "p_nBHLCMode(%d) out of range", "setBHLCMode failed ",
-              "getBHLCMode", 38, "getBHLCMode failed "),
-    P::device(47, "setPictureControlValue", 1577, -1, nullptr, "setPictureControlValue failed ",
-              "getPictureControlValue", 1578, "getPictureControlValue failed!"),
+    P::device(1, "setBrightness", 13, "setBrightness failed", "getBrightness", 14,
+              "getBrightness failed ")
+        .range("brightness", R::BRIGHTNESS, 0, 100, U::PERCENT)
+        .factory(50),
+    P::device(2, "setSaturation", 1537, "setSaturation failed", "getSaturation", 1538,
+              "getSaturation failed ")
+        .range("saturation", R::SATURATION, 0, 100, U::PERCENT)
+        .factory(50),
+    P::device(3, "setContrast", 1541, "setContrast failed", "getContrast", 1542,
+              "getContrast failed ")
+        .range("contrast", R::CONTRAST, 0, 100, U::PERCENT)
+        .factory(50),
+    P::device(4, "setSharpness", 1539, "setSharpness failed ", "getSharpness", 1540,
+              "getSharpness failed ")
+        .range("sharpness", R::SHARPNESS, 0, 100, U::PERCENT)
+        .factory(50),
+    P::device(5, "setShutterMode", 1, "setShutterMode failed ", "getShutterMode", 2,
+              "getShutterMode failed ")
+        .menu("shutter-mode", R::EXPOSURE_MODE, kAutoManualModes)
+        .refusal("p_nShutterMode(%d) out of range"),
+    P::device(6, "setMaxShutter", 3, "setMaxShutter failed ", "getMaxShutter", 4,
+              "getMaxShutter failed ")
+        .range("max-shutter", R::MAX_SHUTTER, 0, 16, U::STEP)
+        .factory(16)
+        .refusal("p_nMaxShutter(%d) out of range"),
+    P::device(7, "setFixShutter", 5, "setFixShutter failed ", "getFixShutter", 6,
+              "getFixShutter failed ")
+        .range("fix-shutter", R::SHUTTER, 0, 18, U::STEP)
+        .refusal("p_nFixShutter(%d) out of range"),
+    P::device(8, "setGainMode", 7, "setGainMode failed ", "getGainMode", 8, "getGainMode failed ")
+        .menu("gain-mode", R::NONE, kAutoManualModes)
+        .refusal("p_nGainMode(%d) out of range"),
+    P::device(9, "setMaxGain", 9, "setMaxGain failed ", "getMaxGain", 10, "getMaxGain failed ")
+        .range("max-gain", R::MAX_GAIN, 0, 100, U::GAIN_STEP)
+        .factory(60),
+    P::device(10, "setFixGain", 11, "setFixGain failed ", "getFixGain", 12, "getFixGain failed ")
+        .range("fix-gain", R::GAIN, 0, 100, U::GAIN_STEP),
+    P::device(14, "setIrisMode", 25, "setIrisMode failed ", "getIrisMode", 26,
+              "getIrisMode failed ")
+        .menu("iris-mode", R::IRIS_MODE, kAutoManualModes)
+        .refusal("p_nIrisMode(%d) out of range"),
+    P::device(15, "setIrisSpeed", 27, "setIrisSpeed failed ", "getIrisSpeed", 28,
+              "getIrisSpeed failed ")
+        .range("iris-speed", R::NONE, 0, 100, U::PERCENT)
+        .factory(50),
+    // The scene, photometry, noise-reduction and compensation modes are ISP
+    // codes with no names known here: plain ranges.
+    P::device(16, "setRoomInnerOrOutMode", 1543, "setRoomInnerOrOutMode failed ",
+              "getRoomIntOrOutMode", 1544, "getRoomIntOrOutMode failed ")
+        .range("room-mode", R::NONE, 0, 2)
+        .refusal("p_nRoomIntOrOutMode(%d) out of range"),
+    P::device(17, "setWDRMode", 1561, "setWDRMode failed ", "getWDRMode", 1562,
+              "getWDRMode failed ")
+        .onOff("wdr-mode", R::WDR_MODE)
+        .refusal("p_nWDRMode(%d) out of range"),
+    P::device(18, "setWDRContrast", 1563, "setWDRContrast failed ", "getWDRContrast", 1564,
+              "getWDRContrast failed ")
+        .range("wdr-contrast", R::WDR_LEVEL, 0, 100, U::PERCENT)
+        .factory(50),
+    P::device(19, "setPhotometry", 23, "setPhotometry failed ", "getPhotometry", 24,
+              "getPhotometry failed ")
+        .range("photometry", R::NONE, 0, 3)
+        .refusal("p_nPhotometry(%d) out of range"),
+    P::device(22, "setNR2DMode", 1545, "setNR2DMode failed ", "getNR2DMode", 1546,
+              "getNR2DMode failed ")
+        .range("nr2d-mode", R::NOISE_REDUCTION_2D, 0, 2)
+        .refusal("p_nNR2DMode(%d) out of range"),
+    P::device(23, "setNR2DMaxContrast", 1547, "setNR2DMaxContrast failed ", "getNR2DMaxContrast",
+              1548, "getNR2DMaxContrast failed ")
+        .range("nr2d-max-contrast", R::NONE, 0, 100, U::PERCENT)
+        .factory(50),
+    P::device(24, "setNR2DFixContrast", 1549, "setNR2DFixContrast failed ", "getNR2DFixContrast",
+              1550, "getNR2DFixContrast failed ")
+        .range("nr2d-fix-contrast", R::NONE, 0, 100, U::PERCENT)
+        .factory(50),
+    P::device(25, "setNR3DMode", 1551, "setNR3DMode failed ", "getNR3DMode", 1552,
+              "getNR3DMode failed ")
+        .range("nr3d-mode", R::NOISE_REDUCTION_3D, 0, 2)
+        .refusal("p_nNR3DMode(%d) out of range"),
+    P::device(26, "setNR3DMaxContrast", 1557, "setNR3DMaxContrast failed ", "getNR3DMaxContrast",
+              1558, "getNR3MaxContrast failed ")
+        .range("nr3d-max-contrast", R::NONE, 0, 100, U::PERCENT)
+        .factory(50),
+    P::device(27, "setNR3DFixContrast", 1559, "setNR3DFixContrast failed ", "getNR3DFixContrast",
+              1560, "getNR3DFixContrast failed ")
+        .range("nr3d-fix-contrast", R::NONE, 0, 100, U::PERCENT)
+        .factory(50),
+    P::device(37, "setHLCMode", 29, "setHLCMode failed ", "getHLCMode", 30, "getHLCMode failed ")
+        .onOff("hlc-mode", R::HIGHLIGHT_COMPENSATION)
+        .refusal("p_nHLCMode(%d) out of range"),
+    P::device(38, "setHLCContrast", 31, "setHLCContrast failed ", "getHLCContrast", 32,
+              "getHLCContrast failed ")
+        .range("hlc-contrast", R::NONE, 0, 100, U::PERCENT)
+        .factory(50),
+    P::device(39, "setBLCMode", 33, "setBLCMode failed ", "getBLCMode", 34, "getBLCMode failed ")
+        .anyValue("blc-mode", R::BACKLIGHT_COMPENSATION),
+    P::device(40, "setAntiFogMode", 1571, "setAntiFogMode failed ", "getAntiFogMode", 1572,
+              "getAntiFogMode failed ")
+        .range("antifog-mode", R::DEFOG, 0, 100),
+    P::device(41, "setAntiFogValue", 1573, "setAntiFogValue failed ", "getAntiFogValue", 1574,
+              "getAntiFogValue failed ")
+        .range("antifog-value", R::NONE, 0, 100, U::PERCENT)
+        .factory(50),
+    P::device(42, "setBHLCMode", 37, "setBHLCMode failed ", "getBHLCMode", 38,
+              "getBHLCMode failed ")
+        .range("bhlc-mode", R::NONE, 0, 3)
+        .refusal("p_nBHLCMode(%d) out of range"),
+    P::device(47, "setPictureControlValue", 1577, "setPictureControlValue failed ",
+              "getPictureControlValue", 1578, "getPictureControlValue failed!")
+        .anyValue("picture-value", R::NONE, U::RAW),
     P::readWrite(11, "setDayNightMode", &H::setDayNightMode, &H::getDayNightMode,
-                 "setDayNightMode failed ", "getDayNightMode failed "),
+                 "setDayNightMode failed ", "getDayNightMode failed ")
+        .menu("daynight-mode", R::DAY_NIGHT_MODE, kDayNightModes)
+        .unchecked(),
     P::readWrite(12, "setDTNThreshold", &H::setDTNThreshold, &H::readDTNThreshold,
-                 "setDTNThreshold failed ", "DayToNightThreshold failed "),
+                 "setDTNThreshold failed ", "DayToNightThreshold failed ")
+        .range("dtn-threshold", R::DTN_THRESHOLD, 0, 100)
+        .unchecked()
+        .factory(60),
     P::readWrite(13, "setNTDThreshold", &H::setNTDThreshold, &H::readNTDThreshold,
-                 "setNTDThreshold failed ", "NightToDayThreshold failed "),
+                 "setNTDThreshold failed ", "NightToDayThreshold failed ")
+        .range("ntd-threshold", R::NTD_THRESHOLD, 0, 100)
+        .unchecked()
+        .factory(30),
+    // The picture as the viewer sees it; be-away mode swaps 1 and 2 on the ISP.
     P::readWrite(20, "setMirror", &H::setMirror, &H::getMirror, "setMirror failed ",
-                 "getMirror failed "),
+                 "getMirror failed ")
+        .menu("mirror", R::MIRROR_FLIP, kMirrorFlipModes)
+        .refusal("p_nMirror(%d) out of range"),
     P::readWrite(21, "setBeAwayMode", &H::setBeAwayMode, &H::getBeAwayMode, "setBeAwayMode failed",
-                 "getBeAwayMode failed"),
+                 "getBeAwayMode failed")
+        .onOff("be-away")
+        .refusal("setBeAwayMode(%d) out of range"),
+    // The base takes any value for its day/night settings.
     P::base(28, ISensorController::BASE_DTN_HOUR, "setDTNTime_H", "setDTNTime_H failed ",
             "getDTNTime_H failed"),
     P::base(29, ISensorController::BASE_DTN_MINUTE, "setDTNTime_M", "setDTNTime_M failed ",
@@ -139,25 +216,40 @@ const P kParameters[] = {
     P::base(31, ISensorController::BASE_NTD_MINUTE, "setNTDTime_M", "setNTDTime_M failed ",
             "getNTDTime_M failed"),
     P::readWrite(32, "setInfraredDTNThreshold", &H::setInfraredDTNThreshold,
-                 &H::getInfraredDTNThreshold, "setInfraredDTNThreshold failed "),
+                 &H::getInfraredDTNThreshold, "setInfraredDTNThreshold failed ")
+        .range("ir-dtn-threshold", R::DTN_THRESHOLD, 0, 100)
+        .unchecked()
+        .factory(70),
     P::readWrite(33, "setInfraredNTDThreshold", &H::setInfraredNTDThreshold,
-                 &H::getInfraredNTDThreshold, "setInfraredNTDThreshold failed "),
+                 &H::getInfraredNTDThreshold, "setInfraredNTDThreshold failed ")
+        .range("ir-ntd-threshold", R::NTD_THRESHOLD, 0, 100)
+        .unchecked()
+        .factory(30),
     P::base(34, ISensorController::BASE_DN_SWITCH_DELAY, "setDNSwitchDelay",
             "setDNSwitchDelay failed ", "getDNSwitchDelay failed "),
+    // Mode 2 lights the LEDs at the manual value of id 36.
     P::readWrite(35, "setSmartInfraredMode", &H::setSmartInfraredMode, &H::getSmartInfraredMode,
-                 "setSmartInfraredMode failed ", "getSmartInfraredMode failed "),
+                 "setSmartInfraredMode failed ", "getSmartInfraredMode failed ")
+        .range("smart-ir-mode", R::IR_LED_MODE, 0, 3)
+        .unchecked(),
     P::readWrite(36, "setInfraredManualValue", &H::setInfraredManualValue,
                  &H::getInfraredManualValue, "setInfraredManualValue failed ",
-                 "getInfraredManualValue failed "),
+                 "getInfraredManualValue failed ")
+        .range("ir-manual-value", R::IR_LED_LEVEL, 0, 100, U::PERCENT)
+        .unchecked(),
     // One picture-control action each, the value as given; nothing to read.
-    P::device(43, "setPictureControlAction", kCodePictureAction, -1, nullptr,
-              "setPictureControlAction failed ", nullptr, 0, nullptr),
-    P::device(44, "setPictureControlAction", kCodePictureAction, -1, nullptr,
-              "setPictureControlAction failed ", nullptr, 0, nullptr),
-    P::device(45, "setPictureControlAction", kCodePictureAction, -1, nullptr,
-              "setPictureControlAction failed ", nullptr, 0, nullptr),
-    P::device(46, "setPictureControlAction", kCodePictureAction, -1, nullptr,
-              "setPictureControlAction failed ", nullptr, 0, nullptr),
+    P::device(43, "setPictureControlAction", kCodePictureAction, "setPictureControlAction failed ",
+              nullptr, 0, nullptr)
+        .button("picture-action-1"),
+    P::device(44, "setPictureControlAction", kCodePictureAction, "setPictureControlAction failed ",
+              nullptr, 0, nullptr)
+        .button("picture-action-2"),
+    P::device(45, "setPictureControlAction", kCodePictureAction, "setPictureControlAction failed ",
+              nullptr, 0, nullptr)
+        .button("picture-action-3"),
+    P::device(46, "setPictureControlAction", kCodePictureAction, "setPictureControlAction failed ",
+              nullptr, 0, nullptr)
+        .button("picture-action-4"),
 };
 
 int levelOfRaw(int p_nRaw) {
@@ -184,6 +276,8 @@ Hi351xSenseController::Hi351xSenseController()
       m_nPWMFd(-1),
       m_parameters({kParameters}) {
     m_parameters.setDevice(&Hi351xSenseController::writeIsp, &Hi351xSenseController::readIsp);
+    m_parameters.setRefusalLog(&Hi351xSenseController::refuseIsp);
+    describeParametersBy(&m_parameters);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 42);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 47, 47);
     m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 43, 46);
@@ -256,10 +350,6 @@ int Hi351xSenseController::initFactorySetting() {
 }
 
 int Hi351xSenseController::setMirror(int p_nMirror) {
-    if (static_cast<unsigned int>(p_nMirror) > 3u) {
-        ErrorPrintf("p_nMirror(%d) out of range", p_nMirror);
-        return 0;
-    }
     int beAway = 0;
     ispCall(kCodeBeAwayGet, beAway, "getBeAwayMode", 21);
     int value = beAway == 1 ? swapMirror(p_nMirror) : p_nMirror;
@@ -267,10 +357,6 @@ int Hi351xSenseController::setMirror(int p_nMirror) {
 }
 
 int Hi351xSenseController::setBeAwayMode(int p_nBeAway) {
-    if (static_cast<unsigned int>(p_nBeAway) > 1u) {
-        ErrorPrintf("setBeAwayMode(%d) out of range", p_nBeAway);
-        return 0;
-    }
     int mirror = 0;
     int beAway = 0;
     ispCall(kCodeMirrorGet, mirror, "getMirror", 20);
@@ -285,22 +371,31 @@ int Hi351xSenseController::setBeAwayMode(int p_nBeAway) {
     int value = p_nBeAway;
     int result = ispCall(kCodeBeAway, value, "setBeAwayMode", 21);
     if (restore) {
-        setMirror(restored);
+        resendMirror(restored);
     }
     return result;
 }
 
+// The mirror put back after a be-away change is what the ISP reported, so
+// it is checked as a host's value would be: a stray one is not sent.
+int Hi351xSenseController::resendMirror(int p_nMirror) {
+    const Row* row = m_parameters.find(20);
+    if (!row->desc.takes(p_nMirror)) {
+        ErrorPrintf(row->szRange, p_nMirror);
+        return 0;
+    }
+    return setMirror(p_nMirror);
+}
+
 int Hi351xSenseController::setThreshold(int p_nValue, bool p_bDayToNight, bool p_bInfrared) {
-    const char* setter =
-        p_bInfrared ? (p_bDayToNight ? "setInfraredDTNThreshold" : "setInfraredNTDThreshold")
-                    : (p_bDayToNight ? "setDTNThreshold" : "setNTDThreshold");
     // Each pair applies only to its infrared configuration.
     if (p_bInfrared != (m_nIsInfrared != 0)) {
         return 1;
     }
     int partnerId = p_bInfrared ? (p_bDayToNight ? 33 : 32) : (p_bDayToNight ? 13 : 12);
     int ownId = p_bInfrared ? (p_bDayToNight ? 32 : 33) : (p_bDayToNight ? 12 : 13);
-    if (!IsAppointRange(p_nValue, setter, ownId)) {
+    if (!inDescribedRange(ownId, p_nValue)) {
+        refuseIsp(*m_parameters.find(ownId), p_nValue);
         return 0;
     }
     int partner = 0;
@@ -346,7 +441,7 @@ int Hi351xSenseController::setSmartInfraredMode(int p_nMode) {
     if (m_nIsInfrared != 2) {
         return 1;
     }
-    if (static_cast<unsigned int>(p_nMode) > 3u) {
+    if (!inDescribedRange(35, p_nMode)) {
         return 0;
     }
     int value = p_nMode;
@@ -357,7 +452,7 @@ int Hi351xSenseController::setInfraredManualValue(int p_nValue) {
     if (m_nIsInfrared != 2) {
         return 1;
     }
-    if (static_cast<unsigned int>(p_nValue) > 100u) {
+    if (!inDescribedRange(36, p_nValue)) {
         return 0;
     }
     int value = p_nValue;
@@ -390,14 +485,16 @@ int Hi351xSenseController::getParameterFromSensor(int p_nId, int& p_nValue) {
     return result == -1 ? 1 : result;
 }
 
+bool Hi351xSenseController::inDescribedRange(int p_nId, int p_nValue) const {
+    const ParameterDescriptor& range = m_parameters.find(p_nId)->desc;
+    return p_nValue >= range.nMin && p_nValue <= range.nMax;
+}
+
+void Hi351xSenseController::refuseIsp(const Row& p_row, int p_nValue) {
+    IsAppointRange(p_nValue, p_row.szSetter, p_row.nId);
+}
+
 int Hi351xSenseController::writeIsp(const Row& p_row, int p_nValue) {
-    if (!p_row.takes(p_nValue)) {
-        if (p_row.szRange == nullptr) {
-            return IsAppointRange(p_nValue, p_row.szSetter, p_row.nId);
-        }
-        ErrorPrintf(p_row.szRange, p_nValue);
-        return 0;
-    }
     int value = p_nValue;
     return ispCall(p_row.nSetCode, value, p_row.szSetter, p_row.nId);
 }

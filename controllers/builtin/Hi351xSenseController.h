@@ -36,8 +36,11 @@ public:
     // 0..100, compared unsigned; logged when out of range.
     int IsAppointRange(int p_nValue, const char* p_szOperation, int p_nLine);
 
+    // The values of ids 20 and 21 as the parameter table checked them.
     int setMirror(int p_nMirror);
     int setBeAwayMode(int p_nBeAway);
+    // These check their own range: only in the infrared mode they apply to,
+    // which no static descriptor can say.
     int setDTNThreshold(int p_nValue);
     int setNTDThreshold(int p_nValue);
     int setInfraredDTNThreshold(int p_nValue);
@@ -76,9 +79,14 @@ protected:
     int ispCall(int p_nCode, int& p_nValue, const char* p_szOperation, int p_nLine);
     // The parameters that are one ISP code each way.
     int writeIsp(const Row& p_row, int p_nValue);
+    void refuseIsp(const Row& p_row, int p_nValue);
+    // Within the range an unchecked row describes: for the setters that
+    // check it only in the infrared mode they apply to.
+    bool inDescribedRange(int p_nId, int p_nValue) const;
     int readIsp(const Row& p_row, int& p_nValue);
 
     int setThreshold(int p_nValue, bool p_bDayToNight, bool p_bInfrared);
+    int resendMirror(int p_nMirror);
 
     int m_nDTNThreshold;
     int m_nNTDThreshold;

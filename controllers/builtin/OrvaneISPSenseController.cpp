@@ -10,20 +10,16 @@
 
 namespace {
 
-const unsigned int kAnyValue = 0xFFFFFFFFu;
-
 // Where an accepted value goes.
 enum Target { kNowhere, kShutterMode, kMirrorMode, kWBWord, kHDRWord, kNRWord };
 // What the getter answers.
 enum Answer { kUntouched, kFixed, kField, kAutoIris, kPowerFrequency };
 
-// One id whose handling is uniform. A value above nMax (compared unsigned, so
-// negatives fail too) is refused with szRange, formatted with the value.
-// Field rows use nLo..nHi of their packed word for both directions.
+// One id whose handling is uniform; the values it takes are its row's in
+// kParameters. Field rows use nLo..nHi of their packed word for both
+// directions.
 struct TableParameter {
     int nId;
-    unsigned int nMax;
-    const char* szRange;
     Target target;
     int nLo;
     int nHi;
@@ -34,43 +30,38 @@ struct TableParameter {
 };
 
 const TableParameter kTableParameters[] = {
-    {1, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
-    {2, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
-    {3, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
-    {4, 1, "no such gain mode value(%d)", kNowhere, 0, 0, nullptr, kFixed, 0, nullptr},
-    {5, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
-    {6, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
-    {7, 1, "set shutter mode(%d) failed", kShutterMode, 0, 0, nullptr, kFixed, 0, nullptr},
-    {8, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
-    {9, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
-    {13, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
-    {15, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
-    {16, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kFixed, 16, nullptr},
-    {18, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kAutoIris, 0, nullptr},
-    {23, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kPowerFrequency, 0, nullptr},
-    {24, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
-    {25, kAnyValue, nullptr, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
-    {26, 1, "p_nWBmode is out of range", kWBWord, 0, 3, "______setWBmode modifyAppointValue failed",
-     kField, 0, "______getWBmode getAppointValue failed"},
-    {27, 5, "p_nWBmanual is out of range", kWBWord, 4, 7,
-     "______setWBmanual modifyAppointValue failed", kField, 0,
+    {1, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {2, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {3, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {4, kNowhere, 0, 0, nullptr, kFixed, 0, nullptr},
+    {5, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {6, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {7, kShutterMode, 0, 0, nullptr, kFixed, 0, nullptr},
+    {8, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {9, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {13, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {15, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {16, kNowhere, 0, 0, nullptr, kFixed, 16, nullptr},
+    {18, kNowhere, 0, 0, nullptr, kAutoIris, 0, nullptr},
+    {23, kNowhere, 0, 0, nullptr, kPowerFrequency, 0, nullptr},
+    {24, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {25, kNowhere, 0, 0, nullptr, kUntouched, 0, nullptr},
+    {26, kWBWord, 0, 3, "______setWBmode modifyAppointValue failed", kField, 0,
+     "______getWBmode getAppointValue failed"},
+    {27, kWBWord, 4, 7, "______setWBmanual modifyAppointValue failed", kField, 0,
      "______getWBmanual getAppointValue failed"},
-    {28, 100, "p_nRedGain is out of range", kWBWord, 8, 15,
-     "______setRedGain modifyAppointValue failed", kField, 0,
+    {28, kWBWord, 8, 15, "______setRedGain modifyAppointValue failed", kField, 0,
      "______getRedGain getAppointValue failed"},
-    {29, 100, "p_nBlueGain is out of range", kWBWord, 16, 31,
-     "______setBlueGain modifyAppointValue failed", kField, 0,
+    {29, kWBWord, 16, 31, "______setBlueGain modifyAppointValue failed", kField, 0,
      "______getBlueGain getAppointValue failed"},
-    {30, 3, "CommonOperator.setMirrorMode Error: value(%d)", kMirrorMode, 0, 0, nullptr, kFixed, 0,
-     nullptr},
-    {33, 1, "setHDRMode out of range,setHDRMode=%d", kHDRWord, 4, 7,
-     "modifyAppointValue @setHDRMode failed", kField, 0,
+    {30, kMirrorMode, 0, 0, nullptr, kFixed, 0, nullptr},
+    {33, kHDRWord, 4, 7, "modifyAppointValue @setHDRMode failed", kField, 0,
      "______p_nHDRRunMode getAppointValue failed"},
-    {35, kAnyValue, nullptr, kNRWord, 8, 15, "modifyAppointValue @setNRManual failed", kField, 0,
+    {35, kNRWord, 8, 15, "modifyAppointValue @setNRManual failed", kField, 0,
      "______p_nNRManual getAppointValue failed"},
-    {36, kAnyValue, nullptr, kNRWord, 16, 23, "modifyAppointValue @setNRAuto failed", kField, 0,
+    {36, kNRWord, 16, 23, "modifyAppointValue @setNRAuto failed", kField, 0,
      "______p_nNRAuto getAppointValue failed"},
-    {39, 1, "setDoorMode out of range,p_nMode=%d", kNowhere, 0, 0, nullptr, kFixed, 1, nullptr},
+    {39, kNowhere, 0, 0, nullptr, kFixed, 1, nullptr},
 };
 
 const TableParameter* findTableParameter(int p_nId) {
@@ -84,66 +75,133 @@ const TableParameter* findTableParameter(int p_nId) {
 
 typedef OrvaneISPSenseController O;
 typedef ParameterRow<O> P;
+typedef ParameterRole R;
+typedef ParameterUnit U;
 
-// An empty failure text: the setter has said why itself.
+const ParameterMenuEntry kDayNightModes[] = {
+    {0, "auto"}, {1, "day"}, {2, "night"}, {3, "schedule"}};
+// As updateHDRMode applies them (day applies 1, night 2); 0 is what a
+// module without HDR reports.
+const ParameterMenuEntry kHDRModes[] = {{0, "none"}, {1, "on"}, {2, "off"}, {3, "day-only"}};
+const ParameterMenuEntry kNRModes[] = {{0, "off"}, {1, "manual"}, {2, "level-zero"}};
+
+// The no-op ids take any value. A refused value is logged with the row's
+// own text, then its failure text; an empty failure text: the setter has
+// said why itself. Sharpness (13) and the power frequency (23) are routed
+// but not registered, so they are not described. Factory values are what
+// a start with TNF and HDR support and an auto iris reports.
 const P kParameters[] = {
     P::readWrite(1, "setBrightness", &O::setField<1>, &O::getField<1>, "setBrightness failed",
-                 "getBrightness failed "),
+                 "getBrightness failed ")
+        .anyValue("brightness", R::BRIGHTNESS),
     P::readWrite(2, "setSaturation", &O::setField<2>, &O::getField<2>, "setSaturation failed",
-                 "getSaturation failed "),
+                 "getSaturation failed ")
+        .anyValue("saturation", R::SATURATION),
     P::readWrite(3, "setContrast", &O::setField<3>, &O::getField<3>, "setContrast failed",
-                 "getContrast failed "),
+                 "getContrast failed ")
+        .anyValue("contrast", R::CONTRAST),
     P::readWrite(4, "setGainMode", &O::setField<4>, &O::getField<4>, "setGainMode failed ",
-                 "getGainMode failed "),
+                 "getGainMode failed ")
+        .menu("gain-mode", R::NONE, kAutoManualModes)
+        .refusal("no such gain mode value(%d)"),
     P::readWrite(5, "setMaxGain", &O::setField<5>, &O::getField<5>, "setMaxGain failed ",
-                 "getMaxGain failed "),
+                 "getMaxGain failed ")
+        .anyValue("max-gain", R::MAX_GAIN),
     P::readWrite(6, "setFixedGain", &O::setField<6>, &O::getField<6>, "setFixedGain failed ",
-                 "getFixedGain failed "),
+                 "getFixedGain failed ")
+        .anyValue("fixed-gain", R::GAIN),
     P::readWrite(7, "setShutterMode", &O::setField<7>, &O::getField<7>, "setShutterMode failed ",
-                 "getShutterMode failed "),
+                 "getShutterMode failed ")
+        .menu("shutter-mode", R::EXPOSURE_MODE, kAutoManualModes)
+        .refusal("set shutter mode(%d) failed"),
     P::readWrite(8, "setMaxShutterMode", &O::setField<8>, &O::getField<8>,
-                 "setMaxShutterMode failed ", "getMaxShutterMode failed "),
+                 "setMaxShutterMode failed ", "getMaxShutterMode failed ")
+        .anyValue("max-shutter-time", R::MAX_SHUTTER),
     P::readWrite(9, "setFixedShutterMode", &O::setField<9>, &O::getField<9>,
-                 "setFixedShutterMode failed ", "getFixedShutterMode failed "),
+                 "setFixedShutterMode failed ", "getFixedShutterMode failed ")
+        .anyValue("fixed-shutter-time", R::SHUTTER),
     P::readWrite(13, "setSharpness", &O::setField<13>, &O::getField<13>, "setSharpness failed ",
                  "getSharpness failed "),
     P::readWrite(15, "setNightColor", &O::setField<15>, &O::getField<15>, "setNightColor failed",
-                 "getNightColor failed"),
+                 "getNightColor failed")
+        .anyValue("night-color", R::NONE),
     P::readWrite(16, "setIrisSpeed", &O::setField<16>, &O::getField<16>, "setIrisSpeed failed",
-                 "getIrisSpeed failed"),
+                 "getIrisSpeed failed")
+        .anyValue("iris-speed", R::NONE)
+        .factory(16),
+    // Reads whether the module has an auto iris; a write changes nothing.
     P::readWrite(18, "setAutoIris", &O::setField<18>, &O::getField<18>, "setAutoIris failed",
-                 "getAutoIris failed"),
+                 "getAutoIris failed")
+        .onOff("auto-iris", R::IRIS_MODE)
+        .unchecked()
+        .factory(1),
     P::readWrite(23, "setPowerFrequency", &O::setField<23>, &O::getField<23>,
                  "setPowerFrequency failed", "getPowerFrequency failed"),
     P::readWrite(24, "setHighlightHold", &O::setField<24>, &O::getField<24>,
-                 "setHighlightHold failed", "getHighlightHold failed"),
+                 "setHighlightHold failed", "getHighlightHold failed")
+        .anyValue("highlight-hold", R::NONE),
     P::readWrite(25, "setPhotometryArea", &O::setField<25>, &O::getField<25>,
-                 "setPhotometryArea failed", "getPhotometryArea failed"),
+                 "setPhotometryArea failed", "getPhotometryArea failed")
+        .anyValue("photometry-area", R::NONE),
     P::readWrite(26, "setWBmode", &O::setField<26>, &O::getField<26>, "setWBmode failed",
-                 "getWBmode failed"),
+                 "getWBmode failed")
+        .menu("wb-mode", R::WB_MODE, kAutoManualModes)
+        .refusal("p_nWBmode is out of range"),
+    // A preset of the host's imaging code, 0-5.
     P::readWrite(27, "setWBmanual", &O::setField<27>, &O::getField<27>, "setWBmanual failed",
-                 "getWBmanual failed"),
+                 "getWBmanual failed")
+        .range("wb-manual", R::NONE, 0, 5)
+        .refusal("p_nWBmanual is out of range"),
     P::readWrite(28, "setRedGain", &O::setField<28>, &O::getField<28>, "setRedGain failed",
-                 "getRedGain failed"),
+                 "getRedGain failed")
+        .range("red-gain", R::RED_GAIN, 0, 100)
+        .refusal("p_nRedGain is out of range"),
     P::readWrite(29, "setBlueGain", &O::setField<29>, &O::getField<29>, "setBlueGain failed",
-                 "getBlueGain failed"),
+                 "getBlueGain failed")
+        .range("blue-gain", R::BLUE_GAIN, 0, 100)
+        .refusal("p_nBlueGain is out of range"),
     P::readWrite(30, "setMirrorMode", &O::setField<30>, &O::getField<30>, "setMirrorMode failed",
-                 "getMirrorMode failed"),
+                 "getMirrorMode failed")
+        .menu("mirror", R::MIRROR_FLIP, kMirrorFlipModes)
+        .refusal("CommonOperator.setMirrorMode Error: value(%d)"),
     P::readWrite(33, "setHDRRunMode", &O::setField<33>, &O::getField<33>, "setHDRRunMode failed",
-                 "getHDRRunMode failed"),
+                 "getHDRRunMode failed")
+        .range("hdr-run-mode", R::NONE, 0, 1)
+        .refusal("setHDRMode out of range,setHDRMode=%d"),
+    // Masked to their 8-bit fields, so any value is taken.
     P::readWrite(35, "setNRManual", &O::setField<35>, &O::getField<35>, "setNRManual failed",
-                 "getNRManual failed"),
+                 "getNRManual failed")
+        .range("nr-manual", R::NONE, 0, 255)
+        .unchecked(),
     P::readWrite(36, "setNRAuto", &O::setField<36>, &O::getField<36>, "setNRAuto failed",
-                 "getNRAuto failed"),
+                 "getNRAuto failed")
+        .range("nr-auto", R::NONE, 0, 255)
+        .unchecked(),
+    // Indoor or outdoor, as the host's imaging code numbers them.
     P::readWrite(39, "setDoorMode", &O::setField<39>, &O::getField<39>, "setDoorMode failed",
-                 "getDoorMode failed"),
+                 "getDoorMode failed")
+        .range("door-mode", R::NONE, 0, 1)
+        .refusal("setDoorMode out of range,p_nMode=%d")
+        .factory(1),
     P::readWrite(10, "setDayNightMode", &O::setDayNightMode, &O::getDayNightMode,
-                 "setDayNightSetup failed ", "getDayNightMode failed "),
-    P::readWrite(11, "setNTDTransition", &O::setNTDTransition, &O::reportNothing, ""),
-    P::readWrite(12, "setDTNTransition", &O::setDTNTransition, &O::reportNothing, ""),
+                 "setDayNightSetup failed ", "getDayNightMode failed ")
+        .menu("daynight-mode", R::DAY_NIGHT_MODE, kDayNightModes)
+        .unchecked(),
+    // Only checked against each other.
+    P::readWrite(11, "setDayToNightTransition", &O::setDayToNightTransition, &O::reportNothing, "")
+        .anyValue("dtn-transition", R::DTN_THRESHOLD),
+    P::readWrite(12, "setNightToDayTransition", &O::setNightToDayTransition, &O::reportNothing, "")
+        .anyValue("ntd-transition", R::NTD_THRESHOLD),
     P::readWrite(32, "setHDRMode", &O::setHDRMode, &O::getHDRMode, "setHDRMode failed",
-                 "getHDRMode failed"),
-    P::readWrite(34, "setNRMode", &O::setNRMode, &O::getNRMode, "setNRMode failed"),
+                 "getHDRMode failed")
+        .menu("hdr-mode", R::WDR_MODE, kHDRModes)
+        .refusal("setHDRMode out of range,setHDRMode=%d")
+        .factory(2),
+    // Other values are taken and change nothing.
+    P::readWrite(34, "setNRMode", &O::setNRMode, &O::getNRMode, "setNRMode failed")
+        .menu("nr-mode", R::NOISE_REDUCTION_2D, kNRModes)
+        .unchecked(),
+    // The base takes any value for its settings.
     P::base(37, ISensorController::BASE_TNF, "setTNF", "setTNF failed", "getTNF failed"),
     P::base(57, ISensorController::BASE_DN_SWITCH_DELAY, "setDNSwitchDelay",
             "setDNSwitchDelay failed ", "getDNSwitchDelay failed "),
@@ -198,6 +256,7 @@ OrvaneISPSenseController::OrvaneISPSenseController(int p_nModuleId)
       m_nPowerFrequency(0),
       m_nMirrorMode(0),
       m_parameters({kParameters}) {
+    describeParametersBy(&m_parameters);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 12);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 15, 16);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 18);
@@ -265,10 +324,6 @@ int OrvaneISPSenseController::setTableParameter(int p_nId, int p_nValue) {
     if (parameter == nullptr) {
         return -1;
     }
-    if (parameter->nMax != kAnyValue && static_cast<unsigned int>(p_nValue) > parameter->nMax) {
-        ErrorPrintf(parameter->szRange, p_nValue);
-        return 0;
-    }
     switch (parameter->target) {
         case kNowhere:
             return 1;
@@ -324,10 +379,6 @@ int OrvaneISPSenseController::updateHDRMode(int p_nMode) {
 }
 
 int OrvaneISPSenseController::setHDRMode(int p_nMode) {
-    if (static_cast<unsigned int>(p_nMode) > 3u) {
-        ErrorPrintf("setHDRMode out of range,setHDRMode=%d", p_nMode);
-        return 0;
-    }
     int applied = p_nMode;
     if (p_nMode == 3) {
         int status = m_nDNState;
@@ -421,8 +472,8 @@ int OrvaneISPSenseController::getParameterFromSensor(int p_nId, int& p_nValue) {
     return result;
 }
 
-int OrvaneISPSenseController::setNTDTransition(int p_nValue) {
-    // The night-to-day transition must stay below the day-to-night one;
+int OrvaneISPSenseController::setDayToNightTransition(int p_nValue) {
+    // The day-to-night transition must stay above the night-to-day one;
     // past that check there is nothing to apply. A stored set applied whole
     // is taken as it stands: the factory set, read from getters that report
     // nothing, holds the pair (0, 0).
@@ -434,7 +485,7 @@ int OrvaneISPSenseController::setNTDTransition(int p_nValue) {
     return 1;
 }
 
-int OrvaneISPSenseController::setDTNTransition(int p_nValue) {
+int OrvaneISPSenseController::setNightToDayTransition(int p_nValue) {
     int partner = 0;
     if (!m_bBulkUpdate && getParameter(11, partner) && p_nValue >= partner) {
         ErrorPrintf("dtn=%d,ntd=%d", partner, p_nValue);

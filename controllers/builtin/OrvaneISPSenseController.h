@@ -5,10 +5,11 @@
 #include "../../framework/ParameterTable.h"
 
 // The SoC's image path as the Orvane firmware drives it: nothing is sent to
-// the ISP here. Values are checked and the white-balance, HDR and
-// noise-reduction settings are kept in three packed words that the host's
-// imaging code picks up; most other ids answer fixed values. The host builds
-// this controller itself with the module id of its choice.
+// the ISP here. The parameter table checks values against its rows'
+// descriptors; the white-balance, HDR and noise-reduction settings are kept
+// in three packed words that the host's imaging code picks up; most other
+// ids answer fixed values. The host builds this controller itself with the
+// module id of its choice.
 //
 // Packed words (bit ranges inclusive):
 //   WB:  0-3 mode, 4-7 manual preset, 8-15 red gain, 16-31 blue gain
@@ -38,7 +39,7 @@ public:
     int getAppointValue(int p_nWord, int& p_nValue, int p_nBitA, int p_nBitB);
 
     // Parameters with a behaviour of their own; the no-op ones exist only as
-    // ids. Range failures are logged and change nothing.
+    // ids. The values are the table's to check: these take what they get.
     int setGainMode(int p_nMode) { return setTableParameter(4, p_nMode); }
     int getGainMode(int& p_nMode) { return getTableParameter(4, p_nMode); }
     int setShutterMode(int p_nMode) { return setTableParameter(7, p_nMode); }
@@ -66,8 +67,8 @@ public:
     int setDoorMode(int p_nMode) { return setTableParameter(39, p_nMode); }
     int getDoorMode(int& p_nMode) { return getTableParameter(39, p_nMode); }
 
-    // 0..3; 3 follows day and night (day applies 1, night 2). The requested
-    // mode is recorded once updateHDRMode accepted the applied one.
+    // 3 follows day and night (day applies 1, night 2). The requested mode
+    // is recorded once updateHDRMode accepted the applied one.
     int setHDRMode(int p_nMode);
     // 2 with HDR support, 0 without; other capability values leave it as is.
     int getHDRMode(int& p_nMode);
@@ -77,10 +78,10 @@ public:
     int getNRMode(int& p_nMode);
     int setNRControl(int p_nControl);
     int getNRControl(int& p_nControl);
-    // The day-to-night and night-to-day transitions are only checked against
-    // each other; nothing reads them back.
-    int setNTDTransition(int p_nValue);
-    int setDTNTransition(int p_nValue);
+    // The day-to-night (id 11) and night-to-day (id 12) transitions are only
+    // checked against each other; nothing reads them back.
+    int setDayToNightTransition(int p_nValue);
+    int setNightToDayTransition(int p_nValue);
     int reportNothing(int& p_nValue);
     // The ids whose handling is uniform, for the parameter table.
     template <int Id>
@@ -98,8 +99,8 @@ public:
     int getHDRCapability() const { return m_nHDRCapability; }
 
 protected:
-    // The ids whose handling is uniform (range check, packed field, fixed
-    // answer): 1 or 0 with the failure logged; -1, silently, for any other id.
+    // The ids whose handling is uniform (packed field, fixed answer): 1 or 0
+    // with the failure logged; -1, silently, for any other id.
     int setTableParameter(int p_nId, int p_nValue);
     int getTableParameter(int p_nId, int& p_nValue);
     // One field of a packed word: the value is masked to the field's width,

@@ -14,12 +14,28 @@ const int kIrCutIn = 0x03;   // day picture
 const long kPollSeconds = 1;
 const long kRetrySeconds = 3;
 
+// Its reads leave every value as the caller had it, so the factory file
+// holds 0 for the window the base would answer with a whole day.
+const ParameterDescriptorList& windowDescriptions() {
+    static const ParameterDescriptorList& base = ISensorController::schemeWindowDescriptions();
+    static ParameterDescriptor window[5];
+    static const ParameterDescriptorList list = [] {
+        for (int index = 0; index < 5; ++index) {
+            window[index] = *base.describe(500 + index);
+            window[index].nFactory = 0;
+        }
+        return ParameterDescriptorList(window);
+    }();
+    return list;
+}
+
 }  // namespace
 
 NoSensorUIController::NoSensorUIController(int p_nModuleId)
     : ISensorController(p_nModuleId),
       m_pGetDNThread(addThread(bind_funcobj(this, &NoSensorUIController::getDNbody), "getDN")) {
     m_bIsUARTModule = true;
+    describeParametersBy(&windowDescriptions());
     // The module switches day and night itself; the status only follows it.
     m_bDNSwitchEnable = false;
 }

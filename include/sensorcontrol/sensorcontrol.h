@@ -55,6 +55,7 @@
 #include "framework/IUARTController.h"
 #include "framework/NullSenseController.h"
 #include "framework/OVRuntimeError.h"
+#include "framework/ParameterDescriptor.h"
 #include "framework/ParameterTable.h"
 #include "framework/SafePointer.h"
 #include "framework/SensorControllerManager.h"

@@ -5,9 +5,7 @@
 // ThreadSanitizer such a call shows as a race on the object's vtable; in
 // every build the base counts controllers destroyed with a thread running.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -21,6 +19,7 @@
 #include "Host.h"
 #include "Modules.h"
 #include "platform/GThread.h"
+#include "support/QuietConsole.h"
 
 namespace {
 
@@ -38,27 +37,6 @@ const int kRealCycles = 2;
 const int kVirtualCycles = 100;
 const int kRealCycles = 3;
 #endif
-
-// The library talks on the console, and the host keeps that from its own
-// output by sending it to /dev/null for good: the test's own output comes back
-// after each boot.
-class QuietConsole {
-public:
-    QuietConsole() : m_nSaved(dup(STDOUT_FILENO)) {
-        std::fflush(stdout);
-        int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        dup2(devNull, STDOUT_FILENO);
-        close(devNull);
-    }
-    ~QuietConsole() {
-        std::fflush(stdout);
-        dup2(m_nSaved, STDOUT_FILENO);
-        close(m_nSaved);
-    }
-
-private:
-    int m_nSaved;
-};
 
 std::vector<std::string> moduleNames() {
     std::vector<std::string> names;

@@ -16,19 +16,21 @@ int region(ISensorController& p_owner, CmdCommandSet&, int p_nValue) {
 }
 
 typedef IKeelZoomSensorController K;
+typedef ParameterRole R;
 
 const CmdParameter kOwnRows[] = {
     P::absent(18),
-    P::action(65, "setRegion", region, 0),
-    P::action(66, "setMask", mask<&K::setMask>, 0),
-    P::action(67, "showMask", mask<&K::showMask>, 0),
-    P::action(68, "hideMask", mask<&K::hideMask>, 0),
-    P::action(69, "clearMask", mask<&K::clearMask>, 0),
-    P::action(70, "clearAllMask", mask<&K::clearAllMask>, 0),
-    P::action(71, "increaseWidth", mask<&K::increaseWidth>, 0),
-    P::action(72, "decreaseWidth", mask<&K::decreaseWidth>, 0),
-    P::action(73, "increaseHight", mask<&K::increaseHight>, 0),
-    P::action(74, "decreaseHight", mask<&K::decreaseHight>, 0),
+    // Any region number is passed on to the module.
+    P::action(65, "setRegion", region, 0).anyValue("mask-region", R::NONE),
+    P::action(66, "setMask", mask<&K::setMask>, 0).button("mask-set"),
+    P::action(67, "showMask", mask<&K::showMask>, 0).button("mask-show"),
+    P::action(68, "hideMask", mask<&K::hideMask>, 0).button("mask-hide"),
+    P::action(69, "clearMask", mask<&K::clearMask>, 0).button("mask-clear"),
+    P::action(70, "clearAllMask", mask<&K::clearAllMask>, 0).button("mask-clear-all"),
+    P::action(71, "increaseWidth", mask<&K::increaseWidth>, 0).button("mask-wider"),
+    P::action(72, "decreaseWidth", mask<&K::decreaseWidth>, 0).button("mask-narrower"),
+    P::action(73, "increaseHight", mask<&K::increaseHight>, 0).button("mask-taller"),
+    P::action(74, "decreaseHight", mask<&K::decreaseHight>, 0).button("mask-shorter"),
 };
 
 }  // namespace

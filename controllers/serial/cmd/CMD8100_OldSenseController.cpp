@@ -6,6 +6,7 @@ namespace {
 
 typedef CmdParameter P;
 typedef CmdFrame F;
+typedef ParameterRole R;
 using CmdParameters::frame;
 
 int tenthPlusTwo(int p_nValue) {
@@ -20,23 +21,31 @@ int maxGainStep(int p_nValue) {
     return p_nValue / 2 + (p_nValue % 2 == 0 ? 1 : 2);
 }
 
-// The factory values that differ from the CMD7300's, and no shutdown limit.
+const ParameterMenuEntry kExposureModes[] = {
+    {0, "auto"}, {1, "shutter-priority"}, {2, "iris-priority"}};
+const ParameterMenuEntry kWhiteBalance[] = {{0, "auto"}, {4, "atw"}};
+
+// Where the module differs from the CMD7300: narrower ranges, other factory
+// values, and no shutdown limit.
 const CmdParameter kOwnRows[] = {
-    P::action(2, "setSharpness", frame<2>, 55),
-    P::action(5, "setIris", frame<5>, 17),
-    P::action(13, "setThreshold", frame<13>, 0),
-    P::action(14, "setMaxGain", frame<14>, 28),
+    P::action(0, "setExposalMode", CmdParameters::exposalMode, 0)
+        .menu("exposure-mode", R::EXPOSURE_MODE, kExposureModes),
+    CmdParameters::sharpness(55),
+    CmdParameters::iris(17),
+    P::action(7, "setShutter", frame<7>, 0)
+        .range("shutter", R::SHUTTER, 0, 17, ParameterUnit::STEP),
+    CmdParameters::threshold(0),
+    P::action(14, "setMaxGain", frame<14>, 28).range("max-gain", R::MAX_GAIN, 0, 28),
+    P::action(17, "setSensitivity", frame<17>, 2).range("af-sensitivity", R::NONE, 1, 3),
+    P::base(18, ISensorController::BASE_TNF_MODE, "setTNFMode").factory(1),
+    P::action(19, "setWBMode", frame<19>, 4).menu("wb-mode", R::WB_MODE, kWhiteBalance),
     P::absent(20),
 };
 
 const CmdFrame kOwnFrames[] = {
-    F::make(0, 0x39, F::SHORT, 0, 2).mapped(CmdParameters::exposureByte),
-    F::make(1, 0x4E, F::LONG, 0, 100).mapped(tenthPlusTwo),
-    F::make(2, 0x42, F::LONG, 0, 100).mapped(CmdParameters::times15),
-    F::make(7, 0x4A, F::LONG, 0, 17).when(0, F::anyOf({1})),
-    F::make(14, 0x2C, F::SHORT, 0, 28).mapped(maxGainStep),
-    F::make(17, 0x58, F::SHORT, 1, 3).mapped(CmdParameters::minusOne),
-    F::make(19, 0x35, F::SHORT, 0, 4).only(F::anyOf({0, 4})),
+    F::make(1, 0x4E, F::LONG).mapped(tenthPlusTwo),
+    F::make(2, 0x42, F::LONG).mapped(CmdParameters::times15),
+    F::make(14, 0x2C, F::SHORT).mapped(maxGainStep),
 };
 
 }  // namespace

@@ -36,9 +36,9 @@ public:
     // The module's gain is its own business: does nothing, gives 0.
     int setGainValue();
 
-    // Night-to-day sensitivity 5-116, at least 10 below the day-to-night one.
+    // The night-to-day sensitivity, at least 10 below the day-to-night one.
     int setNtoDSensitivity(int p_nValue);
-    // Day-to-night sensitivity 15-126, at least 10 above the night-to-day one.
+    // The day-to-night sensitivity, at least 10 above the night-to-day one.
     int setDtoNSensitivity(int p_nValue);
     int getNtoDSensitivity() const { return m_nNtoDSensitivity; }
     int getDtoNSensitivity() const { return m_nDtoNSensitivity; }
@@ -49,6 +49,13 @@ protected:
     int restartModule() override;
 
 private:
+    // The refusals the table leaves to the controller: a day/night value is
+    // traced as any other first, and a day-to-night sensitivity is checked
+    // for its gap before its range.
+    static bool explainRefusal(ISensorController& p_owner, int p_nId, int p_nValue);
+    void traceDayNightMode(int p_nMode);
+    // Whether a day-to-night sensitivity keeps its gap; logs when not.
+    bool keepsGapToNightToDay(int p_nDayToNight);
     // The other half of the pair to keep the gap to: while a whole parameter
     // set is applied, its value in that set (the two arrive one after the
     // other); otherwise the value last sent.

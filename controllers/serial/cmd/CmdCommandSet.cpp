@@ -1,6 +1,9 @@
 #include "CmdCommandSet.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "../visca/Visca.h"
 
@@ -10,38 +13,39 @@ const int kExposureMode = 0;
 const int kIris = 5;
 const int kShutter = 7;
 
-}  // namespace
-
-bool CmdFrame::takes(int p_nValue) const {
-    if (p_nValue < nLow || p_nValue > nHigh) {
-        return false;
+// What a descriptor takes, as the refusals word it: runs of values joined
+// by commas and a last "or" ("0..100", "0, 4 or 9", "0..5 or 8..9").
+std::string takenText(const ParameterDescriptor& p_descriptor) {
+    std::vector<std::pair<long long, long long> > runs;
+    if (p_descriptor.eKind == ParameterKind::RANGE) {
+        runs.emplace_back(p_descriptor.nMin, p_descriptor.nMax);
+    } else if (p_descriptor.eKind == ParameterKind::ON_OFF) {
+        runs.emplace_back(0, 1);
     }
-    return nOnly == 0 || (p_nValue >= 0 && p_nValue < 32 && (nOnly & (1u << p_nValue)) != 0);
-}
-
-std::string CmdFrame::rangeText() const {
-    if (nOnly == 0) {
-        return std::to_string(nLow) + ".." + std::to_string(nHigh);
+    for (int index = 0; index < p_descriptor.nEntries; ++index) {
+        runs.emplace_back(p_descriptor.pEntries[index].nCode, p_descriptor.pEntries[index].nCode);
     }
-    std::vector<std::string> runs;
-    for (int value = std::max(nLow, 0); value <= std::min(nHigh, 31); ++value) {
-        if (!takes(value)) {
-            continue;
+    std::sort(runs.begin(), runs.end());
+    std::vector<std::pair<long long, long long> > merged;
+    for (const auto& run : runs) {
+        if (!merged.empty() && run.first <= merged.back().second + 1) {
+            merged.back().second = std::max(merged.back().second, run.second);
+        } else {
+            merged.push_back(run);
         }
-        int last = value;
-        while (last + 1 <= std::min(nHigh, 31) && takes(last + 1)) {
-            ++last;
-        }
-        runs.push_back(last == value ? std::to_string(value)
-                                     : std::to_string(value) + ".." + std::to_string(last));
-        value = last;
     }
     std::string text;
-    for (size_t index = 0; index < runs.size(); ++index) {
-        text += (index == 0 ? "" : index + 1 == runs.size() ? " or " : ", ") + runs[index];
+    for (size_t index = 0; index < merged.size(); ++index) {
+        text += index == 0 ? "" : index + 1 == merged.size() ? " or " : ", ";
+        text += std::to_string(merged[index].first);
+        if (merged[index].second != merged[index].first) {
+            text += ".." + std::to_string(merged[index].second);
+        }
     }
     return text;
 }
+
+}  // namespace
 
 CmdCommandSet::CmdCommandSet(ISensorController& p_owner, SensorCache& p_cache,
                              const int& p_nGeneration, const int& p_nIsInfrared,
@@ -74,9 +78,11 @@ int CmdCommandSet::sendLong(int p_nCode, int p_nValue, int p_nLead) {
     return m_owner.setParameterValue(frame.data(), static_cast<int>(frame.size()));
 }
 
-int CmdCommandSet::refuse(const char* p_szText, int p_nValue) {
-    m_owner.ErrorPrintf(p_szText, p_nValue);
-    return 0;
+void CmdCommandSet::refused(const Row& p_row, int p_nValue) {
+    if (m_pfnExplain != nullptr && m_pfnExplain(m_owner, p_row.nId, p_nValue)) {
+        return;
+    }
+    m_owner.ErrorPrintf("value %d is out of range %s", p_nValue, takenText(p_row.desc).c_str());
 }
 
 bool CmdCommandSet::cachedIs(int p_nId, unsigned p_nValues) {
@@ -88,13 +94,6 @@ bool CmdCommandSet::cachedIs(int p_nId, unsigned p_nValues) {
 int CmdCommandSet::applyFrame(int p_nId, int p_nValue) {
     const CmdFrame* frame = frameOf(p_nId);
     if (frame == nullptr) {
-        return 0;
-    }
-    if (!frame->takes(p_nValue)) {
-        if (frame->szRefusal != nullptr) {
-            return refuse(frame->szRefusal, p_nValue);
-        }
-        m_owner.ErrorPrintf("value %d is out of range %s", p_nValue, frame->rangeText().c_str());
         return 0;
     }
     bool holds =
@@ -109,6 +108,20 @@ int CmdCommandSet::applyFrame(int p_nId, int p_nValue) {
                                             : sendLong(frame->nCode, sent);
 }
 
+int CmdCommandSet::applyCached(int p_nId, int p_nValue) {
+    // The cache may hold what a parameter file brought, unchecked.
+    const Row* row = m_pParameters != nullptr ? m_pParameters->find(p_nId) : nullptr;
+    if (row != nullptr && !row->desc.takes(p_nValue)) {
+        if (row->szRange != nullptr) {
+            m_owner.ErrorPrintf(row->szRange, p_nValue);
+        } else {
+            refused(*row, p_nValue);
+        }
+        return 0;
+    }
+    return applyFrame(p_nId, p_nValue);
+}
+
 int CmdCommandSet::setExposalMode(int p_nValue) {
     if (!applyFrame(kExposureMode, p_nValue)) {
         return 0;
@@ -118,7 +131,7 @@ int CmdCommandSet::setExposalMode(int p_nValue) {
     m_cache.setSensorValue(kExposureMode, p_nValue);
     int value = 0;
     int follower = p_nValue == 1 ? kShutter : p_nValue == 2 ? kIris : -1;
-    if (follower >= 0 && m_cache.getSensorValue(follower, value) && !applyFrame(follower, value)) {
+    if (follower >= 0 && m_cache.getSensorValue(follower, value) && !applyCached(follower, value)) {
         m_owner.markUnconfirmed(follower);
     }
     return 1;
@@ -129,14 +142,13 @@ int CmdCommandSet::setMirror(int p_nValue) {
     static const int kFlips[4][2] = {{0x03, 0x03}, {0x02, 0x03}, {0x03, 0x02}, {0x02, 0x02}};
     static const int kFlipsGeneration4[4][2] = {
         {0x02, 0x02}, {0x03, 0x02}, {0x02, 0x03}, {0x03, 0x03}};
-    if (p_nValue < 0 || p_nValue > 3) {
-        return refuse("value %d is out of range 0..3", p_nValue);
-    }
     const int* flips = m_nGeneration == 4 ? kFlipsGeneration4[p_nValue] : kFlips[p_nValue];
     return sendShort(0x61, flips[0]) && sendShort(0x66, flips[1]);
 }
 
 namespace CmdParameters {
+
+const ParameterMenuEntry kSwitch[2] = {{2, "on"}, {3, "off"}};
 
 int irisUp(ISensorController& p_owner, CmdCommandSet&, int) {
     return p_owner.IrisUp();
@@ -160,6 +172,10 @@ int onePushTrigger(ISensorController&, CmdCommandSet& p_commands, int) {
 
 int mirror(ISensorController&, CmdCommandSet& p_commands, int p_nValue) {
     return p_commands.setMirror(p_nValue);
+}
+
+int exposalMode(ISensorController&, CmdCommandSet& p_commands, int p_nValue) {
+    return p_commands.setExposalMode(p_nValue);
 }
 
 int focusMode(ISensorController& p_owner, CmdCommandSet&, int p_nValue) {

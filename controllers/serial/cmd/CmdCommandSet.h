@@ -1,9 +1,7 @@
 #ifndef SENSORCONTROL_CONTROLLERS_SERIAL_CMD_CMDCOMMANDSET_H
 #define SENSORCONTROL_CONTROLLERS_SERIAL_CMD_CMDCOMMANDSET_H
 
-#include <climits>
 #include <initializer_list>
-#include <string>
 #include <vector>
 
 #include "../../../config/SensorCache.h"
@@ -13,8 +11,9 @@
 // How a parameter's value becomes one command frame of a CMD module:
 //   short: 81 01 04 cc pp FF           one parameter byte pp
 //   long:  81 01 04 cc 00 00 0p 0q FF  a value below 256 as its two nibbles
-// The value is checked first (outside: 0, nothing sent), then the condition
-// on another parameter (not holding: 1, nothing sent), then mapped and sent.
+// The values an id takes are its row's: the table refuses the others before
+// the frame is built. The frame adds a condition on another parameter (not
+// holding: 1, nothing sent) and how the value is mapped and sent.
 struct CmdFrame {
     enum Shape { SHORT, LONG };
     enum { ALWAYS = -1, NO_INFRARED = -2 };
@@ -27,46 +26,23 @@ struct CmdFrame {
         }
         return mask;
     }
-    static constexpr unsigned span(int p_nFirst, int p_nLast) {
-        unsigned mask = 0;
-        for (int value = p_nFirst; value <= p_nLast; ++value) {
-            mask |= 1u << value;
-        }
-        return mask;
-    }
 
     int nId;
     int nCode;
     Shape eShape;
-    int nLow;
-    int nHigh;
-    // The values between low and high that are taken (bit v); 0 for all.
-    unsigned nOnly;
     // The value sent for the value given; null sends it as given.
     int (*pfnMap)(int);
     // ALWAYS; NO_INFRARED (only without a lamp board); or the id whose
     // cached value must be one of nNeedsValues.
     int nNeedsId;
     unsigned nNeedsValues;
-    // The refusal's text, with %d for the value; null: one naming the range.
-    const char* szRefusal;
 
-    static constexpr CmdFrame make(int p_nId, int p_nCode, Shape p_eShape, int p_nLow,
-                                   int p_nHigh) {
-        return {p_nId, p_nCode, p_eShape, p_nLow, p_nHigh, 0, nullptr, ALWAYS, 0, nullptr};
-    }
-    // Any value, sent as it is (its low byte).
-    static constexpr CmdFrame unchecked(int p_nId, int p_nCode, Shape p_eShape) {
-        return make(p_nId, p_nCode, p_eShape, INT_MIN, INT_MAX);
+    static constexpr CmdFrame make(int p_nId, int p_nCode, Shape p_eShape) {
+        return {p_nId, p_nCode, p_eShape, nullptr, ALWAYS, 0};
     }
     constexpr CmdFrame mapped(int (*p_pfnMap)(int)) const {
         CmdFrame frame = *this;
         frame.pfnMap = p_pfnMap;
-        return frame;
-    }
-    constexpr CmdFrame only(unsigned p_nValues) const {
-        CmdFrame frame = *this;
-        frame.nOnly = p_nValues;
         return frame;
     }
     constexpr CmdFrame when(int p_nId, unsigned p_nValues) const {
@@ -76,15 +52,6 @@ struct CmdFrame {
         return frame;
     }
     constexpr CmdFrame withoutInfrared() const { return when(NO_INFRARED, 0); }
-    constexpr CmdFrame refusing(const char* p_szText) const {
-        CmdFrame frame = *this;
-        frame.szRefusal = p_szText;
-        return frame;
-    }
-
-    bool takes(int p_nValue) const;
-    // "0..100", "0, 4 or 9", "0 or 5..31".
-    std::string rangeText() const;
 };
 
 // A run of frame descriptions kept as static data.
@@ -102,11 +69,27 @@ struct CmdFrames {
 // setParameterValue, so through its acknowledged transport.
 class CmdCommandSet {
 public:
+    typedef ParameterRow<CmdCommandSet> Row;
+    // A member's own words for a value its table refused: true when it
+    // logged them, false to leave the refusal to the command set.
+    typedef bool (*Explanation)(ISensorController& p_owner, int p_nId, int p_nValue);
+
     // p_frames: the module's frame descriptions, looked up in order (a
     // member's own before its family's). p_nGeneration and p_nIsInfrared
     // are the controller's fields, read at each command.
     CmdCommandSet(ISensorController& p_owner, SensorCache& p_cache, const int& p_nGeneration,
                   const int& p_nIsInfrared, std::initializer_list<CmdFrames> p_frames);
+
+    // The controller's parameter table: what each id takes, also when a
+    // setting is sent on behalf of another (a mode bringing its shutter).
+    void describedBy(const ParameterTable<CmdCommandSet>* p_pParameters) {
+        m_pParameters = p_pParameters;
+    }
+    void explainRefusalsBy(Explanation p_pfnExplain) { m_pfnExplain = p_pfnExplain; }
+    // The table's refusal log for rows without a text of their own: the
+    // member's explanation, or "value %d is out of range" with what the row
+    // takes ("0..100", "0, 4 or 9", "0..5 or 8..9").
+    void refused(const Row& p_row, int p_nValue);
 
     // The id's described frame; 0 for an id without one.
     int applyFrame(int p_nId, int p_nValue);
@@ -114,29 +97,32 @@ public:
     // force: the cached shutter (id 7) in mode 1, the cached iris (id 5) in
     // mode 2.
     int setExposalMode(int p_nValue);
-    // 0..3: the left-right (61) and up-down (66) flips; generation 4 modules
-    // count the other way round.
+    // The left-right (61) and up-down (66) flips of a kMirror value;
+    // generation 4 modules count the other way round.
     int setMirror(int p_nValue);
 
     int sendShort(int p_nCode, int p_nParameter);
     // 81 01 04 cc ll 00 0p 0q FF: the long shape with a lead byte ll.
     int sendLong(int p_nCode, int p_nValue, int p_nLead = 0);
-    // Logs the refusal of a value (p_szText with %d) and gives 0.
-    int refuse(const char* p_szText, int p_nValue);
     // True when the cache holds the id with one of the values (bit v).
     bool cachedIs(int p_nId, unsigned p_nValues);
 
 private:
     const CmdFrame* frameOf(int p_nId) const;
+    // A cached value sent on behalf of another id: refused as the table
+    // would refuse it, without the failure text (nobody asked to write it).
+    int applyCached(int p_nId, int p_nValue);
 
     ISensorController& m_owner;
     SensorCache& m_cache;
     const int& m_nGeneration;
     const int& m_nIsInfrared;
     std::vector<CmdFrames> m_frames;
+    const ParameterTable<CmdCommandSet>* m_pParameters = nullptr;
+    Explanation m_pfnExplain = nullptr;
 };
 
-typedef ParameterRow<CmdCommandSet> CmdParameter;
+typedef CmdCommandSet::Row CmdParameter;
 typedef ParameterList<CmdCommandSet> CmdParameterList;
 
 namespace CmdParameters {
@@ -155,8 +141,12 @@ int focusUp(ISensorController& p_owner, CmdCommandSet& p_commands, int p_nValue)
 int focusDown(ISensorController& p_owner, CmdCommandSet& p_commands, int p_nValue);
 int onePushTrigger(ISensorController& p_owner, CmdCommandSet& p_commands, int p_nValue);
 int mirror(ISensorController& p_owner, CmdCommandSet& p_commands, int p_nValue);
+int exposalMode(ISensorController& p_owner, CmdCommandSet& p_commands, int p_nValue);
 // The controller's own (virtual) focus mode.
 int focusMode(ISensorController& p_owner, CmdCommandSet& p_commands, int p_nValue);
+
+// The modules' own switch, as the value and as the byte sent: 02 on, 03 off.
+extern const ParameterMenuEntry kSwitch[2];
 
 // Value mappings shared by the members.
 int times14(int p_nValue);  // v x 14 / 100

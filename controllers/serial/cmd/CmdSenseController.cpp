@@ -9,10 +9,6 @@ typedef CmdParameter P;
 typedef CmdFrame F;
 using CmdParameters::frame;
 
-int exposalMode(ISensorController&, CmdCommandSet& p_commands, int p_nValue) {
-    return p_commands.setExposalMode(p_nValue);
-}
-
 // The maximum gain in steps of the module's gain table: 0 stays 0, then
 // groups of three and two values alternate (1-3 -> 1, 4-5 -> 2, 6-8 -> 3 ...).
 int maxGainStep(int p_nValue) {
@@ -23,31 +19,58 @@ int maxGainStep(int p_nValue) {
     return 2 * pairs + ((p_nValue - 1) % 5 < 3 ? 1 : 2);
 }
 
+typedef ParameterRole R;
+typedef ParameterUnit U;
+using CmdParameters::kSwitch;
+
+const ParameterMenuEntry kExposureModes[] = {
+    {0, "auto"}, {1, "shutter-priority"}, {2, "iris-priority"}, {3, "manual"}};
+// As the base runs them; 0 is the module's own switching (the base's 4).
+const ParameterMenuEntry kDayNightModes[] = {
+    {0, "module"}, {1, "day"}, {2, "night"}, {3, "schedule"}};
+// Focus after each zoom (57 02), continuous (57 00), manual.
+const ParameterMenuEntry kFocusModes[] = {{0, "zoom-trigger"}, {1, "auto"}, {2, "manual"}};
+const ParameterMenuEntry kWhiteBalance[] = {{0, "auto"}, {4, "atw"}, {9, "sodium-outdoor-auto"}};
+
 const CmdParameter kFamily[] = {
-    P::action(0, "setExposalMode", exposalMode, 0),
-    P::action(1, "setBrightness", frame<1>, 50),
-    P::action(2, "setSharpness", frame<2>, 40),
-    P::action(3, "setSaturation", frame<3>, 90),
-    P::action(4, "setMirror", CmdParameters::mirror, 0),
-    P::action(5, "setIris", frame<5>, 16),
-    P::action(6, "setPhotometry", frame<6>, 2),
-    P::action(7, "setShutter", frame<7>, 0),
-    P::action(9, "setWDRMode", frame<9>, 3),
-    P::action(10, "setDefog", frame<10>, 3),
-    P::action(11, "setNoiseReduction", frame<11>, 6),
-    P::base(12, ISensorController::BASE_DAYNIGHT_MODE, "setDayNightMode"),
-    P::action(13, "setThreshold", frame<13>, 10),
-    P::action(14, "setMaxGain", frame<14>, 30),
-    P::action(15, "setFocusMode", CmdParameters::focusMode, 1),
-    P::action(16, "setFocusNearLimit", frame<16>, 2),
-    P::action(17, "setSensitivity", frame<17>, 2),
+    P::action(0, "setExposalMode", CmdParameters::exposalMode, 0)
+        .menu("exposure-mode", R::EXPOSURE_MODE, kExposureModes),
+    P::action(1, "setBrightness", frame<1>, 50)
+        .range("brightness", R::BRIGHTNESS, 0, 100, U::PERCENT),
+    CmdParameters::sharpness(40),
+    P::action(3, "setSaturation", frame<3>, 90)
+        .range("saturation", R::SATURATION, 0, 100, U::PERCENT),
+    P::action(4, "setMirror", CmdParameters::mirror, 0)
+        .menu("mirror", R::MIRROR_FLIP, kMirrorFlipModes),
+    CmdParameters::iris(16),
+    P::action(6, "setPhotometry", frame<6>, 2).menu("photometry", R::NONE, kSwitch),
+    P::action(7, "setShutter", frame<7>, 0).range("shutter", R::SHUTTER, 0, 18, U::STEP),
+    P::action(9, "setWDRMode", frame<9>, 3).menu("wdr-mode", R::WDR_MODE, kSwitch),
+    P::action(10, "setDefog", frame<10>, 3).menu("defog", R::DEFOG, kSwitch),
+    P::action(11, "setNoiseReduction", frame<11>, 6)
+        .range("noise-reduction", R::NOISE_REDUCTION_2D, 0, 6),
+    // Any mode is kept; the base runs the ones it knows.
+    P::base(12, ISensorController::BASE_DAYNIGHT_MODE, "setDayNightMode")
+        .menu("daynight-mode", R::DAY_NIGHT_MODE, kDayNightModes)
+        .unchecked()
+        .factory(0),
+    CmdParameters::threshold(10),
+    P::action(14, "setMaxGain", frame<14>, 30).range("max-gain", R::MAX_GAIN, 0, 38),
+    // Other values are taken and send nothing.
+    P::action(15, "setFocusMode", CmdParameters::focusMode, 1)
+        .menu("focus-mode", R::FOCUS_MODE, kFocusModes)
+        .unchecked(),
+    P::action(16, "setFocusNearLimit", frame<16>, 2)
+        .range("focus-near-limit", R::NONE, 0, 4, U::STEP),
+    P::action(17, "setSensitivity", frame<17>, 2).range("af-sensitivity", R::NONE, 1, 6),
     P::base(18, ISensorController::BASE_TNF_MODE, "setTNFMode"),
-    P::action(19, "setWBMode", frame<19>, 4),
-    P::action(20, "setShutdownLimit", frame<20>, 0),
-    P::action(52, "IrisUp", CmdParameters::irisUp, 0),
-    P::action(53, "IrisDown", CmdParameters::irisDown, 0),
-    P::action(54, "FocusUp", CmdParameters::focusUp, 0),
-    P::action(55, "FocusDown", CmdParameters::focusDown, 0),
+    P::action(19, "setWBMode", frame<19>, 4).menu("wb-mode", R::WB_MODE, kWhiteBalance),
+    P::action(20, "setShutdownLimit", frame<20>, 0)
+        .range("shutdown-limit", R::NONE, 0, 12, U::STEP),
+    P::action(52, "IrisUp", CmdParameters::irisUp, 0).button("iris-up", R::IRIS_LEVEL),
+    P::action(53, "IrisDown", CmdParameters::irisDown, 0).button("iris-down", R::IRIS_LEVEL),
+    P::action(54, "FocusUp", CmdParameters::focusUp, 0).button("focus-up", R::FOCUS_POSITION),
+    P::action(55, "FocusDown", CmdParameters::focusDown, 0).button("focus-down", R::FOCUS_POSITION),
     P::base(56, ISensorController::BASE_POWER_MODE, "setPowerMode"),
     P::base(57, ISensorController::BASE_NEAR_LIGHT, "setNearLight"),
     P::base(58, ISensorController::BASE_MIDDLE_LIGHT, "setMiddleLight",
@@ -57,26 +80,27 @@ const CmdParameter kFamily[] = {
     P::base(61, ISensorController::BASE_DTN_MINUTE, "setDTNTime_M", "setDTNTime_M failed"),
     P::base(62, ISensorController::BASE_NTD_HOUR, "setNTDTime_H", "setNTDTime_H failed"),
     P::base(63, ISensorController::BASE_NTD_MINUTE, "setNTDTime_M", "setNTDTime_M failed"),
-    P::action(64, "OnePushTrigger", CmdParameters::onePushTrigger, 0, "OnePushTrigger failed\n"),
+    P::action(64, "OnePushTrigger", CmdParameters::onePushTrigger, 0, "OnePushTrigger failed\n")
+        .button("one-push", R::NONE),
 };
 
 const CmdFrame kFamilyFrames[] = {
-    F::make(0, 0x39, F::SHORT, 0, 3).mapped(CmdParameters::exposureByte),
-    F::make(1, 0x4E, F::LONG, 0, 100).mapped(CmdParameters::times14),
-    F::make(2, 0x42, F::LONG, 0, 100).mapped(CmdParameters::times14),
-    F::make(3, 0x49, F::LONG, 0, 100).mapped(CmdParameters::times14),
-    F::make(5, 0x4B, F::LONG, 5, 17).when(0, F::anyOf({2})),
-    F::make(6, 0xA2, F::SHORT, 2, 3),
-    F::make(7, 0x4A, F::LONG, 0, 18).when(0, F::anyOf({1})),
-    F::make(9, 0x3D, F::SHORT, 2, 3),
-    F::make(10, 0xA1, F::SHORT, 2, 3),
-    F::make(11, 0x53, F::SHORT, 0, 6),
-    F::make(13, 0x21, F::LONG, 0, 28).withoutInfrared(),
-    F::make(14, 0x2C, F::SHORT, 0, 38).mapped(maxGainStep),
-    F::make(16, 0x28, F::LONG, 0, 4),
-    F::make(17, 0x58, F::SHORT, 1, 6).mapped(CmdParameters::minusOne),
-    F::make(19, 0x35, F::SHORT, 0, 9).only(F::anyOf({0, 4, 9})),
-    F::make(20, 0xA3, F::LONG, 0, 12),
+    F::make(0, 0x39, F::SHORT).mapped(CmdParameters::exposureByte),
+    F::make(1, 0x4E, F::LONG).mapped(CmdParameters::times14),
+    F::make(2, 0x42, F::LONG).mapped(CmdParameters::times14),
+    F::make(3, 0x49, F::LONG).mapped(CmdParameters::times14),
+    F::make(5, 0x4B, F::LONG).when(0, F::anyOf({2})),
+    F::make(6, 0xA2, F::SHORT),
+    F::make(7, 0x4A, F::LONG).when(0, F::anyOf({1})),
+    F::make(9, 0x3D, F::SHORT),
+    F::make(10, 0xA1, F::SHORT),
+    F::make(11, 0x53, F::SHORT),
+    F::make(13, 0x21, F::LONG).withoutInfrared(),
+    F::make(14, 0x2C, F::SHORT).mapped(maxGainStep),
+    F::make(16, 0x28, F::LONG),
+    F::make(17, 0x58, F::SHORT).mapped(CmdParameters::minusOne),
+    F::make(19, 0x35, F::SHORT),
+    F::make(20, 0xA3, F::LONG),
 };
 
 const int kVideoRegister = 0x72;
@@ -112,6 +136,9 @@ CmdSenseController<Base>::CmdSenseController(int p_nModuleId, int p_nHabits, int
       m_commands(*this, *this->m_pSensorCache, m_nGeneration, this->m_nIsInfrared, p_frames),
       m_nMirrorId(p_nMirrorId),
       m_parameters(p_rows) {
+    m_parameters.setRefusalLog(&CmdCommandSet::refused);
+    m_commands.describedBy(&m_parameters);
+    this->describeParametersBy(&m_parameters);
     this->m_bIsUARTModule = true;
     this->setSensorConfigVersion(0);
     this->setSensorConfigVersion2(0);
@@ -205,16 +232,21 @@ int CmdSenseController<Base>::IrisDown() {
 
 template <class Base>
 int CmdSenseController<Base>::sendFocusMode(int p_nIndex) {
-    static const int kNearLimit[] = {0x02, 0x00};
-    if (p_nIndex == 2) {
-        return m_commands.sendShort(0x38, 0x03);
+    switch (p_nIndex) {
+        case 0:
+            return m_commands.sendShort(0x38, 0x02) && m_commands.sendShort(0x57, 0x02);
+        case 1:
+            return m_commands.sendShort(0x38, 0x02) && m_commands.sendShort(0x57, 0x00);
+        case 2:
+            return m_commands.sendShort(0x38, 0x03);
+        default:
+            return 1;
     }
-    return m_commands.sendShort(0x38, 0x02) && m_commands.sendShort(0x57, kNearLimit[p_nIndex]);
 }
 
 template <class Base>
 int CmdSenseController<Base>::setFocusMode(int p_nMode) {
-    return p_nMode >= 0 && p_nMode <= 2 ? sendFocusMode(p_nMode) : 1;
+    return sendFocusMode(p_nMode);
 }
 
 template <class Base>

@@ -19,9 +19,24 @@ namespace CmdParameters {
 // schedule and the power mode 56-63, the one-push trigger 64; with the
 // CMD7300's factory values.
 CmdParameterList family();
-// How the family's image settings become frames, with the CMD7300's ranges
-// and scalings.
+// How the family's image settings become frames, with the CMD7300's
+// scalings.
 CmdFrames familyFrames();
+
+// Rows the members share but for their factory values.
+constexpr CmdParameter sharpness(int p_nFactory) {
+    return CmdParameter::action(2, "setSharpness", frame<2>, p_nFactory)
+        .range("sharpness", ParameterRole::SHARPNESS, 0, 100, ParameterUnit::PERCENT);
+}
+constexpr CmdParameter iris(int p_nFactory) {
+    return CmdParameter::action(5, "setIris", frame<5>, p_nFactory)
+        .range("iris", ParameterRole::IRIS_LEVEL, 5, 17, ParameterUnit::STEP);
+}
+// The level the module switches day and night at by itself.
+constexpr CmdParameter threshold(int p_nFactory) {
+    return CmdParameter::action(13, "setThreshold", frame<13>, p_nFactory)
+        .range("daynight-threshold", ParameterRole::NONE, 0, 28, ParameterUnit::STEP);
+}
 
 }  // namespace CmdParameters
 
@@ -82,7 +97,7 @@ protected:
     // an answer; the count of bytes written.
     int writeRaw(const std::string& p_strFrame);
     // The three focus modes as frames: 0 (38 02, 57 02), 1 (38 02, 57 00),
-    // 2 manual (38 03).
+    // 2 manual (38 03); any other index sends nothing and gives 1.
     int sendFocusMode(int p_nIndex);
     // The IR-cut state from 81 09 04 01 FF: 1 with p_nStatus written, 0 when
     // the exchange failed, -1 when reply byte 2 is neither 02 nor 03.

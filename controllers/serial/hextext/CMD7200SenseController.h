@@ -19,8 +19,9 @@ public:
     int setDNMode(int p_nMode);
     // 0 automatic, 1 fixed (then the cached fixed shutter, id 6, is applied).
     int setShutterMode(int p_nMode);
-    // 0..10; sent only while the cached shutter mode (id 5) is 1.
+    // Sent only while the cached shutter mode (id 5) is 1.
     int setFixShutter(int p_nIndex);
+    // Also the controller's interface: checked against its row.
     int setFocusMode(int p_nMode) override;
     int setFocusLimit(int p_nLimit);
     int setWBMode(int p_nMode);
@@ -31,6 +32,8 @@ public:
 protected:
     int writeParameter(int p_nId, int p_nValue) override;
     int readParameter(int p_nId, int& p_nValue) override;
+    const RefusalText* refusalText(int p_nId) const override;
+    int admits(int p_nId, int p_nValue) override;
 
     int writeFixShutter(int p_nIndex);
 

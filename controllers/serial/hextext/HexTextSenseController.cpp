@@ -1,7 +1,9 @@
 #include "HexTextSenseController.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "../../../platform/GlobalEnv.h"
 
@@ -19,11 +21,13 @@ const int kCameraModeId = 6;
 const int kSensitivityId = 9;
 const int kShutterId = 10;
 
-// Each mirror value takes two writes: flip, then mirror.
-const char* const kMirror[4][2] = {{":WFF3000", ":WFF3100"},
-                                   {":WFF3101", ":WFF3001"},
-                                   {":WFF3102", ":WFF3001"},
-                                   {":WFF3100", ":WFF3001"}};
+// Each mirror value takes two writes, to registers FF30 and FF31.
+const char* const kMirror[][2] = {{":WFF3000", ":WFF3100"},
+                                  {":WFF3101", ":WFF3001"},
+                                  {":WFF3102", ":WFF3001"},
+                                  {":WFF3100", ":WFF3001"}};
+static_assert(std::size(kMirror) == std::size(kMirrorFlipModes),
+              "a pair of writes for every mirror value");
 
 }  // namespace
 
@@ -184,19 +188,38 @@ int HexTextSenseController<Base>::getParameterFromSensor(int p_nId, int& p_nValu
 }
 
 template <class Base>
-int HexTextSenseController<Base>::inRange(int p_nValue, int p_nMin, int p_nMax,
-                                          const char* p_szSetter, const char* p_szOwnText,
-                                          bool p_bPrinted) {
-    if (p_nValue >= p_nMin && p_nValue <= p_nMax) {
-        return 1;
+const typename HexTextSenseController<Base>::RefusalText* HexTextSenseController<Base>::refusalText(
+    int p_nId) const {
+    static const RefusalText kMirrorText = {0, "mirror value out of range", false};
+    return p_nId == m_nMirrorId ? &kMirrorText : nullptr;
+}
+
+template <class Base>
+void HexTextSenseController<Base>::logRefusal(const char* p_szSetter, int p_nValue,
+                                              const ParameterDescriptor& p_desc) {
+    // The line names the values from first to last, whatever the kind.
+    int first = p_desc.nMin;
+    int last = p_desc.nMax;
+    if (p_desc.eKind == ParameterKind::ON_OFF) {
+        first = 0;
+        last = 1;
+    } else if (p_desc.eKind == ParameterKind::MENU && p_desc.nEntries > 0) {
+        first = last = p_desc.pEntries[0].nCode;
+        for (int index = 1; index < p_desc.nEntries; ++index) {
+            first = std::min(first, p_desc.pEntries[index].nCode);
+            last = std::max(last, p_desc.pEntries[index].nCode);
+        }
     }
-    this->ErrorPrintf("%s(%d) is out of range %d..%d", p_szSetter, p_nValue, p_nMin, p_nMax);
-    if (p_szOwnText != nullptr && !p_bPrinted) {
-        this->ErrorPrintf("%s", p_szOwnText);
-    } else if (p_szOwnText != nullptr && printing()) {
-        std::printf(p_szOwnText, p_nValue);
+    this->ErrorPrintf("%s(%d) is out of range %d..%d", p_szSetter, p_nValue, first, last);
+    const RefusalText* own = refusalText(p_desc.nId);
+    if (own == nullptr) {
+        return;
     }
-    return 0;
+    if (!own->bPrinted) {
+        this->ErrorPrintf("%s", own->szText);
+    } else if (printing()) {
+        std::printf(own->szText, p_nValue);
+    }
 }
 
 template <class Base>
@@ -224,35 +247,18 @@ int HexTextSenseController<Base>::sendAll(std::initializer_list<const char*> p_c
 }
 
 template <class Base>
-int HexTextSenseController<Base>::sendChoice(int p_nValue, int p_nFirst,
-                                             std::initializer_list<const char*> p_commands,
-                                             const char* p_szSetter, const char* p_szOwnText,
-                                             bool p_bPrinted) {
-    int last = p_nFirst + static_cast<int>(p_commands.size()) - 1;
-    if (!inRange(p_nValue, p_nFirst, last, p_szSetter, p_szOwnText, p_bPrinted)) {
-        return 0;
-    }
-    return sendData(p_commands.begin()[p_nValue - p_nFirst]);
-}
-
-template <class Base>
 int HexTextSenseController<Base>::setMirror(int p_nMirror) {
-    if (!inRange(p_nMirror, 0, 3, "setMirror", "mirror value out of range")) {
-        return 0;
-    }
-    return sendAll({kMirror[p_nMirror][0], kMirror[p_nMirror][1]});
+    const auto* writes = pick(kMirror, p_nMirror);
+    return writes != nullptr && sendAll({(*writes)[0], (*writes)[1]});
 }
 
 template <class Base>
 int HexTextSenseController<Base>::getFixShutterValue(int p_nIndex) {
-    return p_nIndex >= 0 && p_nIndex <= 14 ? p_nIndex + 2 : -1;
+    return p_nIndex >= 0 && p_nIndex <= kLastFixShutter ? p_nIndex + 2 : -1;
 }
 
 template <class Base>
 int HexTextSenseController<Base>::setCameraMode(int p_nMode) {
-    if (!inRange(p_nMode, 0, 4, "setCameraMode")) {
-        return 0;
-    }
     if (printing()) {
         std::printf("set cameramode %d \n", p_nMode);
     }
@@ -270,7 +276,7 @@ int HexTextSenseController<Base>::setCameraMode(int p_nMode) {
 template <class Base>
 int HexTextSenseController<Base>::setDNSensitivity(int p_nSensitivity) {
     int mode = 0;
-    if (!inRange(p_nSensitivity, 1, 3, "setDNSensitivity") || !cached(kCameraModeId, mode)) {
+    if (!cached(kCameraModeId, mode)) {
         return 0;
     }
     // The sensitivity lives in the camera mode's register; the other modes
@@ -294,12 +300,19 @@ int HexTextSenseController<Base>::writeCameraMode(int p_nMode, int p_nSensitivit
             return sendData(p_nSensitivity == 3   ? ":WFCC831"
                             : p_nSensitivity == 2 ? ":WFCC821"
                                                   : ":WFCC811");
-        default: {
-            if (!inRange(p_nShutter, 0, 14, "getFixShutterValue")) {
+        case 4: {
+            // The cached shutter is the member's own: the Hitachi-compatible
+            // module takes any register value there, the mode only indexes.
+            int code = getFixShutterValue(p_nShutter);
+            if (code < 0) {
+                this->ErrorPrintf("%s(%d) is out of range %d..%d", "getFixShutterValue", p_nShutter,
+                                  0, kLastFixShutter);
                 return 0;
             }
-            return sendData(":WFCC807") && write(":WFCC9", getFixShutterValue(p_nShutter));
+            return sendData(":WFCC807") && write(":WFCC9", code);
         }
+        default:
+            return 0;
     }
 }
 

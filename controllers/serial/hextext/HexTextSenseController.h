@@ -1,6 +1,7 @@
 #ifndef SENSORCONTROL_CONTROLLERS_SERIAL_HEXTEXT_HEXTEXTSENSECONTROLLER_H
 #define SENSORCONTROL_CONTROLLERS_SERIAL_HEXTEXT_HEXTEXTSENSECONTROLLER_H
 
+#include <cstddef>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -11,6 +12,14 @@
 #include "../SerialSetup.h"
 #include "HexText.h"
 
+// The camera modes of register FCC8 (setCameraMode). Modes 0 and 1 hold
+// the picture in the day (FFE6 C0) and differ in the low digit of FCC8, as
+// 2 and 3 do, where the module switches day and night itself at the cached
+// sensitivity (2 tells two levels of it, 3 three). Mode 4 fixes the shutter
+// at the cached index.
+inline constexpr ParameterMenuEntry kHexTextCameraModes[] = {
+    {0, "day"}, {1, "day-alt"}, {2, "module"}, {3, "module-fine"}, {4, "fixed-shutter"}};
+
 // What the camera modules that take hex-text commands share, on top of the
 // controller base they build on: the framing and the echo-checked exchange,
 // the serial set-up, the "getDN" thread that keeps the day/night status in
@@ -19,9 +28,21 @@
 // member has (mirror, the camera mode and day/night sensitivity of register
 // FCC8). The modules switch day and night themselves, so the base's
 // switching is off.
+//
+// The members' tables check every value against the rows' descriptors
+// before a setter runs, so the setters hold no ranges; a refused value is
+// logged as the setters always logged it (refuse). A value that reaches a
+// setter some other way (a cached value, a call through the controller's
+// interface) is checked against the same descriptor (admits).
 template <class Base>
 class SC_EXPORT HexTextSenseController : public Base {
 public:
+    // The last index getFixShutterValue knows.
+    static constexpr int kLastFixShutter = 14;
+    // The camera mode a first start finds on a member that depends on the
+    // infrared mode, without a lamp (with one it is 0).
+    static constexpr int kCameraModeWithoutLamp = 2;
+
     std::string assembleString(const std::string& p_strPrefix, unsigned int p_nValue, int p_nWidth);
     int ascToHex(const std::string& p_strText);
     int sendData(const std::string& p_strCommand);
@@ -39,12 +60,13 @@ public:
     int getParameterFromSensor(int p_nId, int& p_nValue) override;
     int setParameterToSensor(int p_nId, int p_nValue) override;
 
-    // Shutter index 0..14 to the module's code 2..16; -1 for other indexes.
+    // Shutter index 0..kLastFixShutter to the module's code 2..16; -1 for
+    // other indexes.
     int getFixShutterValue(int p_nIndex);
     int setMirror(int p_nMirror);
-    // 0..4; modes 2 and 3 take the cached sensitivity, 4 the cached shutter.
+    // Modes 2 and 3 take the cached sensitivity, 4 the cached shutter.
     int setCameraMode(int p_nMode);
-    // 1..3; sent only while the cached camera mode is 2 or 3.
+    // Sent only while the cached camera mode is 2 or 3.
     int setDNSensitivity(int p_nSensitivity);
 
     bool isPolling() const { return m_pGetDNThread->IsRunning() != 0; }
@@ -68,20 +90,68 @@ protected:
     // The poll behind getDNbody: p_szRead's value p_nNight or p_nDay.
     int pollDayNight(const char* p_szRead, int p_nNight, int p_nDay);
 
-    // Refuses a value outside p_nMin..p_nMax with a line naming the setter
-    // and the range, followed by the module's own text when it has one
-    // (logged, or printed under the print flag).
-    int inRange(int p_nValue, int p_nMin, int p_nMax, const char* p_szSetter,
-                const char* p_szOwnText = nullptr, bool p_bPrinted = false);
+    // What a setter adds to the line that names it when its value is
+    // refused: logged, or printed with the value under the print flag.
+    struct RefusalText {
+        int nId;
+        const char* szText;
+        bool bPrinted;
+    };
+    // The member's text for the id; the base has the mirror's.
+    virtual const RefusalText* refusalText(int p_nId) const;
+    template <size_t N>
+    static const RefusalText* findText(const RefusalText (&p_texts)[N], int p_nId) {
+        for (const RefusalText& text : p_texts) {
+            if (text.nId == p_nId) {
+                return &text;
+            }
+        }
+        return nullptr;
+    }
+    // What a setter prints of every value it is given, refused or not.
+    virtual void announce(int, int) {}
+
+    // The members' tables' refusal log: the setter's announcement, the line
+    // naming the setter and the values its descriptor takes, then the
+    // setter's own text.
+    template <class Member>
+    void refuse(const ParameterRow<Member>& p_row, int p_nValue) {
+        announce(p_row.nId, p_nValue);
+        logRefusal(p_row.szSetter, p_nValue, p_row.desc);
+    }
+    void logRefusal(const char* p_szSetter, int p_nValue, const ParameterDescriptor& p_desc);
+    // Whether the member's descriptor of the id takes the value; 0, logged
+    // as the table logs it, when not.
+    virtual int admits(int p_nId, int p_nValue) = 0;
+    template <class Member>
+    int admitted(const ParameterTable<Member>& p_table, int p_nId, int p_nValue) {
+        const ParameterRow<Member>* row = p_table.find(p_nId);
+        if (row == nullptr || row->desc.takes(p_nValue)) {
+            return 1;
+        }
+        refuse(*row, p_nValue);
+        return 0;
+    }
+
+    // A module's table entry by index; null past its ends (never indexed
+    // with a value its descriptor refuses).
+    template <class T, size_t N>
+    static const T* pick(const T (&p_table)[N], int p_nIndex) {
+        return p_nIndex >= 0 && static_cast<size_t>(p_nIndex) < N ? &p_table[p_nIndex] : nullptr;
+    }
+
     // A cached parameter a setting depends on; 0 (logged) when absent.
     int cached(int p_nId, int& p_nValue);
     int write(const char* p_szPrefix, int p_nValue, int p_nWidth = 2);
     // Sends in order; 0 at the first failure.
     int sendAll(std::initializer_list<const char*> p_commands);
-    // Sends the command for p_nValue, p_szCommands[0] being p_nFirst's.
-    int sendChoice(int p_nValue, int p_nFirst, std::initializer_list<const char*> p_commands,
-                   const char* p_szSetter, const char* p_szOwnText = nullptr,
-                   bool p_bPrinted = false);
+    // Sends the command for p_nValue, p_commands[0] being p_nFirst's.
+    template <size_t N>
+    int sendChoice(int p_nValue, int p_nFirst, const char* const (&p_commands)[N]) {
+        const char* const* command =
+            p_nValue >= p_nFirst ? pick(p_commands, p_nValue - p_nFirst) : nullptr;
+        return command != nullptr && sendData(*command);
+    }
     // Register FCC8 (and what goes with it) for a camera mode.
     int writeCameraMode(int p_nMode, int p_nSensitivity, int p_nShutter);
     // Reads a 2-digit register, logging p_szFailure when that fails.
@@ -90,8 +160,8 @@ protected:
     // lets the module settle for p_nSeconds.
     int changeVideoRegister(const char* p_szRegister, int p_nTarget, long p_nSeconds);
     // The camera mode's factory value of the members that depend on the
-    // infrared mode: 2 without infrared, else 0.
-    int infraredCameraMode() const { return this->m_nIsInfrared == 0 ? 2 : 0; }
+    // infrared mode.
+    int infraredCameraMode() const { return this->m_nIsInfrared == 0 ? kCameraModeWithoutLamp : 0; }
     static bool printing();
 
     // The day/night poll's failure text and whether it prints what it read.

@@ -1,35 +1,64 @@
 #include "HitachCompatSenseController.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
 typedef HitachCompatSenseController C;
 typedef ParameterRow<C> P;
 
+// The lens's near limit, register E139, by focus distance.
+const char* const kFocusDistances[] = {":WE13900", ":WE139F9", ":WE139F8", ":WE139F7"};
+// Register FF0E by focus mode.
+const char* const kFocusModeCommands[] = {":WFF0E09", ":WFF0E00", ":WFF0E08"};
+const char* const kAutoIrisCommands[] = {":WFFFB00", ":WFFFB01"};
+const char* const kWBModeCommands[] = {":WFBFF00", ":WFBFF08"};
+
+const ParameterMenuEntry kFocusModes[] = {{0, "one-push"}, {1, "auto"}, {2, "manual"}};
+
 const P kRows[] = {
-    P::setting(1, "setBrightness", &C::setBrightness, 50),
-    P::setting(2, "setVertSharpness", &C::setVertSharpness, 50),
-    P::setting(3, "setSaturation", &C::setSaturation, 49),
-    P::setting(4, "setNightColor", &C::setNightColor, 48),
-    P::setting(6, "setCameraMode", &C::setCameraMode, 0),  // read: by the infrared mode
-    P::setting(7, "setMaxGain", &C::setMaxGain, 112),
-    P::setting(9, "setDNSensitivity", &C::setDNSensitivity, 2),
-    P::setting(10, "setFixShutter", &C::setFixShutter, 13),
-    P::setting(12, "setMirror", &C::setMirror, 0),
-    P::setting(13, "setFocusDistance", &C::setFocusDistance, 3),
-    P::setting(14, "setFocusMode", &C::setFocusMode, 0),
-    P::setting(16, "setHoriSharpness", &C::setHoriSharpness, 50),
-    P::setting(17, "setAutoIris", &C::setAutoIris, 1),
-    P::setting(18, "setIrisVoltage", &C::setIrisVoltage, 128),
-    P::setting(19, "setWBMode", &C::setWBMode, 0),
-    P::setting(20, "adjustLens", &C::adjustLens, 0),
+    P::setting(1, "setBrightness", &C::setBrightness, 50)
+        .range("brightness", ParameterRole::BRIGHTNESS, 0, 100, ParameterUnit::PERCENT),
+    P::setting(2, "setVertSharpness", &C::setVertSharpness, 50)
+        .range("vert-sharpness", ParameterRole::SHARPNESS, 0, 100, ParameterUnit::PERCENT),
+    P::setting(3, "setSaturation", &C::setSaturation, 49)
+        .range("saturation", ParameterRole::SATURATION, 0, 100, ParameterUnit::PERCENT),
+    P::setting(4, "setNightColor", &C::setNightColor, 48)
+        .range("night-color", ParameterRole::NONE, 0, 255, ParameterUnit::RAW),
+    P::setting(6, "setCameraMode", &C::setCameraMode, C::kCameraModeWithoutLamp)
+        .menu("camera-mode", ParameterRole::DAY_NIGHT_MODE, kHexTextCameraModes),
+    P::setting(7, "setMaxGain", &C::setMaxGain, 112)
+        .range("max-gain", ParameterRole::MAX_GAIN, 0, 160, ParameterUnit::RAW),
+    P::setting(9, "setDNSensitivity", &C::setDNSensitivity, 2)
+        .range("daynight-sensitivity", ParameterRole::NONE, 1, 3),
+    // Register FCC9 as it is; camera mode 4 takes only the indexes of
+    // getFixShutterValue from here.
+    P::setting(10, "setFixShutter", &C::setFixShutter, 13)
+        .range("fixed-shutter", ParameterRole::SHUTTER, 0, 255, ParameterUnit::RAW),
+    P::setting(12, "setMirror", &C::setMirror, 0)
+        .menu("mirror", ParameterRole::MIRROR_FLIP, kMirrorFlipModes),
+    P::setting(13, "setFocusDistance", &C::setFocusDistance, 3)
+        .range("focus-distance", ParameterRole::NONE, 0,
+               static_cast<int>(std::size(kFocusDistances)) - 1, ParameterUnit::STEP),
+    P::setting(14, "setFocusMode", &C::setFocusMode, 0)
+        .menu("focus-mode", ParameterRole::FOCUS_MODE, kFocusModes),
+    P::setting(16, "setHoriSharpness", &C::setHoriSharpness, 50)
+        .range("hori-sharpness", ParameterRole::NONE, 0, 100, ParameterUnit::PERCENT),
+    P::setting(17, "setAutoIris", &C::setAutoIris, 1).onOff("auto-iris", ParameterRole::IRIS_MODE),
+    // The reference level the automatic iris works to.
+    P::setting(18, "setIrisVoltage", &C::setIrisVoltage, 128)
+        .range("iris-voltage", ParameterRole::IRIS_LEVEL, 112, 145, ParameterUnit::RAW),
+    P::setting(19, "setWBMode", &C::setWBMode, 0)
+        .menu("wb-mode", ParameterRole::WB_MODE, kAutoManualModes),
+    P::setting(20, "adjustLens", &C::adjustLens, 0).button("adjust-lens"),
     P::base(21, ISensorController::BASE_TNF_MODE, "setTNFMode"),
-    P::setting(54, "focusUp", &C::focusUp, 0),
-    P::setting(55, "focusDown", &C::focusDown, 0),
+    P::setting(54, "focusUp", &C::focusUp, 0).button("focus-up"),
+    P::setting(55, "focusDown", &C::focusDown, 0).button("focus-down"),
 };
 
 const int kCameraModeId = 6;
+const int kFocusModeId = 14;
 // Modules up to this version report day and night through FFE6.
 const int kLastOldVersion = 106;
 
@@ -39,6 +68,8 @@ HitachCompatSenseController::HitachCompatSenseController()
     : HexTextSenseController(14, 12),
       m_nSensorVersion(0),
       m_parameters({ParameterList<C>(kRows)}, "%s(%d) failed") {
+    m_parameters.setRefusalLog(&C::refuse<C>);
+    describeParametersBy(&m_parameters);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 4);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 6, 7);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 9, 10);
@@ -59,6 +90,21 @@ int HitachCompatSenseController::readParameter(int p_nId, int& p_nValue) {
         p_nValue = infraredCameraMode();
     }
     return found;
+}
+
+const HitachCompatSenseController::RefusalText* HitachCompatSenseController::refusalText(
+    int p_nId) const {
+    static const RefusalText kTexts[] = {
+        {7, "p_nMaxGain out of range", false},
+        {18, "p_nIrisVoltage is out of range", false},
+        {19, "setWBMode is out of range", false},
+    };
+    const RefusalText* own = findText(kTexts, p_nId);
+    return own != nullptr ? own : HexTextSenseController::refusalText(p_nId);
+}
+
+int HitachCompatSenseController::admits(int p_nId, int p_nValue) {
+    return admitted(m_parameters, p_nId, p_nValue);
 }
 
 void HitachCompatSenseController::prepareModule() {
@@ -83,37 +129,24 @@ int HitachCompatSenseController::getDNbody() {
 }
 
 int HitachCompatSenseController::setBrightness(int p_nBrightness) {
-    if (!inRange(p_nBrightness, 0, 100, "setBrightness")) {
-        return 0;
-    }
     return write(":WFD9E", p_nBrightness / 5 + 80);
 }
 
 int HitachCompatSenseController::setVertSharpness(int p_nSharpness) {
-    if (!inRange(p_nSharpness, 0, 100, "setVertSharpness")) {
-        return 0;
-    }
     return write(":WFBF9", p_nSharpness * 63 / 100);
 }
 
 int HitachCompatSenseController::setSaturation(int p_nSaturation) {
-    if (!inRange(p_nSaturation, 0, 100, "setSaturation")) {
-        return 0;
-    }
     return write(":WFC10", p_nSaturation * 255 / 100);
 }
 
 int HitachCompatSenseController::setNightColor(int p_nColor) {
-    if (!inRange(p_nColor, 0, 255, "setNightColor")) {
-        return 0;
-    }
     return write(":WFC11", p_nColor);
 }
 
 int HitachCompatSenseController::setMaxGain(int p_nGain) {
     int mode = 0;
-    if (!inRange(p_nGain, 0, 160, "setMaxGain", "p_nMaxGain out of range") ||
-        !cached(kCameraModeId, mode)) {
+    if (!cached(kCameraModeId, mode)) {
         return 0;
     }
     return mode == 2 || mode == 3 ? 1 : write(":WFA20", p_nGain);
@@ -121,42 +154,34 @@ int HitachCompatSenseController::setMaxGain(int p_nGain) {
 
 int HitachCompatSenseController::setFixShutter(int p_nShutter) {
     int mode = 0;
-    if (!inRange(p_nShutter, 0, 255, "setFixShutter") || !cached(kCameraModeId, mode)) {
+    if (!cached(kCameraModeId, mode)) {
         return 0;
     }
     return mode == 4 ? write(":WFCC9", p_nShutter) : 1;
 }
 
 int HitachCompatSenseController::setFocusDistance(int p_nDistance) {
-    return sendChoice(p_nDistance, 0, {":WE13900", ":WE139F9", ":WE139F8", ":WE139F7"},
-                      "setFocusDistance");
+    return sendChoice(p_nDistance, 0, kFocusDistances);
 }
 
 int HitachCompatSenseController::setFocusMode(int p_nMode) {
-    return sendChoice(p_nMode, 0, {":WFF0E09", ":WFF0E00", ":WFF0E08"}, "setFocusMode");
+    return admits(kFocusModeId, p_nMode) && sendChoice(p_nMode, 0, kFocusModeCommands);
 }
 
 int HitachCompatSenseController::setHoriSharpness(int p_nSharpness) {
-    if (!inRange(p_nSharpness, 0, 100, "setHoriSharpness")) {
-        return 0;
-    }
     return write(":WFBF6", p_nSharpness * 63 / 100);
 }
 
 int HitachCompatSenseController::setAutoIris(int p_nAuto) {
-    return sendChoice(p_nAuto, 0, {":WFFFB00", ":WFFFB01"}, "setAutoIris");
+    return sendChoice(p_nAuto, 0, kAutoIrisCommands);
 }
 
 int HitachCompatSenseController::setIrisVoltage(int p_nVoltage) {
-    if (!inRange(p_nVoltage, 112, 145, "setIrisVoltage", "p_nIrisVoltage is out of range")) {
-        return 0;
-    }
     return write(":WFFFD", p_nVoltage);
 }
 
 int HitachCompatSenseController::setWBMode(int p_nMode) {
-    return sendChoice(p_nMode, 0, {":WFBFF00", ":WFBFF08"}, "setWBMode",
-                      "setWBMode is out of range");
+    return sendChoice(p_nMode, 0, kWBModeCommands);
 }
 
 int HitachCompatSenseController::adjustLens(int) {

@@ -17,11 +17,12 @@ public:
     int setVertSharpness(int p_nSharpness);
     int setSaturation(int p_nSaturation);
     int setNightColor(int p_nColor);
-    // 0..160; skipped while the cached camera mode is 2 or 3.
+    // Skipped while the cached camera mode is 2 or 3.
     int setMaxGain(int p_nGain);
     // Sent only while the cached camera mode is 4.
     int setFixShutter(int p_nShutter);
     int setFocusDistance(int p_nDistance);
+    // Also the controller's interface: checked against its row.
     int setFocusMode(int p_nMode) override;
     int setHoriSharpness(int p_nSharpness);
     int setAutoIris(int p_nAuto);
@@ -40,6 +41,8 @@ public:
 protected:
     int writeParameter(int p_nId, int p_nValue) override;
     int readParameter(int p_nId, int& p_nValue) override;
+    const RefusalText* refusalText(int p_nId) const override;
+    int admits(int p_nId, int p_nValue) override;
     // Reads the module's version.
     void prepareModule() override;
 

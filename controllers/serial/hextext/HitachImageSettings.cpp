@@ -10,7 +10,15 @@ const int kCameraModeId = 6;
 const int kMaxGainId = 7;
 const int kWDRId = 8;
 const int kBackLightId = 11;
+const int kFocusModeId = 14;
 const int kPictureModeId = 15;
+const int kHoriSharpnessId = 16;
+
+// The lens's near limit by focus distance.
+const char* const kFocusDistances[] = {":WE1F700", ":WE1F7F9", ":WE1F7F8",
+                                       ":WE1F7F7", ":WE1F7F4", ":WE1F7F2"};
+// Register F8E0 for the automatic focus modes from 2 on.
+const char* const kFocusSpeeds[] = {":WF8E005", ":WF8E003", ":WF8E001"};
 
 // Gain is written in 1/32 steps.
 const int kGainScale = 32;
@@ -29,8 +37,7 @@ int HitachImageSettings<Base>::writeBrightness(int p_nBrightness, int p_nPicture
 template <class Base>
 int HitachImageSettings<Base>::setBrightness(int p_nBrightness) {
     int pictureMode = 0;
-    if (!this->inRange(p_nBrightness, 0, 100, "setBrightness") ||
-        !this->cached(kPictureModeId, pictureMode)) {
+    if (!this->cached(kPictureModeId, pictureMode)) {
         return 0;
     }
     return writeBrightness(p_nBrightness, pictureMode);
@@ -38,26 +45,17 @@ int HitachImageSettings<Base>::setBrightness(int p_nBrightness) {
 
 template <class Base>
 int HitachImageSettings<Base>::setSharpness(int p_nSharpness) {
-    if (!this->inRange(p_nSharpness, 0, 100, "setSharpness")) {
-        return 0;
-    }
     return this->sendData(":WFBFF02") && this->write(":WFBF9", p_nSharpness * 63 / 100);
 }
 
 template <class Base>
 int HitachImageSettings<Base>::setSaturation(int p_nSaturation) {
-    if (!this->inRange(p_nSaturation, 0, 100, "setSaturation")) {
-        return 0;
-    }
     int value = p_nSaturation * 255 / 100;
     return this->write(":WFC10", value) && this->write(":WFC11", value);
 }
 
 template <class Base>
 int HitachImageSettings<Base>::setNightColor(int p_nColor) {
-    if (!this->inRange(p_nColor, 1, 50, "setNightColor")) {
-        return 0;
-    }
     return this->write(":WFC12", p_nColor * 116 / 50) &&
            this->write(":WFC13", p_nColor * 110 / 50) && this->write(":WFC14", p_nColor * 92 / 50);
 }
@@ -78,12 +76,11 @@ int HitachImageSettings<Base>::modulesGain(int& p_bModules) {
     return 1;
 }
 
-// 63 is the largest gain whose register value still fits its two digits.
 template <class Base>
 int HitachImageSettings<Base>::setMaxGain(int p_nGain) {
     int modules = 0;
     int pictureMode = 0;
-    if (!this->inRange(p_nGain, 0, 63, "setMaxGain") || !modulesGain(modules)) {
+    if (!modulesGain(modules)) {
         return 0;
     }
     return modules ||
@@ -94,8 +91,7 @@ template <class Base>
 int HitachImageSettings<Base>::setWDR(int p_nWDR) {
     int backLight = 0;
     int cameraMode = 0;
-    if (!this->inRange(p_nWDR, 0, 1, "setWDR") || !this->cached(kBackLightId, backLight) ||
-        !this->cached(kCameraModeId, cameraMode)) {
+    if (!this->cached(kBackLightId, backLight) || !this->cached(kCameraModeId, cameraMode)) {
         return 0;
     }
     // Wide dynamic range and backlight compensation exclude each other.
@@ -108,8 +104,7 @@ int HitachImageSettings<Base>::setWDR(int p_nWDR) {
 template <class Base>
 int HitachImageSettings<Base>::setFixShutter(int p_nIndex) {
     int cameraMode = 0;
-    if (!this->inRange(p_nIndex, 0, 14, "setFixShutter") ||
-        !this->cached(kCameraModeId, cameraMode)) {
+    if (!this->cached(kCameraModeId, cameraMode)) {
         return 0;
     }
     if (cameraMode != 4) {
@@ -121,7 +116,7 @@ int HitachImageSettings<Base>::setFixShutter(int p_nIndex) {
 template <class Base>
 int HitachImageSettings<Base>::setBackLight(int p_nBackLight) {
     int wdr = 0;
-    if (!this->inRange(p_nBackLight, 0, 1, "setBackLight") || !this->cached(kWDRId, wdr)) {
+    if (!this->cached(kWDRId, wdr)) {
         return 0;
     }
     if (wdr == 1) {
@@ -132,14 +127,12 @@ int HitachImageSettings<Base>::setBackLight(int p_nBackLight) {
 
 template <class Base>
 int HitachImageSettings<Base>::setFocusDistance(int p_nDistance) {
-    return this->sendChoice(
-        p_nDistance, 0, {":WE1F700", ":WE1F7F9", ":WE1F7F8", ":WE1F7F7", ":WE1F7F4", ":WE1F7F2"},
-        "setFocusDistance");
+    return this->sendChoice(p_nDistance, 0, kFocusDistances);
 }
 
 template <class Base>
 int HitachImageSettings<Base>::setFocusMode(int p_nMode) {
-    if (!this->inRange(p_nMode, 0, 4, "setFocusMode")) {
+    if (!this->admits(kFocusModeId, p_nMode)) {
         return 0;
     }
     if (p_nMode == 0) {
@@ -149,16 +142,15 @@ int HitachImageSettings<Base>::setFocusMode(int p_nMode) {
         return 0;
     }
     // Modes 2-4 pick the focus speed.
-    static const char* const kSpeeds[] = {":WF8E005", ":WF8E003", ":WF8E001"};
-    return p_nMode == 1 ? 1 : this->sendData(kSpeeds[p_nMode - 2]);
+    const char* const* speed = this->pick(kFocusSpeeds, p_nMode - 2);
+    return p_nMode == 1 || (speed != nullptr && this->sendData(*speed));
 }
 
 template <class Base>
 int HitachImageSettings<Base>::setPictureMode(int p_nMode) {
     int brightness = 0;
     int gain = 0;
-    if (!this->inRange(p_nMode, 0, 1, "setPictureMode") ||
-        !this->sendData(p_nMode == 0 ? ":WFF6001" : ":WFF6002")) {
+    if (!this->sendData(p_nMode == 0 ? ":WFF6001" : ":WFF6002")) {
         return 0;
     }
     // The new mode has registers of its own for these.
@@ -169,13 +161,15 @@ int HitachImageSettings<Base>::setPictureMode(int p_nMode) {
 }
 
 template <class Base>
+void HitachImageSettings<Base>::announce(int p_nId, int p_nValue) {
+    if (p_nId == kHoriSharpnessId && HexTextSenseController<Base>::printing()) {
+        std::printf("setHoriSharpness %d\n", p_nValue);
+    }
+}
+
+template <class Base>
 int HitachImageSettings<Base>::setHoriSharpness(int p_nSharpness) {
-    if (HexTextSenseController<Base>::printing()) {
-        std::printf("setHoriSharpness %d\n", p_nSharpness);
-    }
-    if (!this->inRange(p_nSharpness, 0, 100, "setHoriSharpness")) {
-        return 0;
-    }
+    announce(kHoriSharpnessId, p_nSharpness);
     return this->sendData(":WFBFF02") && this->write(":WFBF6", p_nSharpness * 63 / 100);
 }
 

@@ -23,6 +23,8 @@ HitachSenseController::HitachSenseController()
       m_pCameraModeThread(
           addThread(bind_funcobj(this, &HitachSenseController::threadBody), "CameraModeThread")),
       m_parameters({ParameterList<C>(kOwnRows), hitachImageRows<C>()}, "%s(%d) failed") {
+    m_parameters.setRefusalLog(&C::refuse<C>);
+    describeParametersBy(&m_parameters);
     m_bPrintDNValue = true;
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 4);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 6, 17);
@@ -34,6 +36,10 @@ int HitachSenseController::writeParameter(int p_nId, int p_nValue) {
 
 int HitachSenseController::readParameter(int p_nId, int& p_nValue) {
     return m_parameters.read(*this, p_nId, p_nValue);
+}
+
+int HitachSenseController::admits(int p_nId, int p_nValue) {
+    return admitted(m_parameters, p_nId, p_nValue);
 }
 
 int HitachSenseController::readModuleDetail(const ModuleParameterParser& p_detail) {

@@ -13,6 +13,9 @@
 // told when initialisation is complete.
 class SC_EXPORT HitachSenseController : public HitachImageSettings<ISensorController> {
 public:
+    // Its camera mode does not depend on the infrared mode.
+    static constexpr int kCameraModeFactory = 0;
+
     HitachSenseController();
 
     // The family's camera mode, remembered for the thread when it succeeds.
@@ -32,6 +35,7 @@ public:
 protected:
     int writeParameter(int p_nId, int p_nValue) override;
     int readParameter(int p_nId, int& p_nValue) override;
+    int admits(int p_nId, int p_nValue) override;
     int readModuleDetail(const ModuleParameterParser& p_detail) override;
     int startThreads() override;
 

@@ -14,21 +14,30 @@ int maskOperation(ISensorController&, C& p_controller, int) {
     return (p_controller.*Operation)();
 }
 
+// Off, the module's three strengths (FF4B 0-2), and the manual level
+// (FF4B 3 with FF4F).
+const ParameterMenuEntry kNRModes[] = {
+    {0, "off"}, {1, "low"}, {2, "middle"}, {3, "high"}, {4, "manual"}};
+
 const P kOwnRows[] = {
-    P::setting(17, "setNRMode", &C::setNRMode, 2),
-    P::setting(18, "setManualNR", &C::setManualNR, 8),
-    P::setting(19, "setRegion", &C::setRegion, 0),
-    P::action(20, "setMask", maskOperation<&K::setMask>, 0),
-    P::action(22, "showMask", maskOperation<&K::showMask>, 0),
-    P::action(23, "hideMask", maskOperation<&K::hideMask>, 0),
-    P::action(24, "clearMask", maskOperation<&K::clearMask>, 0),
-    P::action(25, "clearAllMask", maskOperation<&K::clearAllMask>, 0),
-    P::action(26, "increaseWidth", maskOperation<&K::increaseWidth>, 0),
-    P::action(27, "decreaseWidth", maskOperation<&K::decreaseWidth>, 0),
-    P::action(28, "increaseHight", maskOperation<&K::increaseHight>, 0),
-    P::action(29, "decreaseHight", maskOperation<&K::decreaseHight>, 0),
+    P::setting(17, "setNRMode", &C::setNRMode, 2)
+        .menu("nr-mode", ParameterRole::NOISE_REDUCTION_3D, kNRModes),
+    P::setting(18, "setManualNR", &C::setManualNR, 8)
+        .range("manual-nr", ParameterRole::NOISE_REDUCTION_3D, 0, 15),
+    // The region is sent as its low byte, 0 for none.
+    P::setting(19, "setRegion", &C::setRegion, 0).anyValue("mask-region", ParameterRole::NONE),
+    P::action(20, "setMask", maskOperation<&K::setMask>, 0).button("mask-set"),
+    P::action(22, "showMask", maskOperation<&K::showMask>, 0).button("mask-show"),
+    P::action(23, "hideMask", maskOperation<&K::hideMask>, 0).button("mask-hide"),
+    P::action(24, "clearMask", maskOperation<&K::clearMask>, 0).button("mask-clear"),
+    P::action(25, "clearAllMask", maskOperation<&K::clearAllMask>, 0).button("mask-clear-all"),
+    P::action(26, "increaseWidth", maskOperation<&K::increaseWidth>, 0).button("mask-wider"),
+    P::action(27, "decreaseWidth", maskOperation<&K::decreaseWidth>, 0).button("mask-narrower"),
+    P::action(28, "increaseHight", maskOperation<&K::increaseHight>, 0).button("mask-taller"),
+    P::action(29, "decreaseHight", maskOperation<&K::decreaseHight>, 0).button("mask-shorter"),
 };
 
+const int kBrightnessId = 1;
 const int kCameraModeId = 6;
 const int kManualNRId = 18;
 const int kGainScale = 32;
@@ -39,6 +48,8 @@ const long kVideoChangeSeconds = 20;
 SC110N_CSenseController::SC110N_CSenseController()
     : HitachImageSettings(23),
       m_parameters({ParameterList<C>(kOwnRows), hitachImageRows<C>()}, "%s(%d) failed") {
+    m_parameters.setRefusalLog(&C::refuse<C>);
+    describeParametersBy(&m_parameters);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 4);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 6, 18);
     m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 19, 20);
@@ -55,6 +66,27 @@ int SC110N_CSenseController::readParameter(int p_nId, int& p_nValue) {
         p_nValue = infraredCameraMode();
     }
     return found;
+}
+
+const SC110N_CSenseController::RefusalText* SC110N_CSenseController::refusalText(int p_nId) const {
+    static const RefusalText kTexts[] = {
+        {17, "p_nNRMode(%d) out of range\n", true},
+        {18, "p_nManualNR(%d) out of range\n", true},
+    };
+    const RefusalText* own = findText(kTexts, p_nId);
+    return own != nullptr ? own : HitachImageSettings::refusalText(p_nId);
+}
+
+void SC110N_CSenseController::announce(int p_nId, int p_nValue) {
+    if (p_nId == kBrightnessId) {
+        std::printf("set brightness %d\n", p_nValue);
+        return;
+    }
+    HitachImageSettings::announce(p_nId, p_nValue);
+}
+
+int SC110N_CSenseController::admits(int p_nId, int p_nValue) {
+    return admitted(m_parameters, p_nId, p_nValue);
 }
 
 int SC110N_CSenseController::readModuleDetail(const ModuleParameterParser& p_detail) {
@@ -74,28 +106,24 @@ int SC110N_CSenseController::readModuleDetail(const ModuleParameterParser& p_det
 }
 
 int SC110N_CSenseController::setBrightness(int p_nBrightness) {
-    std::printf("set brightness %d\n", p_nBrightness);
+    announce(kBrightnessId, p_nBrightness);
     return HitachImageSettings::setBrightness(p_nBrightness);
 }
 
 int SC110N_CSenseController::setNRMode(int p_nMode) {
-    if (!inRange(p_nMode, 0, 4, "setNRMode", "p_nNRMode(%d) out of range\n", true)) {
-        return 0;
-    }
     if (p_nMode == 0) {
         return sendData(":WFF4A00");
     }
     if (!sendData(":WFF4A01") || !write(":WFF4B", p_nMode - 1)) {
         return 0;
     }
+    // The cached level is checked as a write of it would be.
     int level = 0;
-    return p_nMode != 4 || (cached(kManualNRId, level) && setManualNR(level));
+    return p_nMode != 4 ||
+           (cached(kManualNRId, level) && admits(kManualNRId, level) && setManualNR(level));
 }
 
 int SC110N_CSenseController::setManualNR(int p_nLevel) {
-    if (!inRange(p_nLevel, 0, 15, "setManualNR", "p_nManualNR(%d) out of range\n", true)) {
-        return 0;
-    }
     return write(":WFF4F", p_nLevel);
 }
 

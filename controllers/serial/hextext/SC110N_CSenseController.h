@@ -10,11 +10,13 @@
 // Its gain register drives the gain-dependent tuning.
 class SC_EXPORT SC110N_CSenseController : public HitachImageSettings<IKeelZoomSensorController> {
 public:
+    static constexpr int kCameraModeFactory = kCameraModeWithoutLamp;
+
     SC110N_CSenseController();
 
     // The Hitachi brightness, announced on the console.
     int setBrightness(int p_nBrightness);
-    // 0 off, 1..4 strength; 4 applies the cached manual level (id 18).
+    // 0 off, 1-4 strength; 4 applies the cached manual level (id 18).
     int setNRMode(int p_nMode);
     int setManualNR(int p_nLevel);
     // Register 1701 by video system (FF for 0, 00 for 1); a change is saved
@@ -30,6 +32,10 @@ public:
 protected:
     int writeParameter(int p_nId, int p_nValue) override;
     int readParameter(int p_nId, int& p_nValue) override;
+    const RefusalText* refusalText(int p_nId) const override;
+    // The brightness is announced whatever its value.
+    void announce(int p_nId, int p_nValue) override;
+    int admits(int p_nId, int p_nValue) override;
     // The "GPIO" detail key.
     int readModuleDetail(const ModuleParameterParser& p_detail) override;
 

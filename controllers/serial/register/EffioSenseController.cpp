@@ -8,24 +8,27 @@ typedef EffioSenseController::Field Field;
 
 const int kModuleId = 10;
 const int kLastId = 61;
+// Night from this AE level up, day again at or below the other.
+const int kDefaultDayToNight = 200;
+const int kDefaultNightToDay = 100;
 
-const Field kBrightness = {"setBrightness", 0x02, 0x63, 16, 5, 8, true, false};
-const Field kSharpness = {"setSharpness", 0x02, 0x99, 8, 0, 8, true, true};
-const Field kMirror = {"setMirror", 0x06, 0x49, 8, 0, 1, false, false};
-const Field kExposal = {"setExposal", 0x03, 0x02, 8, 0, 3, false, false};
-const Field kWB = {"setWB", 0x05, 0x01, 8, 0, 4, false, false};
-const Field kRGain = {"setRGain", 0x02, 0x62, 16, 5, 8, false, false};
-const Field kBGain = {"setBGain", 0x02, 0x61, 16, 5, 8, false, false};
-const Field kExposalMode = {"setExposalMode", 0x03, 0x01, 8, 0, 1, false, false};
-const Field kShutter = {"setShutterSpeed", 0x04, 0x01, 8, 2, 3, false, false};
-const Field kNR2 = {"setNR2_FILMODE", 0x02, 0x6D, 8, 0, 2, false, false};
-const Field kBackLight = {"setBackLight", 0x03, 0x21, 8, 0, 2, false, false};
-const Field kBackLightLevel = {"setBackLightLevel", 0x03, 0x17, 8, 3, 5, false, false};
-const Field kATR = {"updateHDRMode", 0x0C, 0x03, 8, 0, 1, false, false};
-const Field kAGCMode = {"setAGCMode", 0x03, 0x02, 8, 3, 3, false, false};
-const Field kMaxAGC = {"setMaxAGC", 0x03, 0x0D, 8, 0, 8, false, true};
-const Field kPicture = {"setPicture", 0x02, 0x8D, 8, 4, 2, false, false};
-const Field kAELevel = {"getAEHighValue", 0x12, 0x29, 16, 0, 10, false, false};
+const Field kBrightness = {0x02, 0x63, 16, 5, 8, true, false};
+const Field kSharpness = {0x02, 0x99, 8, 0, 8, true, true};
+const Field kMirror = {0x06, 0x49, 8, 0, 1, false, false};
+const Field kExposal = {0x03, 0x02, 8, 0, 3, false, false};
+const Field kWB = {0x05, 0x01, 8, 0, 4, false, false};
+const Field kRGain = {0x02, 0x62, 16, 5, 8, false, false};
+const Field kBGain = {0x02, 0x61, 16, 5, 8, false, false};
+const Field kExposalMode = {0x03, 0x01, 8, 0, 1, false, false};
+const Field kShutter = {0x04, 0x01, 8, 2, 3, false, false};
+const Field kNR2 = {0x02, 0x6D, 8, 0, 2, false, false};
+const Field kBackLight = {0x03, 0x21, 8, 0, 2, false, false};
+const Field kBackLightLevel = {0x03, 0x17, 8, 3, 5, false, false};
+const Field kATR = {0x0C, 0x03, 8, 0, 1, false, false};
+const Field kAGCMode = {0x03, 0x02, 8, 3, 3, false, false};
+const Field kMaxAGC = {0x03, 0x0D, 8, 0, 8, false, true};
+const Field kPicture = {0x02, 0x8D, 8, 4, 2, false, false};
+const Field kAELevel = {0x12, 0x29, 16, 0, 10, false, false};
 
 const int kPictureDay = 1;
 const int kPictureNight = 2;
@@ -33,28 +36,63 @@ const int kPictureNight = 2;
 typedef ParameterRow<EffioSenseController> P;
 typedef EffioSenseController E;
 typedef ISensorController S;
+typedef ParameterRole R;
+typedef ParameterUnit U;
 
+// ATR 3 follows day and night: on by day, off at night.
+const ParameterMenuEntry kATRModes[] = {{0, "off"}, {1, "on"}, {3, "day-only"}};
+
+// A value must fit its bit field, so that neighbouring bits stay: the
+// ranges below are the fields' (scaled ones 0..100). What the DSP's codes
+// select beyond that is the DSP's own.
 const P kRows[] = {
-    P::readWrite(1, "setBrightness", &E::setBrightness, &E::getBrightness),
-    P::readWrite(2, "setSharpness", &E::setSharpness, &E::getSharpness),
-    P::readWrite(3, "setMirror", &E::setMirror, &E::getMirror),
-    P::readWrite(4, "setExposal", &E::setExposal, &E::getExposal),
-    P::readWrite(5, "setWB", &E::setWB, &E::getWB),
-    P::readWrite(6, "setRGain", &E::setRGain, &E::getRGain),
-    P::readWrite(7, "setBGain", &E::setBGain, &E::getBGain),
+    P::readWrite(1, "setBrightness", &E::setBrightness, &E::getBrightness)
+        .range("brightness", R::BRIGHTNESS, 0, 100, U::PERCENT)
+        .factory(50),
+    P::readWrite(2, "setSharpness", &E::setSharpness, &E::getSharpness)
+        .range("sharpness", R::SHARPNESS, 0, 100, U::PERCENT)
+        .factory(50),
+    P::readWrite(3, "setMirror", &E::setMirror, &E::getMirror).onOff("mirror", R::MIRROR_FLIP),
+    P::readWrite(4, "setExposal", &E::setExposal, &E::getExposal)
+        .range("exposure", R::NONE, 0, 7, U::STEP),
+    P::readWrite(5, "setWB", &E::setWB, &E::getWB).range("wb-mode", R::WB_MODE, 0, 15),
+    P::readWrite(6, "setRGain", &E::setRGain, &E::getRGain)
+        .range("red-gain", R::RED_GAIN, 0, 255, U::GAIN_STEP)
+        .factory(128),
+    P::readWrite(7, "setBGain", &E::setBGain, &E::getBGain)
+        .range("blue-gain", R::BLUE_GAIN, 0, 255, U::GAIN_STEP)
+        .factory(128),
     P::base(8, S::BASE_DAYNIGHT_MODE, "setDayNightMode"),
+    // AE levels (0..255, high in the dark), kept here and never sent; only
+    // their order is checked.
     P::readWrite(9, "setDayToNightTransition", &E::setDayToNightTransition,
-                 &E::getDayToNightTransition),
+                 &E::getDayToNightTransition)
+        .range("dtn-level", R::DTN_THRESHOLD, 0, 255)
+        .unchecked()
+        .factory(kDefaultDayToNight),
     P::readWrite(10, "setNightToDayTransition", &E::setNightToDayTransition,
-                 &E::getNightToDayTransition),
-    P::readWrite(12, "setExposalMode", &E::setExposalMode, &E::getExposalMode),
-    P::readWrite(13, "setShutterSpeed", &E::setShutterSpeed, &E::getShutterSpeed),
-    P::readWrite(14, "setNR2_FILMODE", &E::setNR2_FILMODE, &E::getNR2_FILMODE),
-    P::readWrite(15, "setBackLight", &E::setBackLight, &E::getBackLight),
-    P::readWrite(16, "setBackLightLevel", &E::setBackLightLevel, &E::getBackLightLevel),
-    P::readWrite(17, "setATR", &E::setATR, &E::getATR),
-    P::readWrite(18, "setAGCMode", &E::setAGCMode, &E::getAGCMode),
-    P::readWrite(19, "setMaxAGC", &E::setMaxAGC, &E::getMaxAGC),
+                 &E::getNightToDayTransition)
+        .range("ntd-level", R::NTD_THRESHOLD, 0, 255)
+        .unchecked()
+        .factory(kDefaultNightToDay),
+    P::readWrite(12, "setExposalMode", &E::setExposalMode, &E::getExposalMode)
+        .range("exposure-mode", R::EXPOSURE_MODE, 0, 1),
+    P::readWrite(13, "setShutterSpeed", &E::setShutterSpeed, &E::getShutterSpeed)
+        .range("shutter", R::SHUTTER, 0, 7, U::STEP),
+    P::readWrite(14, "setNR2_FILMODE", &E::setNR2_FILMODE, &E::getNR2_FILMODE)
+        .range("nr2-film-mode", R::NONE, 0, 3),
+    P::readWrite(15, "setBackLight", &E::setBackLight, &E::getBackLight)
+        .range("backlight", R::BACKLIGHT_COMPENSATION, 0, 3),
+    P::readWrite(16, "setBackLightLevel", &E::setBackLightLevel, &E::getBackLightLevel)
+        .range("backlight-level", R::NONE, 0, 31, U::STEP),
+    // Other modes reach updateHDRMode as -1, which refused them.
+    P::readWrite(17, "setATR", &E::setATR, &E::getATR)
+        .menu("atr", R::WDR_MODE, kATRModes)
+        .refusal("updateHDRMode(-1) is out of range"),
+    P::readWrite(18, "setAGCMode", &E::setAGCMode, &E::getAGCMode).range("agc-mode", R::NONE, 0, 7),
+    P::readWrite(19, "setMaxAGC", &E::setMaxAGC, &E::getMaxAGC)
+        .range("max-agc", R::MAX_GAIN, 0, 255, U::GAIN_STEP)
+        .factory(96),
     P::base(21, S::BASE_TNF_MODE, "setTNFMode"),
 };
 
@@ -63,12 +101,14 @@ const P kRows[] = {
 EffioSenseController::EffioSenseController()
     : IRegisterSenseController(kModuleId),
       m_nMirror(0),
-      m_nDTNTransition(200),
-      m_nNTDTransition(100),
+      m_nDTNTransition(kDefaultDayToNight),
+      m_nNTDTransition(kDefaultNightToDay),
       m_link(*this, m_pUART, m_nUARTIndex, m_mutex),
       m_parameters({ParameterList<EffioSenseController>(kRows),
                     dayNightScheduleRows<EffioSenseController>()},
                    "%s failed ", "%s failed ") {
+    m_parameters.setRefusalLog(&EffioSenseController::refuse);
+    describeParametersBy(&m_parameters);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 10);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 12, 19);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 21, 21);
@@ -105,12 +145,11 @@ int EffioSenseController::read(const Field& p_field, int& p_nValue) {
     return 1;
 }
 
+void EffioSenseController::refuse(const ParameterRow<EffioSenseController>& p_row, int p_nValue) {
+    ErrorPrintf("%s(%d) is out of range", p_row.szSetter, p_nValue);
+}
+
 int EffioSenseController::write(const Field& p_field, int p_nValue) {
-    int limit = p_field.bScaled ? 100 : (1 << p_field.nCount) - 1;
-    if (p_nValue < 0 || p_nValue > limit) {
-        ErrorPrintf("%s(%d) is out of range", p_field.szSetter, p_nValue);
-        return 0;
-    }
     int field = p_field.bScaled ? p_nValue * 255 / 100 : p_nValue;
     int count = p_field.nWidth / 8;
     int registers = 0;

@@ -26,7 +26,7 @@
 // | 14    | NR2 film mode 0..3         | 02, 6D            | 0-1           |
 // | 15    | backlight 0..3             | 03, 21            | 0-1           |
 // | 16    | backlight level 0..31      | 03, 17            | 3-7           |
-// | 17    | ATR 0 off, 1 on, 3 on at night only | 0C, 03   | 0             |
+// | 17    | ATR 0 off, 1 on, 3 on by day only | 0C, 03     | 0             |
 // | 18    | AGC mode 0..7              | 03, 02            | 3-5           |
 // | 19    | maximum AGC 0..255         | 03, 0D            | byte, no read |
 // | 21, 57-61 | TNF mode, day/night delay and times (the base's)           |
@@ -37,8 +37,8 @@
 // Choices of this driver:
 // | What                          | Choice                                                        |
 // |-------------------------------|---------------------------------------------------------------|
-// | a value that does not fit its | refused ("setMirror(2) is out of range"), nothing sent, so    |
-// | field                         | neighbouring bits stay                                        |
+// | a value that does not fit its | refused by the parameter table ("setMirror(2) is out of       |
+// | field                         | range"), nothing sent, so neighbouring bits stay              |
 // | ATR values other than 0, 1, 3 | refused: updateHDRMode takes only 1 and 2                     |
 // | AE thresholds before any is   | night from 200, day again at 100 or below                     |
 // | set                           |                                                               |
@@ -111,9 +111,10 @@ public:
 
     EffioLink& link() { return m_link; }
 
-    // A register bit field.
+    // A register bit field. The values a parameter's field takes are in the
+    // parameter's row, which the table checks before the setter runs; the
+    // field itself masks nothing.
     struct Field {
-        const char* szSetter;
         int nCategory;
         int nAddress;
         int nWidth;  // 8 or 16 (two registers)
@@ -124,6 +125,7 @@ public:
     };
 
 private:
+    void refuse(const ParameterRow<EffioSenseController>& p_row, int p_nValue);
     int read(const Field& p_field, int& p_nValue);
     int write(const Field& p_field, int p_nValue);
     int setPicture(int p_nValue);

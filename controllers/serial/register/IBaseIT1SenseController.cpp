@@ -6,19 +6,25 @@
 
 namespace {
 
-typedef IBaseIT1SenseController::Register Ranged;
+typedef IBaseIT1SenseController::Register Register;
 
-const Ranged kBrightness = {"p_nBrightness(%d) is out of range", 0x0A03, 1, 0, 255};
-const Ranged kDayToNight = {"p_nDayToNightTransition(%d) is out of range", 0x1412, 1, 0, 255};
-const Ranged kNightToDay = {"p_nNightToDayTransition(%d) is out of range", 0x1411, 1, 0, 255};
-const Ranged kVideoOut = {"setVideoOutSetup(%d) is out of range", 0x0100, 1, 0, 1};
-const Ranged kMinShutter = {"setMinShutterValue(%d) is out of range", 0x0A08, 2, 1, 10000};
-const Ranged kMaxShutter = {"setMaxShutterValue(%d) is out of range", 0x0A0C, 2, 1, 10000};
-const Ranged kFixedShutter = {"setFixedShutter(%d) is out of range", 0x0A08, 2, 1, 10000};
-const Ranged kMaxAGC = {"setMaxAGCValue(%d) is out of range", 0x0A15, 2, 0, 1023};
-const Ranged kWhiteBalance = {"setWhiteBalance failed p_nWBValue=%d", 0x0B00, 1, 0, 4};
-const Ranged kNightColor = {"setNightColor(%d) is out of range", 0x1410, 1, 0, 1};
-const Ranged kIrisVoltage = {"setIrisVoltage(%d) is out of range", 0x1C03, 1, 0, 255};
+const Register kBrightness = {0x0A03, 1};
+const Register kDayToNight = {0x1412, 1};
+const Register kNightToDay = {0x1411, 1};
+const Register kVideoOut = {0x0100, 1};
+const Register kMinShutter = {0x0A08, 2};
+const Register kMaxShutter = {0x0A0C, 2};
+const Register kFixedShutter = {0x0A08, 2};
+const Register kMaxAGC = {0x0A15, 2};
+const Register kWhiteBalance = {0x0B00, 1};
+const Register kNightColor = {0x1410, 1};
+const Register kIrisVoltage = {0x1C03, 1};
+
+// Logged both for a refused white balance and for a failed write of it.
+const char* const kWhiteBalanceFailure = "setWhiteBalance failed p_nWBValue=%d";
+// The shutter registers hold N of 1/N s.
+const int kLongestShutter = 1;
+const int kShortestShutter = 10000;
 
 const int kDayNightRegister = 0x0101;
 const int kBlackWhiteBit = 6;
@@ -29,10 +35,12 @@ const int kMirror = 0x1500;
 const int kIrisSetup = 0x0A01;  // bits 0-1 iris drive mode, bit 4 fixed shutter
 const int kShutterModeBit = 4;
 const int kGamma = 0x1604;
-const int kGammaValues[] = {0x2D, 0x32, 0x3C, 0x46, 0x64};
+const int kGammaSteps = 5;
+const int kGammaValues[kGammaSteps] = {0x2D, 0x32, 0x3C, 0x46, 0x64};
 const int kIrisRegisters[] = {0x0A27, 0x0A28, 0x0A29, 0x0A2A};
-const int kIrisSpeeds[6][4] = {{5, 10, 16, 16},  {8, 16, 20, 20},  {10, 20, 32, 32},
-                               {12, 24, 40, 40}, {16, 30, 50, 50}, {20, 40, 64, 64}};
+const int kIrisSpeedCount = 6;
+const int kIrisSpeeds[kIrisSpeedCount][4] = {{5, 10, 16, 16},  {8, 16, 20, 20},  {10, 20, 32, 32},
+                                             {12, 24, 40, 40}, {16, 30, 50, 50}, {20, 40, 64, 64}};
 
 struct Chroma {
     const char* szName;
@@ -47,30 +55,100 @@ const int kDefaultFixedShutter = 50;
 
 typedef IT1Parameter P;
 typedef IBaseIT1SenseController B;
+typedef ParameterRole R;
+typedef ParameterUnit U;
 
+const ParameterMenuEntry kMirrors[] = {{0, "off"}, {1, "horizontal"}, {2, "vertical"}, {3, "both"}};
+// 0: the thread follows the module's own judgement; 1 colour, 2 black and
+// white, held.
+const ParameterMenuEntry kDayNightSetups[] = {{0, "auto"}, {1, "day"}, {2, "night"}};
+const ParameterMenuEntry kIrisDriveModes[] = {{0, "dc-iris"}, {1, "video-iris"}, {2, "fixed"}};
+const ParameterMenuEntry kWhiteBalances[] = {
+    {0, "auto"}, {1, "indoor"}, {2, "outdoor"}, {3, "atw"}, {4, "manual"}};
+const ParameterMenuEntry kShutterModes[] = {{0, "auto"}, {1, "fixed"}};
+
+// The rows are where the values each setter takes live: the table refuses
+// anything else before the setter runs.
 const P kFamily[] = {
-    P::readWrite(1, "setBrightness", &B::setBrightness, &B::getBrightness),
-    P::readWrite(2, "setSharpness", &B::setSharpness, &B::getSharpness),
-    P::readWrite(3, "setMirror", &B::setMirror, &B::getMirror),
-    P::readWrite(4, "setDayNightSetup", &B::setDayNightSetup, &B::getDayNightSetup),
+    P::readWrite(1, "setBrightness", &B::setBrightness, &B::getBrightness)
+        .range("brightness", R::BRIGHTNESS, 0, 255)
+        .refusal("p_nBrightness(%d) is out of range")
+        .factory(128),
+    P::readWrite(2, "setSharpness", &B::setSharpness, &B::getSharpness)
+        .range("sharpness", R::SHARPNESS, 0, 15)
+        .refusal("p_nSharpness(%d) is out of range")
+        .factory(8),
+    P::readWrite(3, "setMirror", &B::setMirror, &B::getMirror)
+        .menu("mirror", R::MIRROR_FLIP, kMirrors)
+        .refusal("setMirror(%d) is out of range"),
+    P::readWrite(4, "setDayNightSetup", &B::setDayNightSetup, &B::getDayNightSetup)
+        .menu("daynight-setup", R::DAY_NIGHT_MODE, kDayNightSetups),
     P::readWrite(5, "setDayToNightTransition", &B::setDayToNightTransition,
-                 &B::getDayToNightTransition),
+                 &B::getDayToNightTransition)
+        .range("dtn-level", R::DTN_THRESHOLD, 0, 255)
+        .refusal("p_nDayToNightTransition(%d) is out of range")
+        .factory(96),
     P::readWrite(6, "setNightToDayTransition", &B::setNightToDayTransition,
-                 &B::getNightToDayTransition),
-    P::readWrite(7, "setVideoOutSetup", &B::setVideoOutSetup, &B::getVideoOutSetup),
-    P::readWrite(8, "setMinShutterValue", &B::setMinShutterValue, &B::getMinShutterValue),
-    P::readWrite(9, "setMaxAGCValue", &B::setMaxAGCValue, &B::getMaxAGCValue),
-    P::readWrite(10, "setIrisDriveMode", &B::setIrisDriveMode, &B::getIrisDriveMode),
-    P::readWrite(11, "setMaxShutterValue", &B::setMaxShutterValue, &B::getMaxShutterValue),
-    P::readWrite(12, "setGama", &B::setGama, &B::getGama),
-    P::readWrite(13, "setChroma", &B::setChroma, &B::getChroma),
-    P::readWrite(14, "setWhiteBalance", &B::setWhiteBalance, &B::getWhiteBalance),
-    P::readWrite(15, "setNightColor", &B::setNightColor, &B::getNightColor),
-    P::readWrite(16, "setIrisVoltage", &B::setIrisVoltage, &B::getIrisVoltage),
-    P::readWrite(17, "setIrisSpeed", &B::setIrisSpeed, &B::getIrisSpeed),
-    P::readWrite(18, "setFixedShutter", &B::setFixedShutter, &B::getFixedShutter),
-    P::readWrite(19, "setShutterMode", &B::setShutterMode, &B::getShutterMode),
-    P::readWrite(22, "setInfrared", &B::setInfrared, &B::getInfrared),
+                 &B::getNightToDayTransition)
+        .range("ntd-level", R::NTD_THRESHOLD, 0, 255)
+        .refusal("p_nNightToDayTransition(%d) is out of range")
+        .factory(48),
+    // The host's video system (setSensorVideoSystem), not a setting of its
+    // own: checked, but not described.
+    P::readWrite(7, "setVideoOutSetup", &B::setVideoOutSetup, &B::getVideoOutSetup)
+        .range(nullptr, R::NONE, 0, 1)
+        .refusal("setVideoOutSetup(%d) is out of range"),
+    P::readWrite(8, "setMinShutterValue", &B::setMinShutterValue, &B::getMinShutterValue)
+        .range("min-shutter", R::MIN_SHUTTER, kLongestShutter, kShortestShutter, U::SHUTTER_DIVISOR)
+        .refusal("setMinShutterValue(%d) is out of range")
+        .factory(25),
+    P::readWrite(9, "setMaxAGCValue", &B::setMaxAGCValue, &B::getMaxAGCValue)
+        .range("max-agc", R::MAX_GAIN, 0, 1023, U::GAIN_STEP)
+        .refusal("setMaxAGCValue(%d) is out of range")
+        .factory(480),
+    P::readWrite(10, "setIrisDriveMode", &B::setIrisDriveMode, &B::getIrisDriveMode)
+        .menu("iris-mode", R::IRIS_MODE, kIrisDriveModes)
+        .refusal("setIrisDriveMode(%d) is out of range")
+        .factory(1),
+    P::readWrite(11, "setMaxShutterValue", &B::setMaxShutterValue, &B::getMaxShutterValue)
+        .range("max-shutter", R::MAX_SHUTTER, kLongestShutter, kShortestShutter, U::SHUTTER_DIVISOR)
+        .refusal("setMaxShutterValue(%d) is out of range")
+        .factory(10000),
+    // Gamma 0.45 .. 1.0; its refusal goes to the console only (refuse).
+    P::readWrite(12, "setGama", &B::setGama, &B::getGama)
+        .range("gamma", R::NONE, 0, kGammaSteps - 1, U::STEP),
+    // 50 is the module's factory colour.
+    P::readWrite(13, "setChroma", &B::setChroma, &B::getChroma)
+        .range("chroma", R::SATURATION, 0, 100)
+        .refusal("setChroma(%d) is out of range")
+        .factory(kChromaFactory),
+    P::readWrite(14, "setWhiteBalance", &B::setWhiteBalance, &B::getWhiteBalance)
+        .menu("wb-mode", R::WB_MODE, kWhiteBalances)
+        .refusal(kWhiteBalanceFailure),
+    // 1 keeps the colour at night.
+    P::readWrite(15, "setNightColor", &B::setNightColor, &B::getNightColor)
+        .onOff("night-color")
+        .refusal("setNightColor(%d) is out of range"),
+    P::readWrite(16, "setIrisVoltage", &B::setIrisVoltage, &B::getIrisVoltage)
+        .range("iris-voltage", R::NONE, 0, 255, U::RAW)
+        .refusal("setIrisVoltage(%d) is out of range")
+        .factory(128),
+    P::readWrite(17, "setIrisSpeed", &B::setIrisSpeed, &B::getIrisSpeed)
+        .range("iris-speed", R::NONE, 1, kIrisSpeedCount)
+        .refusal("invalid iris speed value (%d)")
+        .factory(3),
+    P::readWrite(18, "setFixedShutter", &B::setFixedShutter, &B::getFixedShutter)
+        .range("fixed-shutter", R::SHUTTER, kLongestShutter, kShortestShutter, U::SHUTTER_DIVISOR)
+        .refusal("setFixedShutter(%d) is out of range")
+        .factory(kDefaultFixedShutter),
+    P::readWrite(19, "setShutterMode", &B::setShutterMode, &B::getShutterMode)
+        .menu("shutter-mode", R::EXPOSURE_MODE, kShutterModes)
+        .refusal("setShutterMode(%d) is out of range"),
+    // 1: the IR LEDs light at night.
+    P::readWrite(22, "setInfrared", &B::setInfrared, &B::getInfrared)
+        .onOff("infrared", R::IR_LED_MODE)
+        .refusal("setInfrared out of range,p_nInfrared=%d")
+        .factory(1),
 };
 
 }  // namespace
@@ -88,27 +166,28 @@ IBaseIT1SenseController::IBaseIT1SenseController(int p_nModuleId,
       m_nLowSharpness(0),
       m_nDayToNight(0),
       m_nNightToDay(0),
-      m_nMinShutter(kMinShutter.nMin),
+      m_nMinShutter(kLongestShutter),
       m_nFixedShutter(kDefaultFixedShutter),
       m_parameters(p_members, "%s(%d) failed") {
     m_parameters.append(IT1ParameterList(kFamily));
+    m_parameters.setRefusalLog(&IBaseIT1SenseController::refuse);
+    describeParametersBy(&m_parameters);
     // The thread decides from the start; the stored setup follows.
     m_nDNSetup = 0;
     setSensorConfigVersion(7);
     setSensorConfigVersion2(2);
 }
 
-bool IBaseIT1SenseController::inRange(const Register& p_register, int p_nValue) {
-    if (p_nValue >= p_register.nMin && p_nValue <= p_register.nMax) {
-        return true;
+void IBaseIT1SenseController::refuse(const IT1Parameter& p_row, int p_nValue) {
+    // The rows without a text of their own: the gamma went to the console
+    // only, the day/night setup refuses without a word.
+    if (p_row.pfnSet == &IBaseIT1SenseController::setGama) {
+        std::printf("setGama(%d) is out of range\n", p_nValue);
     }
-    ErrorPrintf(p_register.szRange, p_nValue);
-    return false;
 }
 
 int IBaseIT1SenseController::write(const Register& p_register, int p_nValue) {
-    return inRange(p_register, p_nValue) &&
-           m_link.writeRegister(p_register.nRegister, p_register.nCount, p_nValue);
+    return m_link.writeRegister(p_register.nRegister, p_register.nCount, p_nValue);
 }
 
 int IBaseIT1SenseController::read(const Register& p_register, int& p_nValue) {
@@ -131,10 +210,6 @@ SC_REGISTER_ACCESSORS(IBaseIT1SenseController, NightColor, kNightColor)
 SC_REGISTER_ACCESSORS(IBaseIT1SenseController, IrisVoltage, kIrisVoltage)
 
 int IBaseIT1SenseController::setSharpness(int p_nValue) {
-    if (p_nValue < 0 || p_nValue > 15) {
-        ErrorPrintf("p_nSharpness(%d) is out of range", p_nValue);
-        return 0;
-    }
     if (!m_link.writeRegister(kSharpness, 2, p_nValue | (m_nLowSharpness << 8))) {
         ErrorPrintf("set p_nSharpness(%d) failed", p_nValue);
         return 0;
@@ -157,10 +232,6 @@ int IBaseIT1SenseController::setCachedField(std::atomic<int>& p_cache, int p_nRe
 }
 
 int IBaseIT1SenseController::setMirror(int p_nMirror) {
-    if (p_nMirror < 0 || p_nMirror > 3) {
-        ErrorPrintf("setMirror(%d) is out of range", p_nMirror);
-        return 0;
-    }
     if (GlobalEnv::getInstance()->getPrintFlag()) {
         std::printf("mirror : m_n1500Value = %x nMirror = %x\n",
                     RegisterBytes::replaceField(m_n1500Value, 8, p_nMirror, 0, 2), p_nMirror);
@@ -220,9 +291,6 @@ int IBaseIT1SenseController::enterNightMode() {
 }
 
 int IBaseIT1SenseController::setDayNightSetup(int p_nSetup) {
-    if (p_nSetup < 0 || p_nSetup > 2) {
-        return 0;
-    }
     m_nDNSetup = p_nSetup;
     m_nDayNightMode = p_nSetup;
     stopSwitchThread();
@@ -258,9 +326,6 @@ int IBaseIT1SenseController::setTransitionBack() {
 }
 
 int IBaseIT1SenseController::setDayToNightTransition(int p_nValue) {
-    if (!inRange(kDayToNight, p_nValue)) {
-        return 0;
-    }
     int nightToDay = m_nNightToDay;
     partnerValue(6, nightToDay);
     if (p_nValue < nightToDay) {
@@ -281,9 +346,6 @@ int IBaseIT1SenseController::getDayToNightTransition(int& p_nValue) {
 }
 
 int IBaseIT1SenseController::setNightToDayTransition(int p_nValue) {
-    if (!inRange(kNightToDay, p_nValue)) {
-        return 0;
-    }
     int dayToNight = m_nDayToNight;
     partnerValue(5, dayToNight);
     if (p_nValue > dayToNight) {
@@ -308,9 +370,6 @@ bool IBaseIT1SenseController::fixedShutter() const {
 
 int IBaseIT1SenseController::setMinShutterValue(int p_nValue) {
     int maximum = 0;
-    if (!inRange(kMinShutter, p_nValue)) {
-        return 0;
-    }
     if (partnerValue(11, maximum) && p_nValue > maximum) {
         ErrorPrintf("set MinShutterValue > MaxShutterValue!");
         return 0;
@@ -333,9 +392,6 @@ int IBaseIT1SenseController::getMinShutterValue(int& p_nValue) {
 
 int IBaseIT1SenseController::setMaxShutterValue(int p_nValue) {
     int minimum = 0;
-    if (!inRange(kMaxShutter, p_nValue)) {
-        return 0;
-    }
     if (partnerValue(8, minimum) && p_nValue < minimum) {
         ErrorPrintf("set MaxShutterValue < MinShutterValue!");
         return 0;
@@ -348,9 +404,6 @@ int IBaseIT1SenseController::getMaxShutterValue(int& p_nValue) {
 }
 
 int IBaseIT1SenseController::setFixedShutter(int p_nValue) {
-    if (!inRange(kFixedShutter, p_nValue)) {
-        return 0;
-    }
     if (!fixedShutter()) {
         ErrorPrintf("set fixed shutter failed : current is shutter mode is auto");
         m_nFixedShutter = p_nValue;
@@ -372,10 +425,6 @@ int IBaseIT1SenseController::getFixedShutter(int& p_nValue) {
 }
 
 int IBaseIT1SenseController::setShutterMode(int p_nMode) {
-    if (p_nMode < 0 || p_nMode > 1) {
-        ErrorPrintf("setShutterMode(%d) is out of range", p_nMode);
-        return 0;
-    }
     int shutter = p_nMode == 1 ? m_nFixedShutter : m_nMinShutter;
     return m_link.writeRegister(kMinShutter.nRegister, 2, shutter) &&
            setCachedField(m_n0A01Value, kIrisSetup, kShutterModeBit, 1, p_nMode);
@@ -392,10 +441,6 @@ int IBaseIT1SenseController::getShutterMode(int& p_nMode) {
 }
 
 int IBaseIT1SenseController::setIrisDriveMode(int p_nValue) {
-    if (p_nValue < 0 || p_nValue > 2) {
-        ErrorPrintf("setIrisDriveMode(%d) is out of range", p_nValue);
-        return 0;
-    }
     return setCachedField(m_n0A01Value, kIrisSetup, 0, 2, p_nValue);
 }
 
@@ -410,10 +455,6 @@ int IBaseIT1SenseController::getIrisDriveMode(int& p_nValue) {
 }
 
 int IBaseIT1SenseController::setGama(int p_nValue) {
-    if (p_nValue < 0 || p_nValue > 4) {
-        std::printf("setGama(%d) is out of range\n", p_nValue);
-        return 0;
-    }
     if (!m_link.writeRegister(kGamma, 1, kGammaValues[p_nValue])) {
         std::printf("set setGama(%d) failed\n", p_nValue);
         return 0;
@@ -426,7 +467,7 @@ int IBaseIT1SenseController::getGama(int& p_nValue) {
     if (!m_link.readRegister(kGamma, 1, byte)) {
         return 0;
     }
-    for (int step = 0; step < 5; ++step) {
+    for (int step = 0; step < kGammaSteps; ++step) {
         if (kGammaValues[step] == byte) {
             p_nValue = step;
             return 1;
@@ -437,10 +478,6 @@ int IBaseIT1SenseController::getGama(int& p_nValue) {
 }
 
 int IBaseIT1SenseController::setChroma(int p_nValue) {
-    if (p_nValue < 0 || p_nValue > 100) {
-        ErrorPrintf("setChroma(%d) is out of range", p_nValue);
-        return 0;
-    }
     for (const Chroma& chroma : kChroma) {
         if (!m_link.writeRegister(chroma.nRegister, 2,
                                   chroma.nFactory * p_nValue / kChromaFactory)) {
@@ -462,11 +499,8 @@ int IBaseIT1SenseController::getChroma(int& p_nValue) {
 }
 
 int IBaseIT1SenseController::setWhiteBalance(int p_nWBValue) {
-    if (!inRange(kWhiteBalance, p_nWBValue)) {
-        return 0;
-    }
     if (!m_link.writeRegister(kWhiteBalance.nRegister, 1, p_nWBValue)) {
-        ErrorPrintf(kWhiteBalance.szRange, p_nWBValue);
+        ErrorPrintf(kWhiteBalanceFailure, p_nWBValue);
         return 0;
     }
     return 1;
@@ -477,10 +511,6 @@ int IBaseIT1SenseController::getWhiteBalance(int& p_nWBValue) {
 }
 
 int IBaseIT1SenseController::setIrisSpeed(int p_nSpeed) {
-    if (p_nSpeed < 1 || p_nSpeed > 6) {
-        ErrorPrintf("invalid iris speed value (%d)", p_nSpeed);
-        return 0;
-    }
     for (int index = 0; index < 4; ++index) {
         if (!m_link.writeRegister(kIrisRegisters[index], 1, kIrisSpeeds[p_nSpeed - 1][index])) {
             return 0;
@@ -494,7 +524,7 @@ int IBaseIT1SenseController::getIrisSpeed(int& p_nSpeed) {
     if (!m_link.readRegister(kIrisRegisters[0], 1, first)) {
         return 0;
     }
-    for (int speed = 1; speed <= 6; ++speed) {
+    for (int speed = 1; speed <= kIrisSpeedCount; ++speed) {
         if (kIrisSpeeds[speed - 1][0] == first) {
             p_nSpeed = speed;
             return 1;
@@ -505,10 +535,6 @@ int IBaseIT1SenseController::getIrisSpeed(int& p_nSpeed) {
 }
 
 int IBaseIT1SenseController::setInfrared(int p_nInfrared) {
-    if (p_nInfrared < 0 || p_nInfrared > 1) {
-        ErrorPrintf("setInfrared out of range,p_nInfrared=%d", p_nInfrared);
-        return 0;
-    }
     m_nInfraredSetup = p_nInfrared;
     // At night the LEDs follow at once.
     return m_nDNState == 0 ? driveLines(false) : 1;

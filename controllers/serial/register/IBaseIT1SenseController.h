@@ -126,13 +126,12 @@ public:
     IT1Link& link() { return m_link; }
     int getCached1500() const { return m_n1500Value; }
 
-    // A register that takes a value within a range as it is.
+    // A register written as it is. The values a parameter's register takes
+    // are in the parameter's row, which the table checks before the setter
+    // runs.
     struct Register {
-        const char* szRange;  // logged for a value outside the range, with it
         int nRegister;
         int nCount;
-        int nMin;
-        int nMax;
     };
 
 protected:
@@ -153,7 +152,7 @@ protected:
     std::atomic<int> m_nFixedShutter;
 
 private:
-    bool inRange(const Register& p_register, int p_nValue);
+    void refuse(const IT1Parameter& p_row, int p_nValue);
     int write(const Register& p_register, int p_nValue);
     int read(const Register& p_register, int& p_nValue);
     int setDayNightBit(bool p_bBlackWhite);

@@ -10,22 +10,38 @@ typedef IT1Parameter P;
 typedef IT1ZoomModuleSenseController Z;
 typedef IBaseIT1SenseController B;
 
-const P kLens[] = {
-    P::readWrite(20, "setAutoFocus", static_cast<P::Setting>(&Z::setAutoFocus),
-                 static_cast<P::Getting>(&Z::getAutoFocus)),
-    P::readWrite(21, "setFocusMode", &B::setFocusMode, &B::getFocusMode),
-    P::setting(22, "setAdjustLens", static_cast<P::Setting>(&Z::setAdjustLens), 0),
-};
+// The near limit of the auto focus: 5 cm, 1 m, 2 m, 3 m.
+const ParameterMenuEntry kAutoFocusLimits[] = {{1, "5cm"}, {2, "1m"}, {3, "2m"}, {4, "3m"}};
+const ParameterMenuEntry kFocusModes[] = {{1, "auto"}, {2, "one-push"}};
 
 const int kAutoFocusDistance[] = {0x04, 0x00, 0x01, 0x02};
 const char* const kAutoFocusText[] = {"auto focus 5cm", "auto focus 1m ", "auto focus 2m ",
                                       "auto focus 3m "};
 const int kFixedAutoFocus = 4;
+const int kFactoryFocusMode = 1;
+// Hosts also call setFocusMode directly, past the table's check.
+const char* const kFocusModeRefusal = "setFocusMode(%d) is out of range";
+
+const P kLens[] = {
+    P::readWrite(20, "setAutoFocus", static_cast<P::Setting>(&Z::setAutoFocus),
+                 static_cast<P::Getting>(&Z::getAutoFocus))
+        .menu("auto-focus", ParameterRole::NONE, kAutoFocusLimits)
+        .refusal("setAutoFocus(%d) is out of range")
+        .factory(kFixedAutoFocus),
+    P::readWrite(21, "setFocusMode", &B::setFocusMode, &B::getFocusMode)
+        .menu("focus-mode", ParameterRole::FOCUS_MODE, kFocusModes)
+        .refusal(kFocusModeRefusal)
+        .factory(kFactoryFocusMode),
+    P::setting(22, "setAdjustLens", static_cast<P::Setting>(&Z::setAdjustLens), 0)
+        .button("adjust-lens"),
+};
 
 }  // namespace
 
 IT1ZoomModuleSenseController::IT1ZoomModuleSenseController()
-    : IBaseIT1SenseController(9, {IT1ParameterList(kLens)}), m_nLensIndex(-1), m_nFocusMode(1) {
+    : IBaseIT1SenseController(9, {IT1ParameterList(kLens)}),
+      m_nLensIndex(-1),
+      m_nFocusMode(kFactoryFocusMode) {
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 6);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 8, 21);
     m_pIdManager->addParameterId(ID_TYPE_SET_ONLY, 22, 22);
@@ -72,10 +88,6 @@ int IT1ZoomModuleSenseController::sendLens(int p_nCode, int p_nValue) {
 }
 
 int IT1ZoomModuleSenseController::setAutoFocus(int p_nValue) {
-    if (p_nValue < 1 || p_nValue > 4) {
-        ErrorPrintf("setAutoFocus(%d) is out of range", p_nValue);
-        return 0;
-    }
     if (GlobalEnv::getInstance()->getPrintFlag()) {
         std::puts(kAutoFocusText[p_nValue - 1]);
     }
@@ -94,7 +106,7 @@ int IT1ZoomModuleSenseController::setFocusMode(int p_nMode) {
     } else if (p_nMode == 2) {
         sent = sendLens(0x18, 0x01);
     } else {
-        ErrorPrintf("setFocusMode(%d) is out of range", p_nMode);
+        ErrorPrintf(kFocusModeRefusal, p_nMode);
         return 0;
     }
     if (sent) {

@@ -6,28 +6,28 @@ namespace {
 
 typedef ITNSenseController::Setting Setting;
 
-const Setting kWDR = {"setWDR", 0x1F0000, 1, 0, 3};
-const Setting kBrightness = {"setBrightness", 0x1A0005, 1, 0, 255};
-const Setting kSharpness = {"setSharpness", 0x1A0006, 1, 0, 15};
-const Setting kChroma = {"setChroma", 0x1A0003, 1, 0, 255};
-const Setting kMirror = {"setMirror", 0x000004, 1, 0, 3};
-const Setting kFixShutter = {"setFixShutter", 0x150032, 2, 1, 10000};
-const Setting kMaxShutter = {"setMaxShutter", 0x15000E, 2, 1, 10000};
-const Setting kMinShutter = {"setMinShutter", 0x15000C, 2, 1, 10000};
-const Setting kMaxGain = {"setMaxGain", 0x150010, 2, 0, 1023};
-const Setting kDayToNight = {"setDayToNightTransition", 0x1B0558, 2, 0, 1023};
-const Setting kNightToDay = {"setNightToDayTransition", 0x1B055A, 2, 0, 1023};
-const Setting kNightColor = {"setNightColor", 0x1A0002, 1, 0, 1};
-const Setting kWBMode = {"setWBMode", 0x170000, 1, 0, 4};
-const Setting kAutoIris = {"setAutoIris", 0x1500C4, 1, 0, 1};
-const Setting kVoltage = {"setVoltage", 0x13001B, 1, 0, 255};
-const Setting kIrisSpeed = {"setIrisSpeed", 0x130018, 1, 1, 10};
-const Setting kAE = {"setAE", 0x150002, 1, 0, 255};
-const Setting kSpecific = {"setSpecific", 0x17009E, 1, 0, 7};
-const Setting kSurrounding = {"setSurrounding", 0x150025, 1, 0, 3};
-const Setting kNoiseReduction = {"setNoiseReduction", 0x1A0007, 1, 0, 3};
-const Setting kGamma = {"setGAMA", 0x1C0000, 1, 0, 4};
-const Setting kPicture = {"setPicture", 0x1A0001, 1, 0, 1};
+const Setting kWDR = {0x1F0000, 1};
+const Setting kBrightness = {0x1A0005, 1};
+const Setting kSharpness = {0x1A0006, 1};
+const Setting kChroma = {0x1A0003, 1};
+const Setting kMirror = {0x000004, 1};
+const Setting kFixShutter = {0x150032, 2};
+const Setting kMaxShutter = {0x15000E, 2};
+const Setting kMinShutter = {0x15000C, 2};
+const Setting kMaxGain = {0x150010, 2};
+const Setting kDayToNight = {0x1B0558, 2};
+const Setting kNightToDay = {0x1B055A, 2};
+const Setting kNightColor = {0x1A0002, 1};
+const Setting kWBMode = {0x170000, 1};
+const Setting kAutoIris = {0x1500C4, 1};
+const Setting kVoltage = {0x13001B, 1};
+const Setting kIrisSpeed = {0x130018, 1};
+const Setting kAE = {0x150002, 1};
+const Setting kSpecific = {0x17009E, 1};
+const Setting kSurrounding = {0x150025, 1};
+const Setting kNoiseReduction = {0x1A0007, 1};
+const Setting kGamma = {0x1C0000, 1};
+const Setting kPicture = {0x1A0001, 1};
 
 const int kSpotAE = 0x150024;
 const int kAETable = 0x1500BC;
@@ -35,39 +35,99 @@ const int kDayNightValue = 0x2A0240;
 const int kFlickerTables[3][4] = {{15, 30, 60, 10000}, {25, 50, 100, 100}, {30, 60, 120, 120}};
 const int kResetAfterFailedReads = 3;
 const int kDefaultFixShutter = 50;
+// The shutter registers hold N of 1/N s.
+const int kLongestShutter = 1;
+const int kShortestShutter = 10000;
 
 typedef ParameterRow<ITNSenseController> P;
 typedef ITNSenseController N;
+typedef ParameterRole R;
+typedef ParameterUnit U;
 
+const ParameterMenuEntry kWDRModes[] = {{0, "off"}, {1, "low"}, {2, "middle"}, {3, "high"}};
+const ParameterMenuEntry kMirrors[] = {{0, "off"}, {1, "horizontal"}, {2, "vertical"}, {3, "both"}};
+const ParameterMenuEntry kShutterModes[] = {{0, "auto"}, {1, "fixed"}};
+// 0: the thread follows the module's own judgement; 1 colour, 2 black and
+// white, held.
+const ParameterMenuEntry kDayNightModes[] = {{0, "auto"}, {1, "day"}, {2, "night"}};
+const ParameterMenuEntry kWhiteBalances[] = {
+    {0, "auto"}, {1, "indoor"}, {2, "outdoor"}, {3, "atw"}, {4, "manual"}};
+// The flicker tables, in their order.
+const ParameterMenuEntry kFlickerModes[] = {{0, "off"}, {1, "50hz"}, {2, "60hz"}};
+
+// The rows are where the values each setter takes live: the table refuses
+// anything else before the setter runs ("setWDR(4) is out of range").
 const P kRows[] = {
-    P::readWrite(1, "setWDR", &N::setWDR, &N::getWDR),
-    P::readWrite(2, "setBrightness", &N::setBrightness, &N::getBrightness),
-    P::readWrite(3, "setSharpness", &N::setSharpness, &N::getSharpness),
-    P::readWrite(4, "setChroma", &N::setChroma, &N::getChroma),
-    P::readWrite(5, "setMirror", &N::setMirror, &N::getMirror),
-    P::readWrite(6, "setShutter", &N::setShutter, &N::getShutter),
-    P::readWrite(7, "setFixShutter", &N::setFixShutter, &N::getFixShutter),
-    P::readWrite(8, "setMaxShutter", &N::setMaxShutter, &N::getMaxShutter),
-    P::readWrite(9, "setMinShutter", &N::setMinShutter, &N::getMinShutter),
-    P::readWrite(10, "setDNMode", &N::setDNMode, &N::getDNMode),
-    P::readWrite(11, "setMaxGain", &N::setMaxGain, &N::getMaxGain),
+    P::readWrite(1, "setWDR", &N::setWDR, &N::getWDR).menu("wdr", R::WDR_MODE, kWDRModes),
+    P::readWrite(2, "setBrightness", &N::setBrightness, &N::getBrightness)
+        .range("brightness", R::BRIGHTNESS, 0, 255)
+        .factory(128),
+    P::readWrite(3, "setSharpness", &N::setSharpness, &N::getSharpness)
+        .range("sharpness", R::SHARPNESS, 0, 15)
+        .factory(8),
+    P::readWrite(4, "setChroma", &N::setChroma, &N::getChroma)
+        .range("chroma", R::SATURATION, 0, 255)
+        .factory(128),
+    P::readWrite(5, "setMirror", &N::setMirror, &N::getMirror)
+        .menu("mirror", R::MIRROR_FLIP, kMirrors),
+    P::readWrite(6, "setShutter", &N::setShutter, &N::getShutter)
+        .menu("shutter-mode", R::EXPOSURE_MODE, kShutterModes),
+    P::readWrite(7, "setFixShutter", &N::setFixShutter, &N::getFixShutter)
+        .range("fixed-shutter", R::SHUTTER, kLongestShutter, kShortestShutter, U::SHUTTER_DIVISOR)
+        .factory(kDefaultFixShutter),
+    P::readWrite(8, "setMaxShutter", &N::setMaxShutter, &N::getMaxShutter)
+        .range("max-shutter", R::MAX_SHUTTER, kLongestShutter, kShortestShutter, U::SHUTTER_DIVISOR)
+        .factory(10000),
+    P::readWrite(9, "setMinShutter", &N::setMinShutter, &N::getMinShutter)
+        .range("min-shutter", R::MIN_SHUTTER, kLongestShutter, kShortestShutter, U::SHUTTER_DIVISOR)
+        .factory(25),
+    P::readWrite(10, "setDNMode", &N::setDNMode, &N::getDNMode)
+        .menu("daynight-mode", R::DAY_NIGHT_MODE, kDayNightModes),
+    P::readWrite(11, "setMaxGain", &N::setMaxGain, &N::getMaxGain)
+        .range("max-gain", R::MAX_GAIN, 0, 1023, U::GAIN_STEP)
+        .factory(480),
     P::readWrite(12, "setDayToNightTransition", &N::setDayToNightTransition,
-                 &N::getDayToNightTransition),
+                 &N::getDayToNightTransition)
+        .range("dtn-level", R::DTN_THRESHOLD, 0, 1023)
+        .factory(600),
     P::readWrite(13, "setNightToDayTransition", &N::setNightToDayTransition,
-                 &N::getNightToDayTransition),
-    P::readWrite(14, "setNightColor", &N::setNightColor, &N::getNightColor),
-    P::readWrite(15, "setWBMode", &N::setWBMode, &N::getWBMode),
-    P::readWrite(16, "setAutoIris", &N::setAutoIris, &N::getAutoIris),
-    P::readWrite(17, "setVoltage", &N::setVoltage, &N::getVoltage),
-    P::readWrite(18, "setIrisSpeed", &N::setIrisSpeed, &N::getIrisSpeed),
-    P::readWrite(19, "setAE", &N::setAE, &N::getAE),
-    P::readWrite(20, "setPreventFlash", &N::setPreventFlash, &N::getPreventFlash),
-    P::readWrite(21, "setSpecific", &N::setSpecific, &N::getSpecific),
-    P::readWrite(22, "setSurrounding", &N::setSurrounding, &N::getSurrounding),
-    P::readWrite(23, "setSpotAE_X", &N::setSpotAE_X, &N::getSpotAE_X),
-    P::readWrite(24, "setSpotAE_Y", &N::setSpotAE_Y, &N::getSpotAE_Y),
-    P::readWrite(25, "setNoiseReduction", &N::setNoiseReduction, &N::getNoiseReduction),
-    P::readWrite(26, "setGAMA", &N::setGAMA, &N::getGAMA),
+                 &N::getNightToDayTransition)
+        .range("ntd-level", R::NTD_THRESHOLD, 0, 1023)
+        .factory(300),
+    // 1 keeps the colour at night.
+    P::readWrite(14, "setNightColor", &N::setNightColor, &N::getNightColor).onOff("night-color"),
+    P::readWrite(15, "setWBMode", &N::setWBMode, &N::getWBMode)
+        .menu("wb-mode", R::WB_MODE, kWhiteBalances),
+    P::readWrite(16, "setAutoIris", &N::setAutoIris, &N::getAutoIris)
+        .onOff("auto-iris", R::IRIS_MODE)
+        .factory(1),
+    P::readWrite(17, "setVoltage", &N::setVoltage, &N::getVoltage)
+        .range("iris-voltage", R::NONE, 0, 255, U::RAW)
+        .factory(128),
+    P::readWrite(18, "setIrisSpeed", &N::setIrisSpeed, &N::getIrisSpeed)
+        .range("iris-speed", R::NONE, 1, 10)
+        .factory(5),
+    // The exposure's target level.
+    P::readWrite(19, "setAE", &N::setAE, &N::getAE).range("ae-level", R::NONE, 0, 255).factory(128),
+    P::readWrite(20, "setPreventFlash", &N::setPreventFlash, &N::getPreventFlash)
+        .menu("anti-flicker", R::ANTI_FLICKER, kFlickerModes),
+    P::readWrite(21, "setSpecific", &N::setSpecific, &N::getSpecific)
+        .range("scene-preset", R::NONE, 0, 7),
+    // The weighting of a bright background.
+    P::readWrite(22, "setSurrounding", &N::setSurrounding, &N::getSurrounding)
+        .range("surrounding", R::BACKLIGHT_COMPENSATION, 0, 3)
+        .factory(1),
+    // The spot the exposure is measured at, on a 16 x 16 grid.
+    P::readWrite(23, "setSpotAE_X", &N::setSpotAE_X, &N::getSpotAE_X)
+        .range("spot-x", R::NONE, 0, 15)
+        .factory(8),
+    P::readWrite(24, "setSpotAE_Y", &N::setSpotAE_Y, &N::getSpotAE_Y)
+        .range("spot-y", R::NONE, 0, 15)
+        .factory(8),
+    P::readWrite(25, "setNoiseReduction", &N::setNoiseReduction, &N::getNoiseReduction)
+        .range("noise-reduction", R::NONE, 0, 3, U::STEP)
+        .factory(1),
+    P::readWrite(26, "setGAMA", &N::setGAMA, &N::getGAMA).range("gamma", R::NONE, 0, 4, U::STEP),
 };
 
 }  // namespace
@@ -83,17 +143,19 @@ ITNSenseController::ITNSenseController()
       m_nExposureLevel(-1),
       m_nFailedReads(0),
       m_parameters({ParameterList<ITNSenseController>(kRows)}, "%s(%d) failed") {
+    m_parameters.setRefusalLog(&ITNSenseController::refuse);
+    describeParametersBy(&m_parameters);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 26);
     m_nDNSetup = 0;
     setSensorConfigVersion(5);
     setSensorConfigVersion2(3);
 }
 
+void ITNSenseController::refuse(const ParameterRow<ITNSenseController>& p_row, int p_nValue) {
+    ErrorPrintf("%s(%d) is out of range", p_row.szSetter, p_nValue);
+}
+
 int ITNSenseController::write(const Setting& p_setting, int p_nValue) {
-    if (p_nValue < p_setting.nMin || p_nValue > p_setting.nMax) {
-        ErrorPrintf("%s(%d) is out of range", p_setting.szSetter, p_nValue);
-        return 0;
-    }
     return m_link.writeRegister(p_setting.nAddress, p_setting.nCount, p_nValue);
 }
 
@@ -128,10 +190,6 @@ int ITNSenseController::getMirrorValue(int& p_nMirror) {
 }
 
 int ITNSenseController::setShutter(int p_nMode) {
-    if (p_nMode < 0 || p_nMode > 1) {
-        ErrorPrintf("setShutter(%d) is out of range", p_nMode);
-        return 0;
-    }
     if (!m_link.writeRegister(kFixShutter.nAddress, 2, p_nMode == 1 ? m_nFixShutter.load() : 0)) {
         return 0;
     }
@@ -150,10 +208,6 @@ int ITNSenseController::getShutter(int& p_nMode) {
 }
 
 int ITNSenseController::setFixShutter(int p_nValue) {
-    if (p_nValue < kFixShutter.nMin || p_nValue > kFixShutter.nMax) {
-        ErrorPrintf("%s(%d) is out of range", kFixShutter.szSetter, p_nValue);
-        return 0;
-    }
     // In auto the value waits for the fixed mode.
     if (m_nShutterMode == 1 && !write(kFixShutter, p_nValue)) {
         return 0;
@@ -171,10 +225,6 @@ int ITNSenseController::getFixShutter(int& p_nValue) {
 }
 
 int ITNSenseController::setPreventFlash(int p_nValue) {
-    if (p_nValue < 0 || p_nValue > 2) {
-        ErrorPrintf("setPreventFlash(%d) is out of range", p_nValue);
-        return 0;
-    }
     char table[8];
     for (int step = 0; step < 4; ++step) {
         RegisterBytes::putBigEndian16(table + 2 * step, kFlickerTables[p_nValue][step]);
@@ -205,10 +255,6 @@ int ITNSenseController::setSpot(int p_nX, int p_nY) {
 
 int ITNSenseController::setSpotAE_X(int p_nValue) {
     int spot = 0;
-    if (p_nValue < 0 || p_nValue > 15) {
-        ErrorPrintf("setSpotAE_X(%d) is out of range", p_nValue);
-        return 0;
-    }
     return m_link.readRegister(kSpotAE, 1, spot) && setSpot(p_nValue, spot & 0x0F);
 }
 
@@ -223,10 +269,6 @@ int ITNSenseController::getSpotAE_X(int& p_nValue) {
 
 int ITNSenseController::setSpotAE_Y(int p_nValue) {
     int spot = 0;
-    if (p_nValue < 0 || p_nValue > 15) {
-        ErrorPrintf("setSpotAE_Y(%d) is out of range", p_nValue);
-        return 0;
-    }
     return m_link.readRegister(kSpotAE, 1, spot) && setSpot(spot >> 4, p_nValue);
 }
 
@@ -258,10 +300,6 @@ int ITNSenseController::enterNightMode() {
 }
 
 int ITNSenseController::setDNMode(int p_nMode) {
-    if (p_nMode < 0 || p_nMode > 2) {
-        ErrorPrintf("setDNMode(%d) is out of range", p_nMode);
-        return 0;
-    }
     m_nDNSetup = p_nMode;
     m_nDayNightMode = p_nMode;
     if (isSwitchThreadRunning()) {

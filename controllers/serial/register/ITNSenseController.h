@@ -36,7 +36,7 @@
 // | 19 | setAE                   | 15 00 02 | 0..255, the AE target level                         |
 // | 20 | setPreventFlash         | 15 00 BC | 0 off, 1 50 Hz, 2 60 Hz: the 8-byte AE table of     |
 // |    |                         |          | flicker-free shutters (1/N s, two bytes each): off  |
-// |    |                         |          | 30 60 120 10000, 50 Hz 25 50 100 100, 60 Hz 30 60   |
+// |    |                         |          | 15 30 60 10000, 50 Hz 25 50 100 100, 60 Hz 30 60    |
 // |    |                         |          | 120 120                                             |
 // | 21 | setSpecific             | 17 00 9E | 0..7, the module's scene preset                     |
 // | 22 | setSurrounding          | 15 00 25 | 0..3, the backlight weighting                       |
@@ -129,16 +129,15 @@ public:
 
     ITNLink& link() { return m_link; }
 
-    // A register that takes a value within a range.
+    // A register. The values a parameter's register takes are in the
+    // parameter's row, which the table checks before the setter runs.
     struct Setting {
-        const char* szSetter;
         int nAddress;
         int nCount;
-        int nMin;
-        int nMax;
     };
 
 private:
+    void refuse(const ParameterRow<ITNSenseController>& p_row, int p_nValue);
     int write(const Setting& p_setting, int p_nValue);
     int read(const Setting& p_setting, int& p_nValue);
     int setPicture(int p_nBlackWhite);

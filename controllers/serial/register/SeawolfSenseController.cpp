@@ -6,31 +6,32 @@ namespace {
 
 typedef SeawolfSenseController::Item Item;
 
-const Item kResolution = {"setResolution", 0x01, 0x01, 2};
-const Item kSharpness = {"setSharpness", 0x01, 0x02, 10};
-const Item kSatulation = {"setSatulation", 0x01, 0x03, 10};
-const Item kGama = {"setGama", 0x01, 0x04, 4};
-const Item kNoiseReduction = {"setNoiseReduction", 0x01, 0x05, 3};
-const Item kBright = {"setBright", 0x01, 0x06, 10};
-const Item kFlip = {"setFlip", 0x01, 0x07, 3};
-const Item kFluorescent = {"setFluorescent", 0x01, 0x08, 2};
-const Item kBLC = {"setBLC", 0x02, 0x01, 1};
-const Item kShutterlimit = {"setShutterlimit", 0x02, 0x02, 7};
-const Item kEXPpreference = {"setEXPpreference", 0x02, 0x03, 2};
-const Item kExparea = {"setExparea", 0x02, 0x04, 4};
-const Item kMaxGain = {"setMaxGain", 0x02, 0x05, 15};
-const Item kGainBoost = {"setGainBoost", 0x02, 0x06, 1};
-const Item kWDR = {"setWDR", 0x02, 0x07, 3};
-const Item kWBmode = {"setWBmode", 0x03, 0x01, 4};
-const Item kPicture = {"setDayNightMode", 0x03, 0x02, 2};
-const Item kDayToNight = {"setDayToNightTransition", 0x03, 0x03, 255};
-const Item kNightToDay = {"setNightToDayTransition", 0x03, 0x04, 255};
-const Item kDayNightState = {"getDayNightValue", 0x03, 0x05, 1};
-const Item kShowFrame = {"setShowFrame", 0x04, 0x01, 1};
-const Item kDirection = {"setDirectionOperator", 0x04, 0x02, 5};
-const Item kLensType = {"setLensType", 0x04, 0x03, 2};
-const Item kVideoSystem = {"setVideoSystem", 0x05, 0x01, 1};
+const Item kResolution = {0x01, 0x01};
+const Item kSharpness = {0x01, 0x02};
+const Item kSatulation = {0x01, 0x03};
+const Item kGama = {0x01, 0x04};
+const Item kNoiseReduction = {0x01, 0x05};
+const Item kBright = {0x01, 0x06};
+const Item kFlip = {0x01, 0x07};
+const Item kFluorescent = {0x01, 0x08};
+const Item kBLC = {0x02, 0x01};
+const Item kShutterlimit = {0x02, 0x02};
+const Item kEXPpreference = {0x02, 0x03};
+const Item kExparea = {0x02, 0x04};
+const Item kMaxGain = {0x02, 0x05};
+const Item kGainBoost = {0x02, 0x06};
+const Item kWDR = {0x02, 0x07};
+const Item kWBmode = {0x03, 0x01};
+const Item kPicture = {0x03, 0x02};
+const Item kDayToNight = {0x03, 0x03};
+const Item kNightToDay = {0x03, 0x04};
+const Item kDayNightState = {0x03, 0x05};
+const Item kShowFrame = {0x04, 0x01};
+const Item kDirection = {0x04, 0x02};
+const Item kLensType = {0x04, 0x03};
+const Item kVideoSystem = {0x05, 0x01};
 
+const int kDayNightModeId = 14;
 const int kModulePicture = 0;  // the module switches by itself
 const int kColourPicture = 1;
 const int kBlackWhitePicture = 2;
@@ -56,36 +57,80 @@ int move(ISensorController&, SeawolfSenseController& p_target, int) {
     return p_target.setDirectionOperator(Direction);
 }
 
+typedef ParameterRole R;
+typedef ParameterUnit U;
+
+const ParameterMenuEntry kResolutions[] = {{0, "1080p"}, {1, "720p"}, {2, "d1"}};
+const ParameterMenuEntry kFlips[] = {{0, "off"}, {1, "mirror"}, {2, "flip"}, {3, "both"}};
+const ParameterMenuEntry kFlickerModes[] = {{0, "off"}, {1, "50hz"}, {2, "60hz"}};
+const ParameterMenuEntry kExposurePreferences[] = {
+    {0, "auto"}, {1, "shutter-first"}, {2, "gain-first"}};
+const ParameterMenuEntry kExposureAreas[] = {
+    {0, "whole"}, {1, "centre"}, {2, "top"}, {3, "bottom"}, {4, "spot"}};
+const ParameterMenuEntry kWhiteBalances[] = {
+    {0, "auto"}, {1, "indoor"}, {2, "outdoor"}, {3, "atw"}, {4, "manual"}};
+const ParameterMenuEntry kLensTypes[] = {{0, "fixed"}, {1, "varifocal"}, {2, "motorised"}};
+
+// The rows are where the values each item takes live: the table refuses
+// anything else before the setter runs (refuse logs why).
 const P kRows[] = {
-    P::readWrite(1, "setResolution", &W::setResolution, &W::getResolution),
-    P::readWrite(2, "setSharpness", &W::setSharpness, &W::getSharpness),
-    P::readWrite(3, "setSatulation", &W::setSatulation, &W::getSatulation),
-    P::readWrite(4, "setGama", &W::setGama, &W::getGama),
-    P::readWrite(5, "setNoiseReduction", &W::setNoiseReduction, &W::getNoiseReduction),
-    P::readWrite(6, "setBright", &W::setBright, &W::getBright),
-    P::readWrite(7, "setFlip", &W::setFlip, &W::getFlip),
-    P::readWrite(8, "setFluorescent", &W::setFluorescent, &W::getFluorescent),
-    P::readWrite(9, "setBLC", &W::setBLC, &W::getBLC),
-    P::readWrite(10, "setShutterlimit", &W::setShutterlimit, &W::getShutterlimit),
-    P::readWrite(11, "setEXPpreference", &W::setEXPpreference, &W::getEXPpreference),
-    P::readWrite(12, "setExparea", &W::setExparea, &W::getExparea),
-    P::readWrite(13, "setWBmode", &W::setWBmode, &W::getWBmode),
-    P::base(14, S::BASE_DAYNIGHT_MODE, "setDayNightMode"),
+    P::readWrite(1, "setResolution", &W::setResolution, &W::getResolution)
+        .menu("resolution", R::NONE, kResolutions),
+    P::readWrite(2, "setSharpness", &W::setSharpness, &W::getSharpness)
+        .range("sharpness", R::SHARPNESS, 0, 10)
+        .factory(5),
+    P::readWrite(3, "setSatulation", &W::setSatulation, &W::getSatulation)
+        .range("saturation", R::SATURATION, 0, 10)
+        .factory(5),
+    P::readWrite(4, "setGama", &W::setGama, &W::getGama)
+        .range("gamma", R::NONE, 0, 4, U::STEP)
+        .factory(1),
+    P::readWrite(5, "setNoiseReduction", &W::setNoiseReduction, &W::getNoiseReduction)
+        .range("noise-reduction", R::NONE, 0, 3, U::STEP)
+        .factory(1),
+    P::readWrite(6, "setBright", &W::setBright, &W::getBright)
+        .range("brightness", R::BRIGHTNESS, 0, 10)
+        .factory(5),
+    P::readWrite(7, "setFlip", &W::setFlip, &W::getFlip).menu("flip", R::MIRROR_FLIP, kFlips),
+    P::readWrite(8, "setFluorescent", &W::setFluorescent, &W::getFluorescent)
+        .menu("anti-flicker", R::ANTI_FLICKER, kFlickerModes),
+    P::readWrite(9, "setBLC", &W::setBLC, &W::getBLC).onOff("blc", R::BACKLIGHT_COMPENSATION),
+    // The longest exposure, 1/25 s (0) .. 1/10000 s (7).
+    P::readWrite(10, "setShutterlimit", &W::setShutterlimit, &W::getShutterlimit)
+        .range("shutter-limit", R::MAX_SHUTTER, 0, 7, U::STEP)
+        .factory(3),
+    P::readWrite(11, "setEXPpreference", &W::setEXPpreference, &W::getEXPpreference)
+        .menu("exposure-preference", R::NONE, kExposurePreferences),
+    P::readWrite(12, "setExparea", &W::setExparea, &W::getExparea)
+        .menu("exposure-area", R::NONE, kExposureAreas),
+    P::readWrite(13, "setWBmode", &W::setWBmode, &W::getWBmode)
+        .menu("wb-mode", R::WB_MODE, kWhiteBalances),
+    // Through setDayNightMode, which checks it for its direct callers too.
+    P::base(kDayNightModeId, S::BASE_DAYNIGHT_MODE, "setDayNightMode")
+        .menu("daynight-mode", R::DAY_NIGHT_MODE, kBaseDayNightModes),
     P::readWrite(16, "setDayToNightTransition", &W::setDayToNightTransition,
-                 &W::getDayToNightTransition),
+                 &W::getDayToNightTransition)
+        .range("dtn-level", R::DTN_THRESHOLD, 0, 255)
+        .factory(160),
     P::readWrite(17, "setNightToDayTransition", &W::setNightToDayTransition,
-                 &W::getNightToDayTransition),
-    P::readWrite(18, "setMaxGain", &W::setMaxGain, &W::getMaxGain),
-    P::readWrite(19, "setGainBoost", &W::setGainBoost, &W::getGainBoost),
-    P::readWrite(20, "setWDR", &W::setWDR, &W::getWDR),
-    P::action(22, "setShowFrame", showFrame, 0),
-    P::action(23, "setShowFrame", hideFrame, 0),
-    P::action(24, "setDirectionOperator", move<1>, 0),
-    P::action(25, "setDirectionOperator", move<2>, 0),
-    P::action(26, "setDirectionOperator", move<3>, 0),
-    P::action(27, "setDirectionOperator", move<4>, 0),
-    P::action(28, "setDirectionOperator", move<5>, 0),
-    P::readWrite(29, "setLensType", &W::setLensType, &W::getLensType),
+                 &W::getNightToDayTransition)
+        .range("ntd-level", R::NTD_THRESHOLD, 0, 255)
+        .factory(80),
+    P::readWrite(18, "setMaxGain", &W::setMaxGain, &W::getMaxGain)
+        .range("max-gain", R::MAX_GAIN, 0, 15, U::GAIN_STEP)
+        .factory(8),
+    P::readWrite(19, "setGainBoost", &W::setGainBoost, &W::getGainBoost).onOff("gain-boost"),
+    P::readWrite(20, "setWDR", &W::setWDR, &W::getWDR).range("wdr", R::WDR_LEVEL, 0, 3, U::STEP),
+    // The privacy frame and its moves; the value is ignored.
+    P::action(22, "setShowFrame", showFrame, 0).button("show-frame"),
+    P::action(23, "setShowFrame", hideFrame, 0).button("hide-frame"),
+    P::action(24, "setDirectionOperator", move<1>, 0).button("move-up"),
+    P::action(25, "setDirectionOperator", move<2>, 0).button("move-down"),
+    P::action(26, "setDirectionOperator", move<3>, 0).button("move-left"),
+    P::action(27, "setDirectionOperator", move<4>, 0).button("move-right"),
+    P::action(28, "setDirectionOperator", move<5>, 0).button("move-stop"),
+    P::readWrite(29, "setLensType", &W::setLensType, &W::getLensType)
+        .menu("lens-type", R::NONE, kLensTypes),
     P::base(30, S::BASE_TNF_MODE, "setTNFMode"),
 };
 
@@ -97,6 +142,8 @@ SeawolfSenseController::SeawolfSenseController()
       m_parameters({ParameterList<SeawolfSenseController>(kRows),
                     dayNightScheduleRows<SeawolfSenseController>()},
                    "%s(%d) failed") {
+    m_parameters.setRefusalLog(&SeawolfSenseController::refuse);
+    describeParametersBy(&m_parameters);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 14);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 16, 20);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 29, 30);
@@ -106,11 +153,29 @@ SeawolfSenseController::SeawolfSenseController()
     setSensorConfigVersion2(2);
 }
 
-int SeawolfSenseController::write(const Item& p_item, int p_nValue) {
-    if (p_nValue < 0 || p_nValue > p_item.nMax) {
-        ErrorPrintf("%s(%d) is out of range", p_item.szSetter, p_nValue);
+void SeawolfSenseController::refuse(const ParameterRow<SeawolfSenseController>& p_row,
+                                    int p_nValue) {
+    // A transition out of order with its partner is refused for that first.
+    if ((p_row.nId == 16 || p_row.nId == 17) && !transitionInOrder(p_row.nId, p_nValue)) {
+        return;
+    }
+    ErrorPrintf("%s(%d) is out of range", p_row.szSetter, p_nValue);
+}
+
+int SeawolfSenseController::transitionInOrder(int p_nId, int p_nValue) {
+    int other = 0;
+    if (p_nId == 16 && partnerValue(17, other) && p_nValue < other) {
+        ErrorPrintf("day-to-night transition %d is below night-to-day %d", p_nValue, other);
         return 0;
     }
+    if (p_nId == 17 && partnerValue(16, other) && p_nValue > other) {
+        ErrorPrintf("night-to-day transition %d is above day-to-night %d", p_nValue, other);
+        return 0;
+    }
+    return 1;
+}
+
+int SeawolfSenseController::write(const Item& p_item, int p_nValue) {
     return m_link.setItem(p_item.nGroup, p_item.nItem, p_nValue);
 }
 
@@ -137,12 +202,7 @@ SC_REGISTER_ACCESSORS(SeawolfSenseController, WDR, kWDR)
 SC_REGISTER_ACCESSORS(SeawolfSenseController, LensType, kLensType)
 
 int SeawolfSenseController::setDayToNightTransition(int p_nValue) {
-    int other = 0;
-    if (partnerValue(17, other) && p_nValue < other) {
-        ErrorPrintf("day-to-night transition %d is below night-to-day %d", p_nValue, other);
-        return 0;
-    }
-    return write(kDayToNight, p_nValue);
+    return transitionInOrder(16, p_nValue) && write(kDayToNight, p_nValue);
 }
 
 int SeawolfSenseController::getDayToNightTransition(int& p_nValue) {
@@ -150,12 +210,7 @@ int SeawolfSenseController::getDayToNightTransition(int& p_nValue) {
 }
 
 int SeawolfSenseController::setNightToDayTransition(int p_nValue) {
-    int other = 0;
-    if (partnerValue(16, other) && p_nValue > other) {
-        ErrorPrintf("night-to-day transition %d is above day-to-night %d", p_nValue, other);
-        return 0;
-    }
-    return write(kNightToDay, p_nValue);
+    return transitionInOrder(17, p_nValue) && write(kNightToDay, p_nValue);
 }
 
 int SeawolfSenseController::getNightToDayTransition(int& p_nValue) {
@@ -167,10 +222,6 @@ int SeawolfSenseController::setShowFrame(int p_nShow) {
 }
 
 int SeawolfSenseController::setDirectionOperator(int p_nDirection) {
-    if (p_nDirection < 1) {
-        ErrorPrintf("setDirectionOperator(%d) is out of range", p_nDirection);
-        return 0;
-    }
     return write(kDirection, p_nDirection);
 }
 
@@ -196,7 +247,9 @@ int SeawolfSenseController::turnPictureToNight() {
 }
 
 int SeawolfSenseController::setDayNightMode(int p_nMode) {
-    if (p_nMode < 0 || p_nMode > 4) {
+    // Hosts call this directly too: the row's menu checks both ways in.
+    const ParameterDescriptor* modes = m_parameters.describe(kDayNightModeId);
+    if (modes != nullptr && !modes->takes(p_nMode)) {
         ErrorPrintf("setDayNightMode(%d) is out of range", p_nMode);
         return 0;
     }

@@ -115,15 +115,17 @@ public:
 
     SeawolfLink& link() { return m_link; }
 
-    // An item that takes a value within a range.
+    // An item of a group. The values a parameter's item takes are in the
+    // parameter's row, which the table checks before the setter runs.
     struct Item {
-        const char* szSetter;
         int nGroup;
         int nItem;
-        int nMax;
     };
 
 private:
+    void refuse(const ParameterRow<SeawolfSenseController>& p_row, int p_nValue);
+    // 0, logged, when a transition would pass its partner's cached value.
+    int transitionInOrder(int p_nId, int p_nValue);
     int write(const Item& p_item, int p_nValue);
     int read(const Item& p_item, int& p_nValue);
 

@@ -7,13 +7,17 @@ namespace {
 
 typedef ViscaParameter P;
 typedef ViscaCommandSet C;
+typedef ParameterRole R;
 
-// Defog and highlight compensation, which only this member has.
+// Defog and highlight compensation, which only this member has; defog and
+// the compensation level take 0 for off.
 const ViscaParameter kOwnRows[] = {
-    P::setting(65, "setDeFog", &C::setDeFog, 0, "setDefog failed"),
-    P::setting(66, "setHLCLv", &C::setHLCLv, 0, "setHLC_Lv failed"),
-    P::setting(67, "setHLCMaskLv", &C::setHLCMaskLv, 8, "setHLC_MaskLv failed"),
-    P::setting(68, "setHLC", &C::setHLC, 0, "setHLC failed"),
+    P::setting(65, "setDeFog", &C::setDeFog, 0, "setDefog failed").range("defog", R::DEFOG, 0, 3),
+    P::setting(66, "setHLCLv", &C::setHLCLv, 0, "setHLC_Lv failed")
+        .range("hlc-level", R::HIGHLIGHT_COMPENSATION, 0, 3),
+    P::setting(67, "setHLCMaskLv", &C::setHLCMaskLv, 8, "setHLC_MaskLv failed")
+        .range("hlc-mask-level", R::NONE, 0, 15),
+    P::setting(68, "setHLC", &C::setHLC, 0, "setHLC failed").onOff("hlc"),
 };
 
 const int kBaudRates[] = {9600, 19200, 38400, 115200};

@@ -5,18 +5,17 @@
 namespace {
 
 typedef ViscaParameter P;
-typedef ViscaCommandSet C;
 
 // The CH3310 numbers its ids as the FCB-EV7310 does, but for these: id 12
 // goes by setIris, id 52 is the brightness the others keep under 56, which is
 // the power mode here, and it has no iris or focus steps and no id 64.
 const ViscaParameter kOwnRows[] = {
-    P::setting(12, "setIris", &C::setIri, 17),
-    P::setting(52, "setBrightness", &C::setBrightness, 50),
+    ViscaParameters::iris("setIris"),
+    ViscaParameters::brightness(52),
     P::absent(53),
     P::absent(54),
     P::absent(55),
-    P::base(56, ISensorController::BASE_POWER_MODE, "setPowerMode"),
+    ViscaParameters::baseRow(56, ISensorController::BASE_POWER_MODE),
     P::absent(64),
 };
 

@@ -9,12 +9,18 @@
 namespace {
 
 typedef ViscaParameter P;
-typedef ViscaCommandSet C;
+typedef ISensorController I;
+typedef ParameterRole R;
 
 template <int (SONYCV7500SenseController::*Setter)(int)>
 int own(ISensorController& p_owner, ViscaCommandSet&, int p_nValue) {
     return (static_cast<SONYCV7500SenseController&>(p_owner).*Setter)(p_nValue);
 }
+
+const ParameterMenuEntry kBrightCompensations[] = {
+    {0, "very-dark"}, {1, "dark"}, {2, "standard"}, {3, "bright"}};
+const ParameterMenuEntry kStabilizerModes[] = {{0, "hold"}, {2, "on"}, {3, "off"}};
+const ParameterMenuEntry kDefogModes[] = {{2, "on"}, {3, "off"}};
 
 // The module's own settings read as its factory state: the enhancer at its
 // middle settings (level 3, standard compensation 2, compensation level 1),
@@ -22,34 +28,41 @@ int own(ISensorController& p_owner, ViscaCommandSet&, int p_nValue) {
 const ViscaParameter kOwnRows[] = {
     P::absent(22),
     P::absent(38),
-    P::action(39, "setCompensLevel", own<&SONYCV7500SenseController::setCompensLevel>, 1),
-    P::action(40, "setBrightCompens", own<&SONYCV7500SenseController::setBrightCompens>, 2),
+    P::action(39, "setCompensLevel", own<&SONYCV7500SenseController::setCompensLevel>, 1)
+        .range("compens-level", R::NONE, 0, 2)
+        .refusal("p_nSens(%d) is out of range"),
+    P::action(40, "setBrightCompens", own<&SONYCV7500SenseController::setBrightCompens>, 2)
+        .menu("bright-compens", R::NONE, kBrightCompensations)
+        .refusal("p_nBrightCompens(%d) is out of range"),
     P::absent(41),
-    P::action(44, "setBrightLevel", own<&SONYCV7500SenseController::setBrightLevel>, 3),
-    P::action(52, "IrisUp", ViscaParameters::irisUp, 0),
-    P::action(53, "IrisDown", ViscaParameters::irisDown, 0),
-    P::action(54, "FocusUp", ViscaParameters::focusUp, 0),
-    P::action(55, "FocusDown", ViscaParameters::focusDown, 0),
-    P::action(56, "setStabilizer", own<&SONYCV7500SenseController::setStabilizer>, 3),
-    P::action(57, "setDefog", own<&SONYCV7500SenseController::setDefog>, 3, "setDefog failed"),
-    P::setting(58, "setBrightness", &C::setBrightness, 50),
-    P::base(59, ISensorController::BASE_NEAR_LIGHT, "setNearLight"),
-    P::base(60, ISensorController::BASE_MIDDLE_LIGHT, "setMiddleLight"),
-    P::base(61, ISensorController::BASE_FAR_LIGHT, "setFarLight"),
-    P::base(62, ISensorController::BASE_NTD_HOUR, "setNTDTime_H", "setNTDTime_H failed"),
-    P::base(63, ISensorController::BASE_NTD_MINUTE, "setNTDTime_M", "setNTDTime_M failed"),
-    P::base(64, ISensorController::BASE_DTN_HOUR, "setDTNTime_H", "setDTNTime_H failed"),
-    P::base(65, ISensorController::BASE_DTN_MINUTE, "setDTNTime_M", "setDTNTime_M failed"),
-    P::base(66, ISensorController::BASE_POWER_MODE, "setPowerMode"),
+    P::action(44, "setBrightLevel", own<&SONYCV7500SenseController::setBrightLevel>, 3)
+        .range("bright-level", R::NONE, 0, 6)
+        .refusal("p_nBrightLevel(%d) is out of range"),
+    P::action(52, "IrisUp", ViscaParameters::irisUp, 0).button("iris-up"),
+    P::action(53, "IrisDown", ViscaParameters::irisDown, 0).button("iris-down"),
+    P::action(54, "FocusUp", ViscaParameters::focusUp, 0).button("focus-up"),
+    P::action(55, "FocusDown", ViscaParameters::focusDown, 0).button("focus-down"),
+    P::action(56, "setStabilizer", own<&SONYCV7500SenseController::setStabilizer>, 3)
+        .menu("stabilizer", R::NONE, kStabilizerModes),
+    P::action(57, "setDefog", own<&SONYCV7500SenseController::setDefog>, 3, "setDefog failed")
+        .menu("defog", R::DEFOG, kDefogModes)
+        .refusal("p_nDefog(%d) is out of range"),
+    ViscaParameters::brightness(58),
+    ViscaParameters::baseRow(59, I::BASE_NEAR_LIGHT),
+    ViscaParameters::baseRow(60, I::BASE_MIDDLE_LIGHT),
+    ViscaParameters::baseRow(61, I::BASE_FAR_LIGHT),
+    ViscaParameters::baseRow(62, I::BASE_NTD_HOUR),
+    ViscaParameters::baseRow(63, I::BASE_NTD_MINUTE),
+    ViscaParameters::baseRow(64, I::BASE_DTN_HOUR),
+    ViscaParameters::baseRow(65, I::BASE_DTN_MINUTE),
+    ViscaParameters::baseRow(66, I::BASE_POWER_MODE),
     P::action(67, "OpenPointLightFocus", own<&SONYCV7500SenseController::OpenPointLightFocus>, 0,
-              "setPointLightFocusMode failed"),
+              "setPointLightFocusMode failed")
+        .button("point-light-open"),
     P::action(68, "ClosePointLightFocus", own<&SONYCV7500SenseController::ClosePointLightFocus>, 0,
-              "confirmPointLightFocusMode failed"),
+              "confirmPointLightFocusMode failed")
+        .button("point-light-close"),
 };
-
-bool within(int p_nValue, int p_nLow, int p_nHigh) {
-    return p_nValue >= p_nLow && p_nValue <= p_nHigh;
-}
 
 const int kExposureMode = 10;
 const int kFocusMode = 30;
@@ -85,17 +98,10 @@ int SONYCV7500SenseController::IrisDown() {
 }
 
 int SONYCV7500SenseController::setStabilizer(int p_nValue) {
-    if (p_nValue != 0 && p_nValue != 2 && p_nValue != 3) {
-        return 0;
-    }
     return m_commands.send(0x34, Visca::bytes({p_nValue}));
 }
 
 int SONYCV7500SenseController::setDefog(int p_nValue) {
-    if (p_nValue != 2 && p_nValue != 3) {
-        ErrorPrintf("p_nDefog(%d) is out of range", p_nValue);
-        return 0;
-    }
     if (!m_commands.cachedIs(kExposureMode, {0})) {
         return 1;
     }
@@ -113,10 +119,6 @@ int SONYCV7500SenseController::sendEnhancer(int p_nBrightLevel, int p_nBrightCom
 int SONYCV7500SenseController::setBrightLevel(int p_nValue) {
     int compens = 0;
     int level = 0;
-    if (!within(p_nValue, 0, 6)) {
-        ErrorPrintf("p_nBrightLevel(%d) is out of range", p_nValue);
-        return 0;
-    }
     if (!m_commands.cached(kBrightCompens, compens) || !m_commands.cached(kCompensLevel, level)) {
         return 1;
     }
@@ -126,10 +128,6 @@ int SONYCV7500SenseController::setBrightLevel(int p_nValue) {
 int SONYCV7500SenseController::setBrightCompens(int p_nValue) {
     int bright = 0;
     int level = 0;
-    if (!within(p_nValue, 0, 3)) {
-        ErrorPrintf("p_nBrightCompens(%d) is out of range", p_nValue);
-        return 0;
-    }
     if (!m_commands.cached(kBrightLevel, bright) || !m_commands.cached(kCompensLevel, level)) {
         return 1;
     }
@@ -139,10 +137,6 @@ int SONYCV7500SenseController::setBrightCompens(int p_nValue) {
 int SONYCV7500SenseController::setCompensLevel(int p_nValue) {
     int bright = 0;
     int compens = 0;
-    if (!within(p_nValue, 0, 2)) {
-        ErrorPrintf("p_nSens(%d) is out of range", p_nValue);
-        return 0;
-    }
     if (!m_commands.cached(kBrightLevel, bright) || !m_commands.cached(kBrightCompens, compens)) {
         return 1;
     }

@@ -18,12 +18,13 @@ public:
     int IrisDown() override;
     int initController(int p_nModuleId, const ModuleConfigure& p_config) override;
 
-    // 0 hold, 2 on, 3 off.
+    // The values these setters take are their parameter rows' (ids 39, 40,
+    // 44, 56 and 57); the table refuses the others before they run.
     int setStabilizer(int p_nValue);
-    // 2 on, 3 off; only applies in automatic exposure.
+    // Only applies in automatic exposure.
     int setDefog(int p_nValue);
-    // The visibility enhancer: bright level 0..6, bright compensation 0..3,
-    // compensation level 0..2; each takes the other two from the cache.
+    // The visibility enhancer: bright level, bright compensation and
+    // compensation level; each takes the other two from the cache.
     int setBrightLevel(int p_nValue);
     int setBrightCompens(int p_nValue);
     int setCompensLevel(int p_nValue);

@@ -2,8 +2,17 @@
 
 #include <cstdio>
 
+namespace {
+
+// The base keeps the TNF of this module type off, so its TNF mode reads 1.
+const ViscaParameter kOwnRows[] = {
+    ViscaParameters::baseRow(51, ISensorController::BASE_TNF_MODE).factory(1),
+};
+
+}  // namespace
+
 SONYEH4300SenseController::SONYEH4300SenseController()
-    : ViscaSenseController(11, ViscaLink::SINGLE_READ, {ViscaParameters::fcbUpperIds()}) {
+    : ViscaSenseController(11, ViscaLink::SINGLE_READ, {kOwnRows, ViscaParameters::fcbUpperIds()}) {
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 1, 8);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 10, 30);
     m_pIdManager->addParameterId(ID_TYPE_COMMON, 32, 34);

@@ -5,10 +5,8 @@
 namespace {
 
 const int kExposureMode = 10;
-
-bool within(int p_nValue, int p_nLow, int p_nHigh) {
-    return p_nValue >= p_nLow && p_nValue <= p_nHigh;
-}
+const int kFocusMode = 30;
+const int kDisplay = 38;
 
 }  // namespace
 
@@ -37,69 +35,66 @@ bool ViscaCommandSet::cachedIs(int p_nId, std::initializer_list<int> p_values) {
     return false;
 }
 
-void ViscaCommandSet::resend(int p_nId, int (ViscaCommandSet::*p_set)(int)) {
+bool ViscaCommandSet::takes(int p_nId, int p_nValue) {
+    const ViscaParameter* row = ViscaParameters::family().find(p_nId);
+    return row != nullptr && row->desc.takes(p_nValue);
+}
+
+void ViscaCommandSet::resend(int p_nId) {
     int value = 0;
-    if (cached(p_nId, value) && !(this->*p_set)(value)) {
+    if (!cached(p_nId, value)) {
+        return;
+    }
+    const ViscaParameter& row = *ViscaParameters::family().find(p_nId);
+    if (!row.desc.takes(value)) {
+        if (row.szRange != nullptr) {
+            m_owner.ErrorPrintf(row.szRange, value);
+        }
+        m_owner.markUnconfirmed(p_nId);
+        return;
+    }
+    if (!(this->*(row.pfnSet))(value)) {
         m_owner.markUnconfirmed(p_nId);
     }
 }
 
-int ViscaCommandSet::outOfRange(const char* p_szFormat, int p_nValue) {
-    if (p_szFormat != nullptr) {
-        m_owner.ErrorPrintf(p_szFormat, p_nValue);
-    }
-    return 0;
-}
-
 int ViscaCommandSet::setSharpness(int p_nValue) {
-    if (!within(p_nValue, 0, 100)) {
-        return 0;
-    }
     return send(0x42, Visca::bytes({0, 0}) + Visca::nibbles(p_nValue * 15 / 100, 2));
 }
 
 int ViscaCommandSet::setLowLightChromaSuppress(int p_nValue) {
-    return within(p_nValue, 0, 3) ? send(0x5F, Visca::bytes({p_nValue})) : 0;
+    return send(0x5F, Visca::bytes({p_nValue}));
 }
 
 int ViscaCommandSet::setGamma(int p_nValue) {
-    return within(p_nValue, 0, 5) ? send(0x5B, Visca::bytes({p_nValue})) : 0;
+    return send(0x5B, Visca::bytes({p_nValue}));
 }
 
 int ViscaCommandSet::setNoiseReduction(int p_nValue) {
-    return within(p_nValue, 0, 5) ? send(0x53, Visca::bytes({p_nValue})) : 0;
+    return send(0x53, Visca::bytes({p_nValue}));
 }
 
 int ViscaCommandSet::setHR(int p_nValue) {
-    return within(p_nValue, 0, 1) ? send(0x52, Visca::bytes({Visca::onOff(p_nValue)})) : 0;
+    return send(0x52, Visca::bytes({Visca::onOff(p_nValue)}));
 }
 
 int ViscaCommandSet::setMirror(int p_nValue) {
     // Mirror is two flips: left-right (61) and up-down (66).
     static const int kFlips[4][2] = {{0x03, 0x03}, {0x02, 0x03}, {0x02, 0x02}, {0x03, 0x02}};
-    if (!within(p_nValue, 0, 3)) {
-        return outOfRange("p_nMirror(%d) is out of range", p_nValue);
-    }
     return send(0x61, Visca::bytes({kFlips[p_nValue][0]})) &&
            send(0x66, Visca::bytes({kFlips[p_nValue][1]}));
 }
 
 int ViscaCommandSet::setThreshold(int p_nValue) {
-    if (!within(p_nValue, 0, 28)) {
-        return 0;
-    }
     return send(0x21, Visca::bytes({0, 0}) + Visca::nibbles(p_nValue, 2));
 }
 
 int ViscaCommandSet::setStillImage(int p_nValue) {
-    return within(p_nValue, 0, 1) ? send(0x62, Visca::bytes({Visca::onOff(p_nValue)})) : 0;
+    return send(0x62, Visca::bytes({Visca::onOff(p_nValue)}));
 }
 
 int ViscaCommandSet::setExposalMode(int p_nValue) {
     static const int kModes[] = {0x00, 0x03, 0x0A, 0x0B, 0x0D};
-    if (!within(p_nValue, 0, 4)) {
-        return 0;
-    }
     if (p_nValue == 4 && cachedIs(kExposureMode, {1, 3})) {
         // From manual or iris priority the camera goes to bright through auto.
         if (!send(0x39, Visca::bytes({0x00}))) {
@@ -115,36 +110,33 @@ int ViscaCommandSet::setExposalMode(int p_nValue) {
     m_cache.setSensorValue(kExposureMode, p_nValue);
     switch (p_nValue) {
         case 0:
-            resend(15, &ViscaCommandSet::setGainLimit);
-            resend(16, &ViscaCommandSet::setAutoSlowShutter);
-            resend(17, &ViscaCommandSet::setExpComp);
-            resend(22, &ViscaCommandSet::setBackLight);
-            resend(18, &ViscaCommandSet::setAEResponse);
+            resend(15);
+            resend(16);
+            resend(17);
+            resend(22);
+            resend(18);
             break;
         case 1:
-            resend(11, &ViscaCommandSet::setShutter);
-            resend(12, &ViscaCommandSet::setIri);
-            resend(14, &ViscaCommandSet::setGain);
+            resend(11);
+            resend(12);
+            resend(14);
             break;
         case 2:
-            resend(11, &ViscaCommandSet::setShutter);
-            resend(17, &ViscaCommandSet::setExpComp);
+            resend(11);
+            resend(17);
             break;
         case 3:
-            resend(12, &ViscaCommandSet::setIri);
-            resend(17, &ViscaCommandSet::setExpComp);
+            resend(12);
+            resend(17);
             break;
         default:
-            resend(13, &ViscaCommandSet::setBright);
+            resend(13);
             break;
     }
     return 1;
 }
 
 int ViscaCommandSet::setShutter(int p_nValue) {
-    if (!within(p_nValue, 0, 21)) {
-        return 0;
-    }
     if (!cachedIs(kExposureMode, {1, 2})) {
         return 1;
     }
@@ -152,9 +144,6 @@ int ViscaCommandSet::setShutter(int p_nValue) {
 }
 
 int ViscaCommandSet::setIri(int p_nValue) {
-    if (p_nValue != 0 && !within(p_nValue, 5, 17)) {
-        return 0;
-    }
     if (!cachedIs(kExposureMode, {1, 3})) {
         return 1;
     }
@@ -162,9 +151,6 @@ int ViscaCommandSet::setIri(int p_nValue) {
 }
 
 int ViscaCommandSet::setBright(int p_nValue) {
-    if (!within(p_nValue, 0, 27)) {
-        return 0;
-    }
     if (!cachedIs(kExposureMode, {4})) {
         return 1;
     }
@@ -177,9 +163,6 @@ int ViscaCommandSet::setBright(int p_nValue) {
 }
 
 int ViscaCommandSet::setGain(int p_nValue) {
-    if (!within(p_nValue, 0, 15)) {
-        return 0;
-    }
     if (!cachedIs(kExposureMode, {1})) {
         return 1;
     }
@@ -187,23 +170,14 @@ int ViscaCommandSet::setGain(int p_nValue) {
 }
 
 int ViscaCommandSet::setGainLimit(int p_nValue) {
-    if (!within(p_nValue, 4, 15)) {
-        return 0;
-    }
     return cachedIs(kExposureMode, {0}) ? send(0x2C, Visca::bytes({p_nValue})) : 1;
 }
 
 int ViscaCommandSet::setAutoSlowShutter(int p_nValue) {
-    if (!within(p_nValue, 0, 1)) {
-        return 0;
-    }
     return cachedIs(kExposureMode, {0}) ? send(0x5A, Visca::bytes({Visca::onOff(p_nValue)})) : 1;
 }
 
 int ViscaCommandSet::setExpComp(int p_nValue) {
-    if (!within(p_nValue, -1, 14)) {
-        return outOfRange("p_nExpComp(%d) is out of range", p_nValue);
-    }
     if (!cachedIs(kExposureMode, {0, 2, 3})) {
         return 1;
     }
@@ -215,32 +189,23 @@ int ViscaCommandSet::setExpComp(int p_nValue) {
 }
 
 int ViscaCommandSet::setAEResponse(int p_nValue) {
-    if (!within(p_nValue, 1, 48)) {
-        return 0;
-    }
     return cachedIs(kExposureMode, {0}) ? send(0x5D, Visca::bytes({p_nValue})) : 1;
 }
 
 int ViscaCommandSet::setSpotAE(int p_nValue) {
-    if (!within(p_nValue, 0, 1)) {
-        return 0;
-    }
     if (!send(0x59, Visca::bytes({Visca::onOff(p_nValue)}))) {
         return 0;
     }
     if (p_nValue == 1) {
         m_cache.setSensorValue(19, 1);
-        resend(20, &ViscaCommandSet::setSpotAE_X);
-        resend(21, &ViscaCommandSet::setSpotAE_Y);
+        resend(20);
+        resend(21);
     }
     return 1;
 }
 
 int ViscaCommandSet::setSpotAE_X(int p_nValue) {
     int y = 0;
-    if (!within(p_nValue, 0, 15)) {
-        return 0;
-    }
     if (!cachedIs(19, {1})) {
         return 1;
     }
@@ -250,9 +215,6 @@ int ViscaCommandSet::setSpotAE_X(int p_nValue) {
 
 int ViscaCommandSet::setSpotAE_Y(int p_nValue) {
     int x = 0;
-    if (!within(p_nValue, 0, 15)) {
-        return 0;
-    }
     if (!cachedIs(19, {1})) {
         return 1;
     }
@@ -261,16 +223,10 @@ int ViscaCommandSet::setSpotAE_Y(int p_nValue) {
 }
 
 int ViscaCommandSet::setBackLight(int p_nValue) {
-    if (!within(p_nValue, 0, 1)) {
-        return 0;
-    }
     return cachedIs(kExposureMode, {0}) ? send(0x33, Visca::bytes({Visca::onOff(p_nValue)})) : 1;
 }
 
 int ViscaCommandSet::setWBMode(int p_nValue) {
-    if (!within(p_nValue, 1, 9)) {
-        return outOfRange("p_nWBMode(%d) is out of range", p_nValue);
-    }
     if (!send(0x35, Visca::bytes({p_nValue - 1}))) {
         return 0;
     }
@@ -279,41 +235,35 @@ int ViscaCommandSet::setWBMode(int p_nValue) {
     }
     if (p_nValue == 6) {
         m_cache.setSensorValue(23, 6);
-        resend(24, &ViscaCommandSet::setRGain);
-        resend(25, &ViscaCommandSet::setBGain);
+        resend(24);
+        resend(25);
     }
     return 1;
 }
 
 int ViscaCommandSet::setRGain(int p_nValue) {
-    if (!within(p_nValue, 0, 255)) {
-        return 0;
-    }
     return cachedIs(23, {6}) ? send(0x43, Visca::bytes({0, 0}) + Visca::nibbles(p_nValue, 2)) : 1;
 }
 
 int ViscaCommandSet::setBGain(int p_nValue) {
-    if (!within(p_nValue, 0, 255)) {
-        return 0;
-    }
     return cachedIs(23, {6}) ? send(0x44, Visca::bytes({0, 0}) + Visca::nibbles(p_nValue, 2)) : 1;
 }
 
 int ViscaCommandSet::setIRCorrection(int p_nValue) {
-    return within(p_nValue, 0, 1) ? send(0x11, Visca::bytes({p_nValue})) : 0;
+    return send(0x11, Visca::bytes({p_nValue}));
 }
 
 int ViscaCommandSet::setWDMode(int p_nValue) {
     static const int kModes[] = {0x03, 0x02, 0x00, 0x01, 0x04};
-    return within(p_nValue, 1, 5) ? send(0x3D, Visca::bytes({kModes[p_nValue - 1]})) : 0;
+    return send(0x3D, Visca::bytes({kModes[p_nValue - 1]}));
 }
 
 int ViscaCommandSet::setDZoom(int p_nValue) {
-    return within(p_nValue, 0, 1) ? send(0x06, Visca::bytes({Visca::onOff(p_nValue)})) : 0;
+    return send(0x06, Visca::bytes({Visca::onOff(p_nValue)}));
 }
 
 int ViscaCommandSet::setFocusMode(int p_nValue, int& p_nFocusMode) {
-    if (!within(p_nValue, 1, 3)) {
+    if (!takes(kFocusMode, p_nValue)) {
         return 0;
     }
     if (!send(0x38, Visca::bytes({p_nValue == 1 ? 0x02 : 0x03}))) {
@@ -332,28 +282,22 @@ int ViscaCommandSet::setFocusMode(int p_nValue, int& p_nFocusMode) {
     // Auto focus settings follow the mode, so the mode is cached first.
     m_cache.setSensorValue(30, p_nValue);
     if (p_nValue == 1) {
-        resend(32, &ViscaCommandSet::setFocusAutoMode);
-        resend(33, &ViscaCommandSet::setAF_Sensitivity);
+        resend(32);
+        resend(33);
     }
     return 1;
 }
 
 int ViscaCommandSet::setFocusAutoMode(int p_nValue) {
-    if (!within(p_nValue, 0, 2)) {
-        return 0;
-    }
     return cachedIs(30, {1}) ? send(0x57, Visca::bytes({p_nValue})) : 1;
 }
 
 int ViscaCommandSet::setAF_Sensitivity(int p_nValue) {
-    if (!within(p_nValue, 1, 2)) {
-        return 0;
-    }
     return cachedIs(30, {1}) ? send(0x58, Visca::bytes({p_nValue == 1 ? 0x02 : 0x03})) : 1;
 }
 
 int ViscaCommandSet::setFocusNearLimit(int p_nValue) {
-    return within(p_nValue, 1, 15) ? send(0x28, Visca::bytes({p_nValue, 0, 0, 0})) : 0;
+    return send(0x28, Visca::bytes({p_nValue, 0, 0, 0}));
 }
 
 int ViscaCommandSet::OnePushTrigger(int) {
@@ -371,9 +315,6 @@ int ViscaCommandSet::setDisplay(int p_nValue) {
     int bintens = 0;
     int wintens = 0;
     int shortExposure = 0;
-    if (!within(p_nValue, 0, 2)) {
-        return outOfRange("p_nDisplay(%d) is out of range", p_nValue);
-    }
     if (!cached(39, sens) || !cached(40, bintens) || !cached(41, wintens) ||
         !cached(44, shortExposure)) {
         return 1;
@@ -386,11 +327,8 @@ int ViscaCommandSet::setSens(int p_nValue) {
     int bintens = 0;
     int wintens = 0;
     int shortExposure = 0;
-    if (!within(p_nValue, 0, 2)) {
-        return outOfRange("p_nSens(%d) is out of range", p_nValue);
-    }
     if (!cached(38, display) || !cached(40, bintens) || !cached(41, wintens) ||
-        !cached(44, shortExposure) || !within(display, 0, 2)) {
+        !cached(44, shortExposure) || !takes(kDisplay, display)) {
         return 1;
     }
     return sendDisplayFrame(display, p_nValue, bintens, wintens);
@@ -401,11 +339,8 @@ int ViscaCommandSet::setBintens(int p_nValue) {
     int sens = 0;
     int wintens = 0;
     int shortExposure = 0;
-    if (!within(p_nValue, 0, 3)) {
-        return outOfRange("p_nBintens(%d) is out of range", p_nValue);
-    }
     if (!cached(38, display) || !cached(39, sens) || !cached(41, wintens) ||
-        !cached(44, shortExposure) || !within(display, 0, 2)) {
+        !cached(44, shortExposure) || !takes(kDisplay, display)) {
         return 1;
     }
     return sendDisplayFrame(display, sens, p_nValue, wintens);
@@ -416,26 +351,20 @@ int ViscaCommandSet::setWintens(int p_nValue) {
     int sens = 0;
     int bintens = 0;
     int shortExposure = 0;
-    if (!within(p_nValue, 0, 2)) {
-        return outOfRange("p_nWintens(%d) is out of range", p_nValue);
-    }
     if (!cached(38, display) || !cached(39, sens) || !cached(40, bintens) ||
-        !cached(44, shortExposure) || !within(display, 0, 2)) {
+        !cached(44, shortExposure) || !takes(kDisplay, display)) {
         return 1;
     }
     return sendDisplayFrame(display, sens, bintens, p_nValue);
 }
 
-int ViscaCommandSet::setShortTimeExp(int p_nValue) {
+int ViscaCommandSet::setShortTimeExp(int) {
     int display = 0;
     int sens = 0;
     int bintens = 0;
     int wintens = 0;
-    if (!within(p_nValue, 1, 150)) {
-        return outOfRange("p_nShortTimeExp(%d) is out of range", p_nValue);
-    }
     if (!cached(38, display) || !cached(39, sens) || !cached(40, bintens) || !cached(41, wintens) ||
-        !within(display, 0, 2)) {
+        !takes(kDisplay, display)) {
         return 1;
     }
     // The frame has no place for the exposure value: the display values are
@@ -445,9 +374,6 @@ int ViscaCommandSet::setShortTimeExp(int p_nValue) {
 
 int ViscaCommandSet::setLensMovement(int p_nValue) {
     int interval = 0;
-    if (!within(p_nValue, 0, 255)) {
-        return 0;
-    }
     if (!cachedIs(30, {1}) || !cachedIs(32, {1})) {
         return 1;
     }
@@ -457,9 +383,6 @@ int ViscaCommandSet::setLensMovement(int p_nValue) {
 
 int ViscaCommandSet::setLensInterval(int p_nValue) {
     int movement = 0;
-    if (!within(p_nValue, 0, 255)) {
-        return 0;
-    }
     if (!cachedIs(30, {1}) || !cachedIs(32, {1})) {
         return 1;
     }
@@ -468,33 +391,28 @@ int ViscaCommandSet::setLensInterval(int p_nValue) {
 }
 
 int ViscaCommandSet::setSaturation(int p_nValue) {
-    return within(p_nValue, 0, 100) ? send(0x49, Visca::bytes({0, 0, 0, p_nValue * 14 / 100})) : 0;
+    return send(0x49, Visca::bytes({0, 0, 0, p_nValue * 14 / 100}));
 }
 
 int ViscaCommandSet::setHue(int p_nValue) {
-    return within(p_nValue, 0, 100) ? send(0x4F, Visca::bytes({0, 0, 0, p_nValue * 14 / 100})) : 0;
+    return send(0x4F, Visca::bytes({0, 0, 0, p_nValue * 14 / 100}));
 }
 
 int ViscaCommandSet::setHighSensitivity(int p_nValue) {
-    return within(p_nValue, 0, 1) ? send(0x5E, Visca::bytes({Visca::onOff(p_nValue)})) : 0;
+    return send(0x5E, Visca::bytes({Visca::onOff(p_nValue)}));
 }
 
 int ViscaCommandSet::setBrightRemoteSensor2(int p_nValue) {
-    if (!within(p_nValue, 0, 100)) {
-        return outOfRange("p_nBright(%d) is out of range", p_nValue);
-    }
     int bright = p_nValue * 27 / 100;
     if (!setBright(bright)) {
-        return outOfRange("setBright(%d) failed", bright);
+        m_owner.ErrorPrintf("setBright(%d) failed", bright);
+        return 0;
     }
     m_cache.setSensorValue(13, bright);
     return 1;
 }
 
 int ViscaCommandSet::setBrightness(int p_nValue) {
-    if (!within(p_nValue, 0, 100)) {
-        return 0;
-    }
     int compensation = p_nValue * 14 / 100;
     if (!setExpComp(compensation)) {
         return 0;
@@ -520,18 +438,12 @@ int ViscaCommandSet::FocusDown() {
 }
 
 int ViscaCommandSet::setDeFog(int p_nValue) {
-    if (!within(p_nValue, 0, 3)) {
-        return 0;
-    }
     return p_nValue == 0 ? send(0x37, Visca::bytes({0x03, 0x00}))
                          : send(0x37, Visca::bytes({0x02, p_nValue}));
 }
 
 int ViscaCommandSet::setHLCLv(int p_nValue) {
     int mask = 0;
-    if (!within(p_nValue, 0, 3)) {
-        return 0;
-    }
     if (!cached(67, mask)) {
         return 1;
     }
@@ -540,15 +452,14 @@ int ViscaCommandSet::setHLCLv(int p_nValue) {
 
 int ViscaCommandSet::setHLCMaskLv(int p_nValue) {
     int level = 0;
-    if (!within(p_nValue, 0, 15)) {
-        return 0;
-    }
     if (!cached(66, level)) {
         return 1;
     }
     return send(0x14, Visca::bytes({level, p_nValue}));
 }
 
-int ViscaCommandSet::setHLC(int p_nValue) {
-    return within(p_nValue, 0, 1) ? send(0x14, Visca::bytes({0x00, 0x00})) : 0;
+// Either value sends level 0 with mask 0: the level of id 66 is what turns
+// the compensation on.
+int ViscaCommandSet::setHLC(int) {
+    return send(0x14, Visca::bytes({0x00, 0x00}));
 }

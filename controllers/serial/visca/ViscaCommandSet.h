@@ -5,13 +5,15 @@
 
 #include "../../../config/SensorCache.h"
 #include "../../../framework/ISensorController.h"
+#include "../../../framework/ParameterTable.h"
 
 // The image settings of a Sony block camera as VISCA commands, shared by the
-// VISCA controllers. Each setter checks its value (an out-of-range value
-// sends nothing and gives 0), checks what it needs of the other cached
-// parameters (when that does not hold it sends nothing and gives 1), then
-// sends through the controller's setParameterValue. Settings that other
-// settings depend on re-send those from the cache after a change.
+// VISCA controllers. The values a setter takes are its parameter row's (the
+// table refuses the others before the setter runs). A setter checks what it
+// needs of the other cached parameters (when that does not hold it sends
+// nothing and gives 1), then sends through the controller's
+// setParameterValue. Settings that other settings depend on re-send those
+// from the cache after a change, through the same rows.
 class ViscaCommandSet {
 public:
     ViscaCommandSet(ISensorController& p_owner, SensorCache& p_cache);
@@ -43,7 +45,8 @@ public:
     int setIRCorrection(int p_nValue);
     int setWDMode(int p_nValue);
     int setDZoom(int p_nValue);
-    // Focus mode 1 auto, 2 manual, 3 one-push; p_nFocusMode keeps it.
+    // Focus mode 1 auto, 2 manual, 3 one-push; p_nFocusMode keeps it. Hosts
+    // and members call it directly, so it refuses what its row refuses.
     int setFocusMode(int p_nValue, int& p_nFocusMode);
     int setFocusAutoMode(int p_nValue);
     int setAF_Sensitivity(int p_nValue);
@@ -78,12 +81,29 @@ public:
 
 private:
     int sendDisplayFrame(int p_nDisplay, int p_nSens, int p_nBintens, int p_nWintens);
-    // Re-sends a setting from the cache, when it is cached.
-    void resend(int p_nId, int (ViscaCommandSet::*p_set)(int));
-    int outOfRange(const char* p_szFormat, int p_nValue);
+    // Re-sends a setting of the family's rows from the cache, when it is
+    // cached: a value its row does not take (a parameter file edited by
+    // hand) is refused as the table refuses it, and left unconfirmed.
+    void resend(int p_nId);
+    // Whether the family's row of the id takes the value.
+    static bool takes(int p_nId, int p_nValue);
 
     ISensorController& m_owner;
     SensorCache& m_cache;
 };
+
+// A VISCA module's parameter rows: the setters are the command set's.
+typedef ParameterRow<ViscaCommandSet> ViscaParameter;
+typedef ParameterList<ViscaCommandSet> ViscaParameterList;
+
+namespace ViscaParameters {
+
+// The ids every member numbers alike: the image settings 1-50 (the gaps 9,
+// 31, 35, 36, 42 and 43 are no member's), day/night mode 26 and focus mode
+// 30, with the FCB-EV7310's factory defaults. The command set's own cached
+// ids are these.
+ViscaParameterList family();
+
+}  // namespace ViscaParameters
 
 #endif

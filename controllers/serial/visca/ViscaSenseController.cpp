@@ -23,6 +23,32 @@ int focusDown(ISensorController&, ViscaCommandSet& p_commands, int) {
 
 namespace {
 
+typedef ViscaParameter P;
+typedef ViscaCommandSet C;
+typedef ParameterRole R;
+typedef ParameterUnit U;
+
+// Both flips: 61 left-right, 66 up-down.
+const ParameterMenuEntry kMirror[] = {{0, "off"}, {1, "mirror"}, {2, "both"}, {3, "flip"}};
+const ParameterMenuEntry kExposureModes[] = {
+    {0, "auto"}, {1, "manual"}, {2, "shutter-priority"}, {3, "iris-priority"}, {4, "bright"}};
+const ParameterMenuEntry kIrisClosed[] = {{0, "close"}};
+const ParameterMenuEntry kExposureCompensationOff[] = {{-1, "off"}};
+// Sent one lower: 0 auto ... 8 sodium lamp.
+const ParameterMenuEntry kWhiteBalanceModes[] = {
+    {1, "auto"},   {2, "indoor"},       {3, "outdoor"},          {4, "one-push"},   {5, "atw"},
+    {6, "manual"}, {7, "outdoor-auto"}, {8, "sodium-lamp-auto"}, {9, "sodium-lamp"}};
+// The module's own modes; any other value only restarts the switch delay.
+const ParameterMenuEntry kDayNightModes[] = {
+    {1, "module"}, {3, "day"}, {4, "night"}, {5, "schedule"}};
+// Sent as 03 (off), 02 (on), 00, 01 and 04: the last three by their code.
+const ParameterMenuEntry kWideDynamicModes[] = {
+    {1, "off"}, {2, "on"}, {3, "mode-0"}, {4, "mode-1"}, {5, "mode-4"}};
+const ParameterMenuEntry kFocusModes[] = {{1, "auto"}, {2, "manual"}, {3, "one-push"}};
+// How auto focus runs: all the time, at intervals (ids 45 and 46), or after a zoom.
+const ParameterMenuEntry kAutoFocusModes[] = {{0, "normal"}, {1, "interval"}, {2, "zoom-trigger"}};
+const ParameterMenuEntry kAutoFocusSensitivities[] = {{1, "normal"}, {2, "low"}};
+
 int dayNightMode(ISensorController& p_owner, ViscaCommandSet&, int p_nValue) {
     return p_owner.setDayNightMode(p_nValue);
 }
@@ -31,74 +57,146 @@ int focusMode(ISensorController& p_owner, ViscaCommandSet&, int p_nValue) {
     return p_owner.setFocusMode(p_nValue);
 }
 
-typedef ViscaParameter P;
-typedef ViscaCommandSet C;
-
 const ViscaParameter kFamily[] = {
-    P::setting(1, "setSharpness", &C::setSharpness, 70),
-    P::setting(2, "setLowLightChromaSuppress", &C::setLowLightChromaSuppress, 2),
-    P::setting(3, "setGamma", &C::setGamma, 0),
-    P::setting(4, "setNoiseReduction", &C::setNoiseReduction, 3),
-    P::setting(5, "setHR", &C::setHR, 0),
-    P::setting(6, "setMirror", &C::setMirror, 0),
-    P::setting(7, "setThreshold", &C::setThreshold, 10),
-    P::setting(8, "setStillImage", &C::setStillImage, 0),
-    P::setting(10, "setExposalMode", &C::setExposalMode, 0),
-    P::setting(11, "setShutter", &C::setShutter, 5),
-    P::setting(12, "setIri", &C::setIri, 17),
-    P::setting(13, "setBright", &C::setBright, 15),
-    P::setting(14, "setGain", &C::setGain, 1),
-    P::setting(15, "setGainLimit", &C::setGainLimit, 15),
-    P::setting(16, "setAutoSlowShutter", &C::setAutoSlowShutter, 0),
-    P::setting(17, "setExpComp", &C::setExpComp, -1),
-    P::setting(18, "setAEResponse", &C::setAEResponse, 1),
-    P::setting(19, "setSpotAE", &C::setSpotAE, 0),
-    P::setting(20, "setSpotAE_X", &C::setSpotAE_X, 8),
-    P::setting(21, "setSpotAE_Y", &C::setSpotAE_Y, 8),
-    P::setting(22, "setBackLight", &C::setBackLight, 0),
-    P::setting(23, "setWBMode", &C::setWBMode, 1),
-    P::setting(24, "setRGain", &C::setRGain, 203),
-    P::setting(25, "setBGain", &C::setBGain, 173),
-    P::action(26, "setDayNightMode", dayNightMode, 1),
-    P::setting(27, "setIRCorrection", &C::setIRCorrection, 0),
-    P::setting(28, "setWDMode", &C::setWDMode, 1),
-    P::setting(29, "setDZoom", &C::setDZoom, 0),
-    P::action(30, "setFocusMode", focusMode, 1),
-    P::setting(32, "setFocusAutoMode", &C::setFocusAutoMode, 0),
-    P::setting(33, "setAF_Sensitivity", &C::setAF_Sensitivity, 1),
-    P::setting(34, "setFocusNearLimit", &C::setFocusNearLimit, 7),
-    P::setting(37, "OnePushTrigger", &C::OnePushTrigger, 0),
-    P::setting(38, "setDisplay", &C::setDisplay, 0),
-    P::setting(39, "setSens", &C::setSens, 0),
-    P::setting(40, "setBintens", &C::setBintens, 3),
-    P::setting(41, "setWintens", &C::setWintens, 0),
-    P::setting(44, "setShortTimeExp", &C::setShortTimeExp, 20),
-    P::setting(45, "setLensMovement", &C::setLensMovement, 5),
-    P::setting(46, "setLensInterval", &C::setLensInterval, 5),
-    P::setting(47, "setSaturation", &C::setSaturation, 40),
-    P::setting(48, "setHue", &C::setHue, 50),
-    P::setting(49, "setHighSensitivity", &C::setHighSensitivity, 0),
-    P::setting(50, "setBrightRemoteSensor2", &C::setBrightRemoteSensor2, 56),
+    P::setting(1, "setSharpness", &C::setSharpness, 70)
+        .range("sharpness", R::SHARPNESS, 0, 100, U::PERCENT),
+    P::setting(2, "setLowLightChromaSuppress", &C::setLowLightChromaSuppress, 2)
+        .range("low-light-chroma", R::NONE, 0, 3),
+    P::setting(3, "setGamma", &C::setGamma, 0).range("gamma", R::NONE, 0, 5),
+    P::setting(4, "setNoiseReduction", &C::setNoiseReduction, 3)
+        .range("noise-reduction", R::NOISE_REDUCTION_2D, 0, 5),
+    P::setting(5, "setHR", &C::setHR, 0).onOff("high-resolution"),
+    P::setting(6, "setMirror", &C::setMirror, 0)
+        .menu("mirror", R::MIRROR_FLIP, kMirror)
+        .refusal("p_nMirror(%d) is out of range"),
+    // The level of the module's own IR-cut switching.
+    P::setting(7, "setThreshold", &C::setThreshold, 10)
+        .range("icr-threshold", R::DTN_THRESHOLD, 0, 28, U::STEP),
+    P::setting(8, "setStillImage", &C::setStillImage, 0).onOff("still-image"),
+    P::setting(10, "setExposalMode", &C::setExposalMode, 0)
+        .menu("exposure-mode", R::EXPOSURE_MODE, kExposureModes),
+    P::setting(11, "setShutter", &C::setShutter, 5).range("shutter", R::SHUTTER, 0, 21, U::STEP),
+    iris("setIri"),
+    P::setting(13, "setBright", &C::setBright, 15).range("bright", R::NONE, 0, 27, U::STEP),
+    P::setting(14, "setGain", &C::setGain, 1).range("gain", R::GAIN, 0, 15, U::GAIN_STEP),
+    P::setting(15, "setGainLimit", &C::setGainLimit, 15)
+        .range("gain-limit", R::MAX_GAIN, 4, 15, U::GAIN_STEP),
+    P::setting(16, "setAutoSlowShutter", &C::setAutoSlowShutter, 0).onOff("auto-slow-shutter"),
+    P::setting(17, "setExpComp", &C::setExpComp, -1)
+        .range("exposure-comp", R::NONE, 0, 14, U::STEP)
+        .also(kExposureCompensationOff)
+        .refusal("p_nExpComp(%d) is out of range"),
+    P::setting(18, "setAEResponse", &C::setAEResponse, 1).range("ae-response", R::NONE, 1, 48),
+    P::setting(19, "setSpotAE", &C::setSpotAE, 0).onOff("spot-ae"),
+    P::setting(20, "setSpotAE_X", &C::setSpotAE_X, 8).range("spot-x", R::NONE, 0, 15, U::STEP),
+    P::setting(21, "setSpotAE_Y", &C::setSpotAE_Y, 8).range("spot-y", R::NONE, 0, 15, U::STEP),
+    P::setting(22, "setBackLight", &C::setBackLight, 0)
+        .onOff("backlight", R::BACKLIGHT_COMPENSATION),
+    P::setting(23, "setWBMode", &C::setWBMode, 1)
+        .menu("wb-mode", R::WB_MODE, kWhiteBalanceModes)
+        .refusal("p_nWBMode(%d) is out of range"),
+    P::setting(24, "setRGain", &C::setRGain, 203).range("red-gain", R::RED_GAIN, 0, 255),
+    P::setting(25, "setBGain", &C::setBGain, 173).range("blue-gain", R::BLUE_GAIN, 0, 255),
+    P::action(26, "setDayNightMode", dayNightMode, 1)
+        .menu("daynight-mode", R::DAY_NIGHT_MODE, kDayNightModes)
+        .unchecked(),
+    P::setting(27, "setIRCorrection", &C::setIRCorrection, 0).onOff("ir-correction"),
+    P::setting(28, "setWDMode", &C::setWDMode, 1).menu("wd-mode", R::WDR_MODE, kWideDynamicModes),
+    P::setting(29, "setDZoom", &C::setDZoom, 0).onOff("digital-zoom"),
+    P::action(30, "setFocusMode", focusMode, 1).menu("focus-mode", R::FOCUS_MODE, kFocusModes),
+    P::setting(32, "setFocusAutoMode", &C::setFocusAutoMode, 0)
+        .menu("focus-auto-mode", R::NONE, kAutoFocusModes),
+    P::setting(33, "setAF_Sensitivity", &C::setAF_Sensitivity, 1)
+        .menu("af-sensitivity", R::NONE, kAutoFocusSensitivities),
+    P::setting(34, "setFocusNearLimit", &C::setFocusNearLimit, 7)
+        .range("focus-near-limit", R::NONE, 1, 15, U::STEP),
+    P::setting(37, "OnePushTrigger", &C::OnePushTrigger, 0).button("one-push"),
+    // The 2D frame's four values and the short exposure that goes with them.
+    P::setting(38, "setDisplay", &C::setDisplay, 0)
+        .range("display", R::NONE, 0, 2)
+        .refusal("p_nDisplay(%d) is out of range"),
+    P::setting(39, "setSens", &C::setSens, 0)
+        .range("sens", R::NONE, 0, 2)
+        .refusal("p_nSens(%d) is out of range"),
+    P::setting(40, "setBintens", &C::setBintens, 3)
+        .range("b-intensity", R::NONE, 0, 3)
+        .refusal("p_nBintens(%d) is out of range"),
+    P::setting(41, "setWintens", &C::setWintens, 0)
+        .range("w-intensity", R::NONE, 0, 2)
+        .refusal("p_nWintens(%d) is out of range"),
+    P::setting(44, "setShortTimeExp", &C::setShortTimeExp, 20)
+        .range("short-exposure", R::NONE, 1, 150)
+        .refusal("p_nShortTimeExp(%d) is out of range"),
+    P::setting(45, "setLensMovement", &C::setLensMovement, 5)
+        .range("lens-movement", R::NONE, 0, 255, U::SECOND),
+    P::setting(46, "setLensInterval", &C::setLensInterval, 5)
+        .range("lens-interval", R::NONE, 0, 255, U::SECOND),
+    P::setting(47, "setSaturation", &C::setSaturation, 40)
+        .range("saturation", R::SATURATION, 0, 100, U::PERCENT),
+    P::setting(48, "setHue", &C::setHue, 50).range("hue", R::HUE, 0, 100, U::PERCENT),
+    P::setting(49, "setHighSensitivity", &C::setHighSensitivity, 0).onOff("high-sensitivity"),
+    // The bright level of id 13 on a 0..100 scale.
+    P::setting(50, "setBrightRemoteSensor2", &C::setBrightRemoteSensor2, 56)
+        .range("bright-remote", R::NONE, 0, 100, U::PERCENT)
+        .refusal("p_nBright(%d) is out of range"),
 };
 
 const ViscaParameter kFcbUpperIds[] = {
-    P::base(51, ISensorController::BASE_TNF_MODE, "setTNFMode"),
-    P::action(52, "IrisUp", irisUp, 0),
-    P::action(53, "IrisDown", irisDown, 0),
-    P::action(54, "FocusUp", focusUp, 0),
-    P::action(55, "FocusDown", focusDown, 0),
-    P::setting(56, "setBrightness", &C::setBrightness, 50),
-    P::base(57, ISensorController::BASE_NEAR_LIGHT, "setNearLight"),
-    P::base(58, ISensorController::BASE_MIDDLE_LIGHT, "setMiddleLight"),
-    P::base(59, ISensorController::BASE_FAR_LIGHT, "setFarLight"),
-    P::base(60, ISensorController::BASE_DTN_HOUR, "setDTNTime_H", "setDTNTime_H failed"),
-    P::base(61, ISensorController::BASE_DTN_MINUTE, "setDTNTime_M", "setDTNTime_M failed"),
-    P::base(62, ISensorController::BASE_NTD_HOUR, "setNTDTime_H", "setNTDTime_H failed"),
-    P::base(63, ISensorController::BASE_NTD_MINUTE, "setNTDTime_M", "setNTDTime_M failed"),
-    P::base(64, ISensorController::BASE_POWER_MODE, "setPowerMode"),
+    baseRow(51, ISensorController::BASE_TNF_MODE),
+    P::action(52, "IrisUp", irisUp, 0).button("iris-up"),
+    P::action(53, "IrisDown", irisDown, 0).button("iris-down"),
+    P::action(54, "FocusUp", focusUp, 0).button("focus-up"),
+    P::action(55, "FocusDown", focusDown, 0).button("focus-down"),
+    brightness(56),
+    baseRow(57, ISensorController::BASE_NEAR_LIGHT),
+    baseRow(58, ISensorController::BASE_MIDDLE_LIGHT),
+    baseRow(59, ISensorController::BASE_FAR_LIGHT),
+    baseRow(60, ISensorController::BASE_DTN_HOUR),
+    baseRow(61, ISensorController::BASE_DTN_MINUTE),
+    baseRow(62, ISensorController::BASE_NTD_HOUR),
+    baseRow(63, ISensorController::BASE_NTD_MINUTE),
+    baseRow(64, ISensorController::BASE_POWER_MODE),
 };
 
 }  // namespace
+
+ViscaParameter baseRow(int p_nId, int p_nSetting) {
+    typedef ISensorController I;
+    switch (p_nSetting) {
+        case I::BASE_TNF_MODE:
+            return P::base(p_nId, p_nSetting, "setTNFMode");
+        case I::BASE_NEAR_LIGHT:
+            return P::base(p_nId, p_nSetting, "setNearLight");
+        case I::BASE_MIDDLE_LIGHT:
+            return P::base(p_nId, p_nSetting, "setMiddleLight");
+        case I::BASE_FAR_LIGHT:
+            return P::base(p_nId, p_nSetting, "setFarLight");
+        // Any switch time is kept; only one equal to the other is refused
+        // once initialised.
+        case I::BASE_DTN_HOUR:
+            return P::base(p_nId, p_nSetting, "setDTNTime_H", "setDTNTime_H failed");
+        case I::BASE_DTN_MINUTE:
+            return P::base(p_nId, p_nSetting, "setDTNTime_M", "setDTNTime_M failed");
+        case I::BASE_NTD_HOUR:
+            return P::base(p_nId, p_nSetting, "setNTDTime_H", "setNTDTime_H failed");
+        case I::BASE_NTD_MINUTE:
+            return P::base(p_nId, p_nSetting, "setNTDTime_M", "setNTDTime_M failed");
+        case I::BASE_POWER_MODE:
+        default:
+            return P::base(p_nId, p_nSetting, "setPowerMode");
+    }
+}
+
+ViscaParameter iris(const char* p_szSetter) {
+    return P::setting(12, p_szSetter, &C::setIri, 17)
+        .range("iris", R::IRIS_LEVEL, 5, 17, U::STEP)
+        .also(kIrisClosed);
+}
+
+ViscaParameter brightness(int p_nId) {
+    return P::setting(p_nId, "setBrightness", &C::setBrightness, 50)
+        .range("brightness", R::BRIGHTNESS, 0, 100, U::PERCENT);
+}
 
 ViscaParameterList family() {
     return ViscaParameterList(kFamily);
@@ -109,6 +207,18 @@ ViscaParameterList fcbUpperIds() {
 }
 
 }  // namespace ViscaParameters
+
+const ParameterDescriptor* ViscaRegisteredDescriptions::describe(int p_nId) const {
+    return m_ids.getIdType(p_nId) != 0 ? m_table.describe(p_nId) : nullptr;
+}
+
+const ParameterDescriptor* ViscaRegisteredDescriptions::describeNext(int p_nAfter) const {
+    const ParameterDescriptor* next = m_table.describeNext(p_nAfter);
+    while (next != nullptr && m_ids.getIdType(next->nId) == 0) {
+        next = m_table.describeNext(next->nId);
+    }
+    return next;
+}
 
 namespace {
 
@@ -145,8 +255,10 @@ ViscaSenseController<Base>::ViscaSenseController(
       m_nFocusMode(0),
       m_link(*this, this->m_pUART, this->m_nUARTIndex, this->m_mutex, p_eReader),
       m_commands(*this, *this->m_pSensorCache),
-      m_parameters(p_modules) {
+      m_parameters(p_modules),
+      m_descriptions(m_parameters, *this->m_pIdManager) {
     m_parameters.append(ViscaParameters::family());
+    this->describeParametersBy(&m_descriptions);
     this->m_bIsUARTModule = true;
     this->setSensorConfigVersion(0);
     this->setSensorConfigVersion2(0);

@@ -12,20 +12,20 @@
 #include "Visca.h"
 #include "ViscaCommandSet.h"
 
-// A VISCA module's parameter rows: the setters are the command set's.
-typedef ParameterRow<ViscaCommandSet> ViscaParameter;
-typedef ParameterList<ViscaCommandSet> ViscaParameterList;
-
 namespace ViscaParameters {
 
-// The ids every member numbers alike: the image settings 1-50 (the gaps 9,
-// 31, 35, 36, 42 and 43 are no member's), day/night mode 26 and focus mode
-// 30, with the FCB-EV7310's factory defaults.
-ViscaParameterList family();
 // Ids 51-64 as the FCB-EV7310 numbers them: TNF mode, the iris and focus
 // steps, brightness, the infrared lights, the day/night schedule and the
 // power mode.
 ViscaParameterList fcbUpperIds();
+
+// The rows the members number or name differently, described alike: one of the
+// base's settings (TNF mode, a lamp, a switch time, the lamp power mode),
+// and the brightness, which moves the exposure compensation.
+ViscaParameter baseRow(int p_nId, int p_nSetting);
+ViscaParameter brightness(int p_nId);
+// Id 12, whose setter the CH3310 names otherwise in its failure text.
+ViscaParameter iris(const char* p_szSetter);
 
 int irisUp(ISensorController& p_owner, ViscaCommandSet& p_commands, int p_nValue);
 int irisDown(ISensorController& p_owner, ViscaCommandSet& p_commands, int p_nValue);
@@ -33,6 +33,22 @@ int focusUp(ISensorController& p_owner, ViscaCommandSet& p_commands, int p_nValu
 int focusDown(ISensorController& p_owner, ViscaCommandSet& p_commands, int p_nValue);
 
 }  // namespace ViscaParameters
+
+// The table's descriptors of the ids the controller registers. A member may
+// route ids of the shared rows that it does not register (the FCB-EV7310's
+// 37 and 52-56): a write reaches the module, but the id is no setting a host
+// keeps, so it is not described.
+class ViscaRegisteredDescriptions : public ParameterDescriptions {
+public:
+    ViscaRegisteredDescriptions(const ParameterDescriptions& p_table, const IdManager& p_ids)
+        : m_table(p_table), m_ids(p_ids) {}
+    const ParameterDescriptor* describe(int p_nId) const override;
+    const ParameterDescriptor* describeNext(int p_nAfter) const override;
+
+private:
+    const ParameterDescriptions& m_table;
+    const IdManager& m_ids;
+};
 
 // What the Sony VISCA block cameras share, on top of the controller base they
 // build on: the VISCA link and command set, parameters by table, the picture
@@ -96,6 +112,7 @@ protected:
 
 private:
     ParameterTable<ViscaCommandSet> m_parameters;
+    ViscaRegisteredDescriptions m_descriptions;
 };
 
 extern template class ViscaSenseController<ISensorController>;

@@ -444,7 +444,7 @@ TEST_F(Hi351xTest, MirrorIsRemappedUnderBeAwayMode) {
     EXPECT_EQ(0, result);
     EXPECT_TRUE(hasLine(out, "p_nMirror(4) out of range")) << out;
     EXPECT_TRUE(hasLine(out, "setMirror failed ")) << out;
-    captured([&] { EXPECT_EQ(0, camera.setMirror(-1)); });
+    captured([&] { EXPECT_EQ(0, camera.setParameterToSensor(20, -1)); });
     EXPECT_TRUE(wire().empty());
 
     // Toggling be-away mode with a mirror set: mirror off, the mode, then
@@ -475,8 +475,15 @@ TEST_F(Hi351xTest, MirrorIsRemappedUnderBeAwayMode) {
     EXPECT_EQ(0, result);
     EXPECT_TRUE(hasLine(out, "setBeAwayMode(2) out of range")) << out;
     EXPECT_TRUE(hasLine(out, "setBeAwayMode failed")) << out;
-    captured([&] { EXPECT_EQ(0, camera.setBeAwayMode(-1)); });
+    captured([&] { EXPECT_EQ(0, camera.setParameterToSensor(21, -1)); });
     EXPECT_TRUE(wire().empty());
+
+    // A mirror the ISP reports out of range is not sent back after a toggle.
+    m_board.isp().setValue(1568, 7);
+    out = captured([&] { EXPECT_EQ(1, camera.setBeAwayMode(0)); });
+    EXPECT_EQ("p_nMirror(7) out of range\n", out);
+    EXPECT_EQ((Wire{{1568, 7}, {1570, 1}, {1570, 1}, {1567, 0}, {1569, 0}}), wire());
+    m_board.isp().setValue(1570, 1);
 
     // Only the be-away command decides the result.
     m_board.isp().setValue(1568, 1);

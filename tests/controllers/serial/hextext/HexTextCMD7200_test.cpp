@@ -99,6 +99,25 @@ TEST_F(CMD7200Test, RefusedValuesNameTheirRangeAndSendNothing) {
     EXPECT_EQ(0, camera.getParameterFromSensor(1, value));
 }
 
+// A value can reach a setter past the table: the cache feeds one setting
+// into another, and the focus mode is also the controller's interface.
+// Either way it is refused as a write of its own id would be.
+TEST_F(CMD7200Test, ValuesFromTheCacheOrTheInterfaceAreCheckedAsWritesAre) {
+    cache(6, 11);
+    EXPECT_EQ(0, set(5, 1));
+    EXPECT_EQ(Frames{":WFCC80A"}, frames());  // the mode, but no shutter code past the table
+    EXPECT_TRUE(contains(out, "setFixShutter(11) is out of range 0..10")) << out;
+    EXPECT_TRUE(contains(out, "setFixShutter out of range")) << out;
+    EXPECT_TRUE(contains(out, "setShutterMode(1) failed")) << out;
+
+    out = console([&] { EXPECT_EQ(0, camera.setFocusMode(3)); });
+    EXPECT_TRUE(contains(out, "setFocusMode(3) is out of range 0..2")) << out;
+    out = console([&] { EXPECT_EQ(0, camera.setFocusMode(-1)); });
+    EXPECT_TRUE(frames().empty());
+    EXPECT_EQ(1, camera.setFocusMode(2));
+    EXPECT_EQ(Frames{":WFF0E09"}, frames());
+}
+
 TEST_F(CMD7200Test, ReadsAnswerTheFactorySetWithoutAskingTheModule) {
     const int factory[] = {15, 76, 0, 0, 0, 1, 0, 1, 0, 0};
     double before = root.clock().sleptSeconds();
@@ -166,6 +185,25 @@ TEST_F(HitachCompatTest, SettingsFollowItsOwnScalesAndLens) {
     camera.m_nIsInfrared = 1;
     EXPECT_EQ(1, camera.getParameterFromSensor(6, value));
     EXPECT_EQ(0, value);
+}
+
+// Its fixed shutter is a register value, but camera mode 4 sends an index
+// of the family's shutter table: a cached value past it stops the mode
+// before anything is sent.
+TEST_F(HitachCompatTest, CameraMode4TakesOnlyAShutterIndexFromTheCache) {
+    cache(6, 0);
+    EXPECT_EQ(1, set(10, 200));  // taken, and kept for mode 4 to find
+    cache(10, 200);
+    EXPECT_EQ(0, set(6, 4));
+    EXPECT_TRUE(contains(out, "getFixShutterValue(200) is out of range 0..14")) << out;
+    EXPECT_TRUE(frames().empty());
+    cache(10, 14);
+    EXPECT_EQ(1, set(6, 4));
+    EXPECT_EQ((Frames{":WFCC807", ":WFCC910"}), frames());
+
+    out = console([&] { EXPECT_EQ(0, camera.setFocusMode(3)); });
+    EXPECT_TRUE(contains(out, "setFocusMode(3) is out of range 0..2")) << out;
+    EXPECT_TRUE(frames().empty());
 }
 
 TEST_F(HitachCompatTest, TheVideoRegisterFollowsSystemAndHeight) {

@@ -218,6 +218,32 @@ TEST_F(SC110NTest, NoiseReductionMasksAndGain) {
     EXPECT_EQ(9, gain);
 }
 
+// What the setters announced of every value is announced of a refused one
+// too, before the line that refuses it; a cached level past its range stops
+// the noise reduction where a write of it would stop.
+TEST_F(SC110NTest, RefusedValuesAreAnnouncedAndCachedOnesCheckedLikeWrites) {
+    EXPECT_EQ(0, set(1, 101));
+    EXPECT_LT(out.find("set brightness 101"), out.find("setBrightness(101) is out of range 0..100"))
+        << out;
+
+    GlobalEnv::getInstance()->setPrintFlag(true);
+    EXPECT_EQ(0, set(16, 101));
+    EXPECT_LT(out.find("setHoriSharpness 101"),
+              out.find("setHoriSharpness(101) is out of range 0..100"))
+        << out;
+
+    cache(18, 16);
+    EXPECT_EQ(0, set(17, 4));
+    EXPECT_EQ((Frames{":WFF4A01", ":WFF4B03"}), frames());  // no manual level past 15
+    EXPECT_TRUE(contains(out, "setManualNR(16) is out of range 0..15")) << out;
+    EXPECT_TRUE(contains(out, "p_nManualNR(16) out of range")) << out;
+    EXPECT_TRUE(contains(out, "setNRMode(4) failed")) << out;
+
+    out = console([&] { EXPECT_EQ(0, camera.setFocusMode(5)); });
+    EXPECT_TRUE(contains(out, "setFocusMode(5) is out of range 0..4")) << out;
+    EXPECT_TRUE(frames().empty());
+}
+
 TEST_F(SC110NTest, AVideoStandardChangeIsSavedAndWaitedFor) {
     out = console([&] { EXPECT_EQ(1, camera.setSensorVideoSystem(0, VideoResolution())); });
     EXPECT_EQ((Frames{":R170100", ":W1701FF", ":WFCAC00"}), frames());

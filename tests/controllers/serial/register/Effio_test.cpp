@@ -131,9 +131,9 @@ TEST_F(EffioTest, FieldsKeepTheirNeighboursAndScaledOnesAreScaled) {
 
     // A value wider than its field is refused before anything is sent.
     frames();
-    std::string out = printed([&] { EXPECT_EQ(0, m_camera.setMirror(2)); });
+    std::string out = printed([&] { EXPECT_EQ(0, m_camera.setParameterToSensor(3, 2)); });
     EXPECT_TRUE(contains(out, "setMirror(2) is out of range")) << out;
-    EXPECT_EQ(0, m_camera.setBrightness(101));
+    EXPECT_EQ(0, m_camera.setParameterToSensor(1, 101));
     EXPECT_TRUE(frames().empty());
 }
 
@@ -184,7 +184,7 @@ TEST_F(EffioTest, ATRFollowsItsModeAndDayAndNightInMode3) {
     frames();
     m_camera.m_nDNState = -1;
     EXPECT_EQ(0, m_camera.setATR(3));
-    std::string out = printed([&] { EXPECT_EQ(0, m_camera.setATR(5)); });
+    std::string out = printed([&] { EXPECT_EQ(0, m_camera.setParameterToSensor(17, 5)); });
     EXPECT_TRUE(contains(out, "updateHDRMode(-1) is out of range")) << out;
     EXPECT_TRUE(frames().empty());
     EXPECT_EQ(3, m_camera.m_nHDRMode);

@@ -161,13 +161,13 @@ TEST_F(IT1Test, SettingsWriteTheirRegistersAndRefuseBadValues) {
 
     frames();
     out = printed([&] {
-        EXPECT_EQ(0, m_camera.setIrisSpeed(7));
-        EXPECT_EQ(0, m_camera.setGama(5));
-        EXPECT_EQ(0, m_camera.setBrightness(256));
-        EXPECT_EQ(0, m_camera.setMirror(4));
-        EXPECT_EQ(0, m_camera.setWhiteBalance(9));
+        EXPECT_EQ(0, m_camera.setParameterToSensor(17, 7));
+        EXPECT_EQ(0, m_camera.setParameterToSensor(12, 5));
+        EXPECT_EQ(0, m_camera.setParameterToSensor(1, 256));
+        EXPECT_EQ(0, m_camera.setParameterToSensor(3, 4));
+        EXPECT_EQ(0, m_camera.setParameterToSensor(14, 9));
         EXPECT_EQ(0, m_camera.setDayToNightTransition(10));  // below the night-to-day 48
-        EXPECT_EQ(0, m_camera.setInfrared(2));
+        EXPECT_EQ(0, m_camera.setParameterToSensor(22, 2));
     });
     for (const char* message :
          {"invalid iris speed value (7)", "setGama(5) is out of range",
@@ -248,6 +248,33 @@ TEST_F(IT1Test, TheThreadFollowsTheModulesJudgementWithTheSwitchDelayBackToDay) 
     frames();
     run(5);
     EXPECT_TRUE(frames().empty());
+}
+
+TEST_F(IT1Test, RefusalsAreLoggedWhereTheSettersLoggedThem) {
+    layBoard(m_root, 1);
+    printed([&] {
+        ASSERT_EQ(1, m_camera.init(1, ModuleConfigure(2, detail("isInfrared=0"), kLine),
+                                   VideoResolution()));
+    });
+    frames();
+    std::string out = printed([&] {
+        EXPECT_EQ(0, m_camera.setParameterToSensor(12, 5));
+        EXPECT_EQ(0, m_camera.setParameterToSensor(4, 3));
+        EXPECT_EQ(0, m_camera.setParameterToSensor(7, 2));
+    });
+    EXPECT_TRUE(frames().empty());
+    std::string log = m_root.readFile("/mnt/mtd/log/SensorError.log");
+    // The gamma's reason goes to the console only, the setup gives none.
+    EXPECT_TRUE(contains(out, "setGama(5) is out of range")) << out;
+    EXPECT_FALSE(contains(log, "setGama(5) is out of range")) << log;
+    EXPECT_TRUE(contains(log, "setGama(5) failed")) << log;
+    EXPECT_FALSE(contains(out, "(3) is out of range")) << out;
+    EXPECT_TRUE(contains(log, "setDayNightSetup(3) failed")) << log;
+    // The video output follows the host's video system: checked, not a
+    // parameter of its own.
+    EXPECT_TRUE(contains(log, "setVideoOutSetup(2) is out of range")) << log;
+    ParameterDescriptor descriptor;
+    EXPECT_EQ(0, m_camera.getParameterDescriptor(7, descriptor));
 }
 
 TEST_F(IT1Test, TheSetupStopsTheThreadForcesThePictureAndRestartsIt) {

@@ -96,6 +96,20 @@ TEST_F(SeawolfTest, DirectionsIgnoreTheValueAndFramesToggleByTheirId) {
     m_camera.setParameter(16, 200);
     out = printed([&] { EXPECT_EQ(0, m_camera.setParameterToSensor(17, 201)); });
     EXPECT_TRUE(contains(out, "night-to-day transition 201 is above day-to-night 200")) << out;
+    // Out of range and out of order: the order is what is logged.
+    out = printed([&] { EXPECT_EQ(0, m_camera.setParameterToSensor(17, 256)); });
+    EXPECT_TRUE(contains(out, "night-to-day transition 256 is above day-to-night 200")) << out;
+    EXPECT_FALSE(contains(out, "out of range")) << out;
+}
+
+TEST_F(SeawolfTest, AHostSettingTheDayNightModeDirectlyMeetsTheSameCheck) {
+    std::string out = printed([&] { EXPECT_EQ(0, m_camera.setDayNightMode(5)); });
+    EXPECT_TRUE(contains(out, "setDayNightMode(5) is out of range")) << out;
+    EXPECT_EQ(0, m_camera.getCurrentDayNightMode());
+    EXPECT_TRUE(m_pModule->received().empty());
+    ASSERT_EQ(1, m_camera.setDayNightMode(4));
+    EXPECT_EQ(4, m_camera.getCurrentDayNightMode());
+    EXPECT_EQ(0, m_pModule->registerValue(key(0x03, 0x02)));  // the module's own switching
 }
 
 TEST_F(SeawolfTest, TheVideoSystemIsWaitedForUntilTheModuleTakesIt) {

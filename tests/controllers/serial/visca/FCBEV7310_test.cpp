@@ -187,6 +187,46 @@ TEST_F(FCBEV7310Test, AnExposureModeChangeResendsItsSettingsFromTheCache) {
     EXPECT_NEAR(0.1, m_root.clock().sleptSeconds() - slept, 1e-6);
 }
 
+// The cache can hold what no write would have taken (a parameter file edited
+// by hand): a setting brought back by a mode is checked against its row as a
+// host's write is, and a partner value read for a shared frame likewise.
+TEST_F(FCBEV7310Test, CachedValuesOutsideTheirRowsAreNotSent) {
+    cache(10, 1);
+    cache(15, 20);  // gain limit 4..15
+    cache(16, 1);
+    cache(17, 99);  // exposure compensation -1..14
+    EXPECT_EQ(1, set(10, 0));
+    EXPECT_EQ((std::vector<std::string>{"81 01 04 39 00 FF", "81 01 04 5A 02 FF"}), frames());
+    EXPECT_NE(std::string::npos, m_strOut.find("p_nExpComp(99) is out of range")) << m_strOut;
+    // Refused, so no longer taken for what the module holds.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0, m_camera.setParameter(15, 20));
+    testing::internal::GetCapturedStdout();
+
+    cache(38, 7);  // display 0..2
+    cache(40, 0);
+    cache(41, 0);
+    cache(44, 20);
+    EXPECT_EQ(1, set(39, 1));
+    EXPECT_TRUE(frames().empty());
+    cache(38, 2);
+    EXPECT_EQ(1, set(39, 1));
+    EXPECT_EQ((std::vector<std::string>{"81 01 04 2D 03 01 00 00 00 00 00 00 FF"}), frames());
+}
+
+// The focus mode is also the host's own call (and the lens drive's): it takes
+// what its row takes.
+TEST_F(FCBEV7310Test, AFocusModeOutsideItsMenuIsRefusedWhoeverAsks) {
+    EXPECT_EQ(1, m_camera.setFocusMode(2));
+    EXPECT_EQ((std::vector<std::string>{"81 01 04 38 03 FF"}), frames());
+    EXPECT_EQ(0, m_camera.setFocusMode(4));
+    EXPECT_EQ(0, m_camera.setFocusMode(0));
+    EXPECT_TRUE(frames().empty());
+    int mode = 0;
+    m_camera.getCameraFocusMode(mode);
+    EXPECT_EQ(2, mode);
+}
+
 TEST_F(FCBEV7310Test, ZoomPositionsBecomeRatiosBetweenTheOpticalSteps) {
     struct Case {
         int nPosition;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <functional>
 #include <string>
 #include <vector>
@@ -213,6 +214,28 @@ TYPED_TEST(SonyMemberTest, ReadsAnswerFactoryDefaultsOnlyOnceInitialised) {
     EXPECT_EQ(0, this->set(1, 50));
     EXPECT_TRUE(contains(this->m_strOut, "m_BaseSensorStatus != ISensorController::InitSuccess!"));
     EXPECT_TRUE(this->frames().empty());
+}
+
+// Each member keeps its brightness under an id of its own; a host finds it
+// by its role and moves the exposure compensation with it.
+TYPED_TEST(SonyMemberTest, TheBrightnessRoleLeadsToTheExposureCompensation) {
+    ParameterDescriptor found;
+    ParameterDescriptor descriptor;
+    int count = 0;
+    for (int after = INT_MIN; this->m_camera.getNextParameterDescriptor(after, descriptor);
+         after = descriptor.nId) {
+        if (descriptor.eRole == ParameterRole::BRIGHTNESS) {
+            found = descriptor;
+            ++count;
+        }
+    }
+    ASSERT_EQ(1, count);
+    this->cache(10, 0);
+    EXPECT_EQ(1, this->set(found.nId, found.nMax));
+    EXPECT_EQ((Frames{"81 01 04 3E 02 FF", "81 01 04 4E 00 00 00 0E FF"}), this->frames());
+    EXPECT_EQ(0, this->set(found.nId, found.nMax + 1));
+    EXPECT_TRUE(this->frames().empty());
+    EXPECT_EQ(found.nFactory, this->get(found.nId));
 }
 
 // ---- CH3310 ----
