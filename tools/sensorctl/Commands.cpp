@@ -7,8 +7,8 @@
 #include <set>
 #include <typeinfo>
 
+#include "Describe.h"
 #include "ModuleStatus.h"
-#include "ParameterNames.h"
 #include "platform/SensorParameterParser.h"
 #include "platform/internal/TextScan.h"
 
@@ -40,9 +40,7 @@ std::string className(const ISensorController& p_controller) {
 }
 
 std::string labelOf(Host& p_host, int p_nId) {
-    const char* name = parameterName(p_host.moduleName(), p_nId);
-    return name != nullptr ? std::string(name) + " (" + std::to_string(p_nId) + ")"
-                           : "parameter " + std::to_string(p_nId);
+    return parameterLabel(p_host.controller(), p_nId);
 }
 
 std::string lastError(Host& p_host) {
@@ -139,7 +137,7 @@ void commandStatus(Host& p_host) {
 }
 
 void commandGet(Host& p_host, const std::string& p_strId) {
-    int id = parameterId(p_host.moduleName(), p_strId);
+    int id = parameterId(p_host.controller(), p_strId);
     requireRegistered(p_host, id);
     int value = 0;
     if (!p_host.controller().getParameter(id, value)) {
@@ -149,37 +147,17 @@ void commandGet(Host& p_host, const std::string& p_strId) {
 }
 
 void commandSet(Host& p_host, const std::string& p_strId, const std::string& p_strValue) {
-    int id = parameterId(p_host.moduleName(), p_strId);
-    int value = parseNumber(p_strValue, "value");
+    int id = parameterId(p_host.controller(), p_strId);
     requireRegistered(p_host, id);
+    int value = parameterValue(p_host.controller(), id, p_strValue);
     if (!p_host.controller().setParameter(id, value)) {
-        throw CommandError("cannot set " + labelOf(p_host, id) + " = " + p_strValue + ": " +
-                           lastError(p_host));
+        std::string refusal = refusalOf(p_host.controller(), id, value);
+        throw CommandError(refusal.empty() ? "cannot set " + labelOf(p_host, id) + " = " +
+                                                 p_strValue + ": " + lastError(p_host)
+                                           : refusal);
     }
     flushOrThrow(p_host);
     std::fprintf(Host::out(), "%s = %d\n", labelOf(p_host, id).c_str(), value);
-}
-
-void commandList(Host& p_host) {
-    IdManager* ids = p_host.controller().getIdManager();
-    std::set<int> all;
-    std::set<int> part;
-    ids->getCommonIdList(part);
-    all.insert(part.begin(), part.end());
-    ids->getEspecialIdList(part);
-    all.insert(part.begin(), part.end());
-    ids->getKeepDefaultValueList(part);
-    all.insert(part.begin(), part.end());
-    ids->getSetOnlyIdList(part);
-    all.insert(part.begin(), part.end());
-    for (int id : all) {
-        const char* name = parameterName(p_host.moduleName(), id);
-        int value = 0;
-        bool known = p_host.controller().getParameter(id, value) != 0;
-        std::fprintf(Host::out(), "%5d  %-22s %s\n", id, name != nullptr ? name : "",
-                     known ? std::to_string(value).c_str()
-                           : (ids->getIdType(id) == ID_TYPE_SET_ONLY ? "(set-only)" : "-"));
-    }
 }
 
 void commandDump(Host& p_host) {
@@ -278,9 +256,9 @@ void commandDayNight(Host& p_host, const std::string& p_strMode) {
                                    "module)",
                                2);
         }
-        int id = dayNightModeId(p_host.moduleName());
+        int id = dayNightModeId(controller);
         if (id != 0) {
-            int value = dayNightModeValue(p_host.moduleName(), mode);
+            int value = dayNightModeValue(controller, mode);
             if (value < 0) {
                 throw CommandError(
                     "module " + p_host.moduleName() + " has no day/night mode " + p_strMode, 2);

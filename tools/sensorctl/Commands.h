@@ -10,7 +10,6 @@
 void commandStatus(Host& p_host);
 void commandGet(Host& p_host, const std::string& p_strId);
 void commandSet(Host& p_host, const std::string& p_strId, const std::string& p_strValue);
-void commandList(Host& p_host);
 void commandDump(Host& p_host);
 void commandSetMany(Host& p_host, const std::string& p_strText);
 void commandFlush(Host& p_host);

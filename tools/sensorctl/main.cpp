@@ -9,6 +9,7 @@
 
 #include "Commands.h"
 #include "DaySimulation.h"
+#include "Describe.h"
 #include "Host.h"
 #include "Modules.h"
 #include "Probe.h"
@@ -73,8 +74,14 @@ int main(int p_nArgc, char** p_ppArgv) {
     get->add_option("id", id, "Parameter id or name")->required();
     CLI::App* set = app.add_subcommand("set", "Apply a value and save it (flush)");
     set->add_option("id", id, "Parameter id or name")->required();
-    set->add_option("value", value, "New value")->required();
-    app.add_subcommand("list", "Every parameter of the module with its name and value");
+    set->add_option("value", value, "New value, or a menu entry's name")->required();
+    bool json = false;
+    CLI::App* list = app.add_subcommand(
+        "list", "Every parameter with its name, value, kind, factory value and what it takes");
+    list->add_flag("--json", json, "As one JSON document");
+    CLI::App* describe =
+        app.add_subcommand("describe", "One parameter in full: kind, role, values, factory");
+    describe->add_option("id", id, "Parameter id or name")->required();
     app.add_subcommand("dump", "Every current parameter as parameter text");
     CLI::App* setMany = app.add_subcommand("setmany", "Apply a parameter text and save it");
     setMany->add_option("text", text, "Groups such as \"(1,60)(2,40)\"")->required();
@@ -134,7 +141,6 @@ int main(int p_nArgc, char** p_ppArgv) {
     simModule->add_option("--parity", parity, "The module's parity (no even on a pseudo-terminal)")
         ->check(CLI::IsMember({"none", "odd", "even"}))
         ->capture_default_str();
-    bool json = false;
     CLI::App* probe = app.add_subcommand(
         "probe", "Find out which module sits on a serial line (--uart), and at which settings");
     probe->add_option("--uart", options.strUart, "The serial device to probe");
@@ -196,7 +202,9 @@ int main(int p_nArgc, char** p_ppArgv) {
         } else if (command == "set") {
             commandSet(host, id, value);
         } else if (command == "list") {
-            commandList(host);
+            commandList(host, json);
+        } else if (command == "describe") {
+            commandDescribe(host, id);
         } else if (command == "dump") {
             commandDump(host);
         } else if (command == "setmany") {

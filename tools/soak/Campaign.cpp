@@ -11,7 +11,7 @@
 #include <set>
 #include <thread>
 
-#include "ParameterNames.h"
+#include "Describe.h"
 #include "Process.h"
 #include "SimulatedHardware.h"
 #include "platform/GThread.h"
@@ -192,7 +192,7 @@ CampaignFigures CampaignRun::run() {
     auto start = std::chrono::steady_clock::now();
     std::error_code ignored;
     std::filesystem::remove_all(m_strRoot, ignored);
-    m_nDayNightId = dayNightModeId(m_module.szName);
+    m_nDayNightId = dayNightModeId(*unbootedController(m_module));
     for (int round = 0; round < m_options.nRounds; ++round) {
         if (!boot()) {
             break;
@@ -434,7 +434,7 @@ void CampaignRun::operate(Operation p_operation) {
         }
         case DAYNIGHT:
             if (m_nDayNightId > 0) {
-                int value = dayNightModeValue(m_module.szName, randomIn(0, 4));
+                int value = dayNightModeValue(controller(), randomIn(0, 4));
                 write(m_nDayNightId, value >= 0 ? value : randomIn(0, 5));
             }
             break;
@@ -642,7 +642,7 @@ void CampaignRun::verifyAfterReset() {
     // lowest scheme wins), and manual day, since a scene between the
     // thresholds leaves the picture where its history put it.
     const Values window{{500, 1}, {501, 0}, {502, 0}, {503, 24}, {504, 0}};
-    const int day = dayNightModeValue(m_module.szName, 1);
+    const int day = dayNightModeValue(controller(), 1);
     const char* failed = nullptr;
     if (controller().setParamMode(1) != 1 || controller().setParamScheme(0) != 1) {
         failed = "scheme 0 could not be applied";

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "DaySimulation.h"
-#include "ParameterNames.h"
+#include "Describe.h"
 #include "Process.h"
 #include "SimulatedHardware.h"
 #include "platform/GThread.h"
@@ -60,13 +60,18 @@ enum Switching {
 
 Switching switchingOf(const ModuleInfo& p_module) {
     std::string kind = p_module.szSerialSimulator;
-    if (dayNightModeId(p_module.szName) == 0) {
+    SafePointer<ISensorController> controller = unbootedController(p_module);
+    if (dayNightModeId(*controller) == 0) {
         return ITSELF;
     }
     if (kind.compare(0, 5, "visca") == 0) {
         return SCHEDULE;
     }
-    return kind.compare(0, 3, "cmd") == 0 ? MODULE : SCENE;
+    if (kind.compare(0, 3, "cmd") == 0) {
+        return MODULE;
+    }
+    // A mode that follows the scene, or none to set: the module switches.
+    return dayNightModeValue(*controller, 0) >= 0 ? SCENE : ITSELF;
 }
 
 struct DayFigures {
@@ -197,7 +202,7 @@ DayFigures DaysRun::run() {
 
 int DaysRun::idOf(const char* p_szName) {
     try {
-        return parameterId(m_module.szName, p_szName);
+        return parameterId(m_host->controller(), p_szName);
     } catch (const CommandError&) {
         return 0;
     }
@@ -218,7 +223,7 @@ void DaysRun::prepare() {
     int schemes = 0;
     controller.getParamSchemeNum(schemes);
     controller.setParamMode(0);
-    const int modeId = dayNightModeId(m_module.szName);
+    const int modeId = dayNightModeId(controller);
     const int mode = m_eSwitching == SCHEDULE ? 3 : m_eSwitching == MODULE ? 4 : 0;
     for (int scheme = 0; scheme < schemes; ++scheme) {
         controller.setParamScheme(scheme);
@@ -229,7 +234,7 @@ void DaysRun::prepare() {
         write(503, used ? (scheme + 1) * kSchemeHours : 24);
         write(504, 0);
         if (m_eSwitching != ITSELF) {
-            write(modeId, dayNightModeValue(m_module.szName, mode));
+            write(modeId, dayNightModeValue(controller, mode));
         }
         if (m_eSwitching == SCHEDULE) {
             write(idOf("dtn-hour"), 18);

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <climits>
 #include <cstdio>
 #include <ctime>
 #include <map>
@@ -31,5 +32,25 @@ int main() {
         std::printf("caught: %s\n", error.what());
     }
     std::printf("consumer: %s, id 2 type %d\n", text.c_str(), ids.getIdType(2));
-    return text == "(1,50)(2,128)" && ids.getIdType(2) == ID_TYPE_COMMON ? 0 : 3;
+    if (text != "(1,50)(2,128)" || ids.getIdType(2) != ID_TYPE_COMMON) {
+        return 3;
+    }
+
+    // What a host shows of a module before it is even initialised: every
+    // parameter the controller describes.
+    SafePointer<ISensorController> module(new CMD7200SenseController());
+    ParameterDescriptor parameter;
+    int described = 0;
+    for (int after = INT_MIN; module->getNextParameterDescriptor(after, parameter);
+         after = parameter.nId) {
+        char values[160];
+        parameter.describeValues(values, sizeof(values));
+        std::printf("  %3d %-20s %-9s %-12s factory %d, %s\n", parameter.nId, parameter.szName,
+                    parameterKindName(parameter.eKind), parameterRoleName(parameter.eRole),
+                    parameter.nFactory, values);
+        ++described;
+    }
+    bool bright = module->findParameterByRole(ParameterRole::BRIGHTNESS, parameter) != 0;
+    std::printf("consumer: %d parameters described\n", described);
+    return described > 5 && bright ? 0 : 4;
 }

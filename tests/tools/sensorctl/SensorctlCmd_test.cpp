@@ -23,7 +23,7 @@ TEST_F(SensorctlTest, Cmd7300ScalesBrightnessAndRefusesWhatItCannotSend) {
 
     Outcome refused = sensorctl({"--module", "cmd7300", "--trace", "set", "wb-mode", "5"});
     EXPECT_EQ(1, refused.nExit);
-    EXPECT_EQ("sensorctl: cannot set wb-mode (19) = 5: value 5 is out of range 0, 4 or 9\n",
+    EXPECT_EQ("sensorctl: wb-mode takes 0 auto, 4 atw, 9 sodium-outdoor-auto; 5 refused\n",
               refused.strErr);
     EXPECT_FALSE(contains(refused.strOut, "tx: 81 01 04 35 05 FF")) << refused.strOut;
 
@@ -51,8 +51,10 @@ TEST_F(SensorctlTest, Cmd8100OldHasNoShutdownLimitAndItsOwnGainSteps) {
     EXPECT_EQ(2, absent.nExit);
     EXPECT_TRUE(contains(absent.strErr, "unknown parameter")) << absent.strErr;
     Outcome list = sensorctl({"--module", "cmd8100old", "list"});
-    EXPECT_TRUE(contains(list.strOut, "   14  max-gain               5\n")) << list.strOut;
-    EXPECT_TRUE(contains(list.strOut, "   64  one-push               (set-only)\n"));
+    EXPECT_TRUE(contains(
+        list.strOut, "   14  max-gain                 5              range           28  0..28\n"))
+        << list.strOut;
+    EXPECT_TRUE(contains(list.strOut, "   64  one-push                 (set-only)     action"));
 }
 
 TEST_F(SensorctlTest, Cmd8100IsModule26WithPrivacyMasks) {
@@ -71,11 +73,15 @@ TEST_F(SensorctlTest, Cmd8100IsModule26WithPrivacyMasks) {
 
 TEST_F(SensorctlTest, Cmd8300SaysWhichBoundItKeepsAndFailsClearlyWhenTheModuleIsSilent) {
     m_strCamera = "cmd8300";
-    Outcome gap = sensorctl({"--module", "cmd8300", "set", "dtn-sensitivity", "12"});
-    EXPECT_EQ(1, gap.nExit);
-    EXPECT_TRUE(contains(gap.strErr, "p_nDtoNSensitivity(12) - m_nNtoDSensitivity(5) < 10"))
-        << gap.strErr;
+    Outcome low = sensorctl({"--module", "cmd8300", "set", "dtn-sensitivity", "12"});
+    EXPECT_EQ(1, low.nExit);
+    EXPECT_EQ("sensorctl: dtn-sensitivity takes 15..126 (step); 12 refused\n", low.strErr);
     ASSERT_EQ(0, sensorctl({"--module", "cmd8300", "set", "dtn-sensitivity", "40"}).nExit);
+    // In range, but too close to the other bound: the module's own reason.
+    Outcome gap = sensorctl({"--module", "cmd8300", "set", "ntd-sensitivity", "35"});
+    EXPECT_EQ(1, gap.nExit);
+    EXPECT_TRUE(contains(gap.strErr, "m_nDtoNSensitivity(40) - p_nNtoDSensitivity(35) < 10"))
+        << gap.strErr;
     Outcome pair = sensorctl({"--module", "25", "--trace", "set", "ntd-sensitivity", "30"});
     ASSERT_EQ(0, pair.nExit) << pair.strErr;
     EXPECT_TRUE(contains(pair.strOut, "tx: 81 01 04 21 00 00 01 0E FF")) << pair.strOut;

@@ -45,7 +45,7 @@ TEST_F(SensorctlTest, BadInputGivesOneLineOnStderrAndAFailingExit) {
         int nExit;
         const char* szMessage;
     } cases[] = {
-        {{"set", "brightness", "101"}, 1, "IsAppointRange(101) out of range"},
+        {{"set", "brightness", "101"}, 1, "brightness takes 0..100 (%); 101 refused"},
         {{"set", "1", "ten"}, 2, "bad value 'ten'"},
         {{"get", "nonsense"}, 2, "unknown parameter 'nonsense'"},
         {{"get", "48"}, 2, "module 60 has no parameter 48"},
@@ -156,5 +156,5 @@ TEST_F(SensorctlTest, TheOrvaneControllerIsBuiltByTheHostAndKeepsItsSettings) {
     EXPECT_EQ("90\n", sensorctl({"--module", "orvane", "get", "28"}).strOut);
     Outcome refused = sensorctl({"--module", "orvane", "set", "red-gain", "101"});
     EXPECT_EQ(1, refused.nExit);
-    EXPECT_TRUE(contains(refused.strErr, "p_nRedGain is out of range")) << refused.strErr;
+    EXPECT_TRUE(contains(refused.strErr, "red-gain takes 0..100; 101 refused")) << refused.strErr;
 }
