@@ -197,6 +197,30 @@ public:
     int findParameterByRole(ParameterRole p_eRole, ParameterDescriptor& p_descriptor) const;
     // The scheme window ids 500-504 as the base describes them.
     static const ParameterDescriptorList& schemeWindowDescriptions();
+    // One of them, with a factory value of the caller's (the base's reads
+    // answer a whole day, enabled). The base takes any value here; flush
+    // refuses a window that is not one.
+    static constexpr ParameterDescriptor schemeWindowDescriptor(int p_nId, int p_nFactory) {
+        ParameterDescriptor descriptor;
+        descriptor.nId = p_nId;
+        descriptor.eRole = ParameterRole::SCHEME_WINDOW;
+        descriptor.bChecked = false;
+        descriptor.nFactory = p_nFactory;
+        if (p_nId == 500) {
+            descriptor.szName = "scheme-enable";
+            descriptor.eKind = ParameterKind::ON_OFF;
+            return descriptor;
+        }
+        bool hour = p_nId == 501 || p_nId == 503;
+        descriptor.szName = p_nId == 501   ? "scheme-start-hour"
+                            : p_nId == 502 ? "scheme-start-minute"
+                            : p_nId == 503 ? "scheme-end-hour"
+                                           : "scheme-end-minute";
+        descriptor.eUnit = hour ? ParameterUnit::HOUR : ParameterUnit::TEN_MINUTES;
+        descriptor.nMin = 0;
+        descriptor.nMax = hour ? 24 : 5;
+        return descriptor;
+    }
 
     // ---- Parameter access ----
     int getParameter(int p_nId, int& p_nValue);

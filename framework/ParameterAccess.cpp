@@ -408,39 +408,11 @@ int ISensorController::getBaseSetting(int p_nSetting, int& p_nValue) {
     }
 }
 
-namespace {
-
-ParameterDescriptor windowDescriptor(int p_nId, const char* p_szName, ParameterKind p_eKind,
-                                     ParameterUnit p_eUnit, int p_nMax, int p_nFactory) {
-    ParameterDescriptor descriptor;
-    descriptor.nId = p_nId;
-    descriptor.szName = p_szName;
-    descriptor.eKind = p_eKind;
-    descriptor.eRole = ParameterRole::SCHEME_WINDOW;
-    descriptor.eUnit = p_eUnit;
-    // The base takes any value here; flush refuses a window that is not one.
-    descriptor.bChecked = false;
-    if (p_eKind == ParameterKind::RANGE) {
-        descriptor.nMin = 0;
-        descriptor.nMax = p_nMax;
-    }
-    descriptor.nFactory = p_nFactory;
-    return descriptor;
-}
-
-}  // namespace
-
 const ParameterDescriptorList& ISensorController::schemeWindowDescriptions() {
-    // A whole day, enabled: what the base's window reads answer.
-    static const ParameterDescriptor kWindow[] = {
-        windowDescriptor(500, "scheme-enable", ParameterKind::ON_OFF, ParameterUnit::NONE, 1, 1),
-        windowDescriptor(501, "scheme-start-hour", ParameterKind::RANGE, ParameterUnit::HOUR, 24,
-                         0),
-        windowDescriptor(502, "scheme-start-minute", ParameterKind::RANGE,
-                         ParameterUnit::TEN_MINUTES, 5, 0),
-        windowDescriptor(503, "scheme-end-hour", ParameterKind::RANGE, ParameterUnit::HOUR, 24, 24),
-        windowDescriptor(504, "scheme-end-minute", ParameterKind::RANGE, ParameterUnit::TEN_MINUTES,
-                         5, 0),
+    static constexpr ParameterDescriptor kWindow[] = {
+        schemeWindowDescriptor(500, 1), schemeWindowDescriptor(501, 0),
+        schemeWindowDescriptor(502, 0), schemeWindowDescriptor(503, 24),
+        schemeWindowDescriptor(504, 0),
     };
     static const ParameterDescriptorList kList(kWindow);
     return kList;
@@ -449,29 +421,25 @@ const ParameterDescriptorList& ISensorController::schemeWindowDescriptions() {
 int ISensorController::getParameterDescriptor(int p_nId, ParameterDescriptor& p_descriptor) const {
     // A controller may describe the window ids itself, where its reads of
     // them answer otherwise.
-    const ParameterDescriptor* found =
-        m_pDescriptions != nullptr ? m_pDescriptions->describe(p_nId) : nullptr;
-    if (found == nullptr) {
-        found = schemeWindowDescriptions().describe(p_nId);
-    }
-    if (found == nullptr) {
+    if ((m_pDescriptions == nullptr || !m_pDescriptions->describe(p_nId, p_descriptor)) &&
+        !schemeWindowDescriptions().describe(p_nId, p_descriptor)) {
         return 0;
     }
-    p_descriptor = *found;
     p_descriptor.nIdType = m_pIdManager->getIdType(p_nId);
     return 1;
 }
 
 int ISensorController::getNextParameterDescriptor(int p_nAfter,
                                                   ParameterDescriptor& p_descriptor) const {
-    const ParameterDescriptor* base = schemeWindowDescriptions().describeNext(p_nAfter);
-    const ParameterDescriptor* own =
-        m_pDescriptions != nullptr ? m_pDescriptions->describeNext(p_nAfter) : nullptr;
-    const ParameterDescriptor* next = own;
-    if (base != nullptr && (own == nullptr || base->nId <= own->nId)) {
-        next = base;
+    ParameterDescriptor base;
+    ParameterDescriptor own;
+    bool hasBase = schemeWindowDescriptions().describeNext(p_nAfter, base) != 0;
+    bool hasOwn = m_pDescriptions != nullptr && m_pDescriptions->describeNext(p_nAfter, own);
+    if (!hasBase && !hasOwn) {
+        return 0;
     }
-    return next != nullptr ? getParameterDescriptor(next->nId, p_descriptor) : 0;
+    int next = hasOwn && (!hasBase || own.nId < base.nId) ? own.nId : base.nId;
+    return getParameterDescriptor(next, p_descriptor);
 }
 
 namespace {

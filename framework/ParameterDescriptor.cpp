@@ -165,7 +165,7 @@ const char* parameterRoleName(ParameterRole p_eRole) {
 
 ParameterDescriptions::~ParameterDescriptions() = default;
 
-const ParameterDescriptor* ParameterDescriptorList::describe(int p_nId) const {
+const ParameterDescriptor* ParameterDescriptorList::find(int p_nId) const {
     for (size_t index = 0; index < m_nCount; ++index) {
         if (m_pDescriptors[index].nId == p_nId) {
             return &m_pDescriptors[index];
@@ -174,7 +174,16 @@ const ParameterDescriptor* ParameterDescriptorList::describe(int p_nId) const {
     return nullptr;
 }
 
-const ParameterDescriptor* ParameterDescriptorList::describeNext(int p_nAfter) const {
+int ParameterDescriptorList::describe(int p_nId, ParameterDescriptor& p_descriptor) const {
+    const ParameterDescriptor* found = find(p_nId);
+    if (found == nullptr) {
+        return 0;
+    }
+    p_descriptor = *found;
+    return 1;
+}
+
+int ParameterDescriptorList::describeNext(int p_nAfter, ParameterDescriptor& p_descriptor) const {
     const ParameterDescriptor* best = nullptr;
     for (size_t index = 0; index < m_nCount; ++index) {
         const ParameterDescriptor& candidate = m_pDescriptors[index];
@@ -182,5 +191,9 @@ const ParameterDescriptor* ParameterDescriptorList::describeNext(int p_nAfter) c
             best = &candidate;
         }
     }
-    return best;
+    if (best == nullptr) {
+        return 0;
+    }
+    p_descriptor = *best;
+    return 1;
 }

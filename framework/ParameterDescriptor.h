@@ -132,22 +132,25 @@ SC_EXPORT const char* parameterRoleName(ParameterRole p_eRole);
 class SC_EXPORT ParameterDescriptions {
 public:
     virtual ~ParameterDescriptions();
-    // The id's descriptor; null when the id has none here.
-    virtual const ParameterDescriptor* describe(int p_nId) const = 0;
-    // The descriptor of the smallest id above p_nAfter; null past the last.
-    virtual const ParameterDescriptor* describeNext(int p_nAfter) const = 0;
+    // The id's descriptor into p_descriptor; 0 when the id has none here.
+    virtual int describe(int p_nId, ParameterDescriptor& p_descriptor) const = 0;
+    // The descriptor of the smallest described id above p_nAfter; 0 past
+    // the last.
+    virtual int describeNext(int p_nAfter, ParameterDescriptor& p_descriptor) const = 0;
 };
 
 // A plain run of descriptors kept outside a parameter table.
 class SC_EXPORT ParameterDescriptorList : public ParameterDescriptions {
 public:
-    ParameterDescriptorList(const ParameterDescriptor* p_pDescriptors, size_t p_nCount)
+    constexpr ParameterDescriptorList(const ParameterDescriptor* p_pDescriptors, size_t p_nCount)
         : m_pDescriptors(p_pDescriptors), m_nCount(p_nCount) {}
     template <size_t N>
-    explicit ParameterDescriptorList(const ParameterDescriptor (&p_descriptors)[N])
+    constexpr explicit ParameterDescriptorList(const ParameterDescriptor (&p_descriptors)[N])
         : ParameterDescriptorList(p_descriptors, N) {}
-    const ParameterDescriptor* describe(int p_nId) const override;
-    const ParameterDescriptor* describeNext(int p_nAfter) const override;
+    int describe(int p_nId, ParameterDescriptor& p_descriptor) const override;
+    int describeNext(int p_nAfter, ParameterDescriptor& p_descriptor) const override;
+    // The descriptor itself; null when the list does not have the id.
+    const ParameterDescriptor* find(int p_nId) const;
 
 private:
     const ParameterDescriptor* m_pDescriptors;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <type_traits>
 #include <vector>
 
 #include "ISensorController.h"
@@ -33,9 +34,49 @@ inline constexpr ParameterMenuEntry kAutoManualModes[] = {{0, "auto"}, {1, "manu
 inline constexpr ParameterMenuEntry kMirrorFlipModes[] = {
     {0, "off"}, {1, "mirror"}, {2, "flip"}, {3, "mirror-flip"}};
 
+// What a row says of its id, kept small since every row of every controller
+// holds one; read out whole as a ParameterDescriptor.
+struct SC_EXPORT ParameterFacts {
+    const char* szName = nullptr;
+    const ParameterMenuEntry* pEntries = nullptr;
+    int nMin = INT_MIN;
+    int nMax = INT_MAX;
+    int nFactory = 0;
+    short nStep = 1;
+    unsigned char nEntries = 0;
+    ParameterKind eKind = ParameterKind::RANGE;
+    ParameterUnit eUnit = ParameterUnit::NONE;
+    ParameterRole eRole = ParameterRole::NONE;
+    bool bChecked = true;
+
+    ParameterDescriptor descriptor(int p_nId) const;
+    // ParameterDescriptor::takes; a row described by nothing takes any value.
+    bool takes(int p_nValue) const;
+};
+
+// A list of rows whatever their target, and where every row keeps what the
+// descriptors are read from: the describing is done once, in
+// ParameterTable.cpp, not once per target.
+struct ParameterRun {
+    const void* pRows;
+    size_t nCount;
+};
+struct ParameterRowLayout {
+    size_t nStride;
+    size_t nIdOffset;
+    size_t nKindOffset;  // a one-byte kind, 0 for an absent row
+    size_t nFactsOffset;
+};
+SC_EXPORT int describeParameterRow(const std::vector<ParameterRun>& p_runs,
+                                   const ParameterRowLayout& p_layout, int p_nId,
+                                   ParameterDescriptor& p_descriptor);
+SC_EXPORT int describeNextParameterRow(const std::vector<ParameterRun>& p_runs,
+                                       const ParameterRowLayout& p_layout, int p_nAfter,
+                                       ParameterDescriptor& p_descriptor);
+
 template <class Target>
 struct ParameterRow {
-    enum Kind {
+    enum Kind : unsigned char {
         ABSENT,        // not a parameter of this module, though its family has it
         SETTING,       // a setter of the target; reads ask its getter, or answer the factory value
         BASE_SETTING,  // one of the base's own settings, read back from the base
@@ -48,13 +89,17 @@ struct ParameterRow {
 
     int nId = 0;
     Kind eKind = ABSENT;
+    // BASE_SETTING rows: which of the base's settings.
+    unsigned char nBaseSetting = 0;
+    // DEVICE rows: the codes that write and read the value.
+    short nSetCode = 0;
+    short nGetCode = 0;
     // The setter's name, for the table's failure text.
     const char* szSetter = nullptr;
     Setting pfnSet = nullptr;
-    int nBaseSetting = 0;
     Action pfnAction = nullptr;
     // Its nFactory is what reads answer for rows that do not ask the module.
-    ParameterDescriptor desc;
+    ParameterFacts facts;
     // A failure text of the row's own instead of the table's; it may hold
     // one %d for the value. Empty: the setter logs why itself.
     const char* szFailure = nullptr;
@@ -65,9 +110,6 @@ struct ParameterRow {
     // and a read failure text of the row's own.
     const char* szGetter = nullptr;
     const char* szGetFailure = nullptr;
-    // DEVICE rows: the codes that write and read the value.
-    int nSetCode = 0;
-    int nGetCode = 0;
     // Logged with the value when the table refuses it, before the failure
     // text; null for the table's refusal hook, or nothing.
     const char* szRange = nullptr;
@@ -76,7 +118,7 @@ struct ParameterRow {
                                           int p_nDefault, const char* p_szFailure = nullptr) {
         ParameterRow row = named(p_nId, SETTING, p_szSetter, p_szFailure);
         row.pfnSet = p_set;
-        row.desc.nFactory = p_nDefault;
+        row.facts.nFactory = p_nDefault;
         return row;
     }
     // A setter and its getter: reads ask the module.
@@ -93,7 +135,7 @@ struct ParameterRow {
                                        const char* p_szFailure = nullptr,
                                        const char* p_szGetFailure = nullptr) {
         ParameterRow row = named(p_nId, BASE_SETTING, p_szSetter, p_szFailure);
-        row.nBaseSetting = p_nSetting;
+        row.nBaseSetting = static_cast<unsigned char>(p_nSetting);
         row.szGetFailure = p_szGetFailure;
         return row.describedAsBase();
     }
@@ -101,7 +143,7 @@ struct ParameterRow {
                                          int p_nDefault, const char* p_szFailure = nullptr) {
         ParameterRow row = named(p_nId, ACTION, p_szSetter, p_szFailure);
         row.pfnAction = p_action;
-        row.desc.nFactory = p_nDefault;
+        row.facts.nFactory = p_nDefault;
         return row;
     }
     // An action whose reads ask the module through the getter.
@@ -121,9 +163,9 @@ struct ParameterRow {
                                          const char* p_szFailure, const char* p_szGetter,
                                          int p_nGetCode, const char* p_szGetFailure) {
         ParameterRow row = named(p_nId, DEVICE, p_szSetter, p_szFailure);
-        row.nSetCode = p_nSetCode;
+        row.nSetCode = static_cast<short>(p_nSetCode);
         row.szGetter = p_szGetter;
-        row.nGetCode = p_nGetCode;
+        row.nGetCode = static_cast<short>(p_nGetCode);
         row.szGetFailure = p_szGetFailure;
         return row;
     }
@@ -131,15 +173,19 @@ struct ParameterRow {
         return named(p_nId, ABSENT, nullptr, nullptr);
     }
 
+    ParameterDescriptor descriptor() const { return facts.descriptor(nId); }
+    // Whether the descriptor takes the value (a row without one takes any).
+    bool takes(int p_nValue) const { return facts.takes(p_nValue); }
+
     // ---- The descriptor ----
     // Integers from p_nMin to p_nMax.
     constexpr ParameterRow range(const char* p_szName, ParameterRole p_eRole, int p_nMin,
                                  int p_nMax, ParameterUnit p_eUnit = ParameterUnit::NONE,
                                  int p_nStep = 1) const {
         ParameterRow row = described(p_szName, ParameterKind::RANGE, p_eRole, p_eUnit);
-        row.desc.nMin = p_nMin;
-        row.desc.nMax = p_nMax;
-        row.desc.nStep = p_nStep;
+        row.facts.nMin = p_nMin;
+        row.facts.nMax = p_nMax;
+        row.facts.nStep = static_cast<short>(p_nStep);
         return row;
     }
     // One of the named codes.
@@ -147,8 +193,8 @@ struct ParameterRow {
     constexpr ParameterRow menu(const char* p_szName, ParameterRole p_eRole,
                                 const ParameterMenuEntry (&p_entries)[N]) const {
         ParameterRow row = described(p_szName, ParameterKind::MENU, p_eRole, ParameterUnit::NONE);
-        row.desc.pEntries = p_entries;
-        row.desc.nEntries = static_cast<int>(N);
+        row.facts.pEntries = p_entries;
+        row.facts.nEntries = static_cast<unsigned char>(N);
         return row;
     }
     constexpr ParameterRow onOff(const char* p_szName,
@@ -159,41 +205,41 @@ struct ParameterRow {
     template <size_t N>
     constexpr ParameterRow also(const ParameterMenuEntry (&p_entries)[N]) const {
         ParameterRow row = *this;
-        row.desc.pEntries = p_entries;
-        row.desc.nEntries = static_cast<int>(N);
+        row.facts.pEntries = p_entries;
+        row.facts.nEntries = static_cast<unsigned char>(N);
         return row;
     }
     // A write that does something once; the value is not checked.
     constexpr ParameterRow button(const char* p_szName,
                                   ParameterRole p_eRole = ParameterRole::NONE) const {
         ParameterRow row = described(p_szName, ParameterKind::ACTION, p_eRole, ParameterUnit::NONE);
-        row.desc.bChecked = false;
+        row.facts.bChecked = false;
         return row;
     }
     constexpr ParameterRow readOnly(const char* p_szName, ParameterRole p_eRole,
                                     ParameterUnit p_eUnit = ParameterUnit::NONE) const {
         ParameterRow row = described(p_szName, ParameterKind::READ_ONLY, p_eRole, p_eUnit);
-        row.desc.bChecked = false;
+        row.facts.bChecked = false;
         return row;
     }
     // Any value, passed on as it is: the module checks nothing.
     constexpr ParameterRow anyValue(const char* p_szName, ParameterRole p_eRole,
                                     ParameterUnit p_eUnit = ParameterUnit::NONE) const {
         ParameterRow row = described(p_szName, ParameterKind::RANGE, p_eRole, p_eUnit);
-        row.desc.bChecked = false;
+        row.facts.bChecked = false;
         return row;
     }
     // The range or menu says what the value means, but the module takes any
     // value and passes it on; the table refuses nothing.
     constexpr ParameterRow unchecked() const {
         ParameterRow row = *this;
-        row.desc.bChecked = false;
+        row.facts.bChecked = false;
         return row;
     }
     // The factory value, for rows whose reads ask the module or the base.
     constexpr ParameterRow factory(int p_nValue) const {
         ParameterRow row = *this;
-        row.desc.nFactory = p_nValue;
+        row.facts.nFactory = p_nValue;
         return row;
     }
     // The text logged, with the value, when the table refuses it.
@@ -252,13 +298,12 @@ private:
     constexpr ParameterRow described(const char* p_szName, ParameterKind p_eKind,
                                      ParameterRole p_eRole, ParameterUnit p_eUnit) const {
         ParameterRow row = *this;
-        row.desc = ParameterDescriptor{};
-        row.desc.nFactory = desc.nFactory;
-        row.desc.nId = nId;
-        row.desc.szName = p_szName;
-        row.desc.eKind = p_eKind;
-        row.desc.eRole = p_eRole;
-        row.desc.eUnit = p_eUnit;
+        row.facts = ParameterFacts{};
+        row.facts.nFactory = facts.nFactory;
+        row.facts.szName = p_szName;
+        row.facts.eKind = p_eKind;
+        row.facts.eRole = p_eRole;
+        row.facts.eUnit = p_eUnit;
         return row;
     }
 
@@ -266,7 +311,6 @@ private:
                                         const char* p_szFailure) {
         ParameterRow row{};
         row.nId = p_nId;
-        row.desc.nId = p_nId;
         row.eKind = p_eKind;
         row.szSetter = p_szSetter;
         row.szFailure = p_szFailure;
@@ -312,11 +356,16 @@ public:
     explicit ParameterTable(std::initializer_list<ParameterList<Target> > p_lists,
                             const char* p_szFailureFormat = "%s error,value is %d",
                             const char* p_szReadFailureFormat = "%s error,value is %d")
-        : m_lists(p_lists),
-          m_szFailureFormat(p_szFailureFormat),
-          m_szReadFailureFormat(p_szReadFailureFormat) {}
+        : m_szFailureFormat(p_szFailureFormat), m_szReadFailureFormat(p_szReadFailureFormat) {
+        m_runs.reserve(p_lists.size() + 1);
+        for (const ParameterList<Target>& list : p_lists) {
+            append(list);
+        }
+    }
 
-    void append(const ParameterList<Target>& p_list) { m_lists.push_back(p_list); }
+    void append(const ParameterList<Target>& p_list) {
+        m_runs.push_back(ParameterRun{p_list.pRows, p_list.nCount});
+    }
     void setDevice(DeviceWrite p_write, DeviceRead p_read) {
         m_pfnDeviceWrite = p_write;
         m_pfnDeviceRead = p_read;
@@ -325,9 +374,12 @@ public:
 
     // The id's row, ABSENT rows included; null when no list has the id.
     const Row* find(int p_nId) const {
-        for (const ParameterList<Target>& list : m_lists) {
-            if (const Row* row = list.find(p_nId)) {
-                return row;
+        for (const ParameterRun& run : m_runs) {
+            const Row* rows = static_cast<const Row*>(run.pRows);
+            for (size_t index = 0; index < run.nCount; ++index) {
+                if (rows[index].nId == p_nId) {
+                    return &rows[index];
+                }
             }
         }
         return nullptr;
@@ -338,39 +390,11 @@ public:
         return row != nullptr && row->eKind != Row::ABSENT;
     }
 
-    const ParameterDescriptor* describe(int p_nId) const override {
-        const Row* row = find(p_nId);
-        return row != nullptr && row->eKind != Row::ABSENT && row->desc.szName != nullptr
-                   ? &row->desc
-                   : nullptr;
+    int describe(int p_nId, ParameterDescriptor& p_descriptor) const override {
+        return describeParameterRow(m_runs, layout(), p_nId, p_descriptor);
     }
-
-    const ParameterDescriptor* describeNext(int p_nAfter) const override {
-        // Few rows, rarely asked: the smallest described id above, found by
-        // walking everything rather than keeping a sorted copy per table.
-        int after = p_nAfter;
-        for (;;) {
-            bool found = false;
-            int next = 0;
-            auto consider = [&](int p_nId) {
-                if (p_nId > after && (!found || p_nId < next)) {
-                    next = p_nId;
-                    found = true;
-                }
-            };
-            for (const ParameterList<Target>& list : m_lists) {
-                for (size_t index = 0; index < list.nCount; ++index) {
-                    consider(list.pRows[index].nId);
-                }
-            }
-            if (!found) {
-                return nullptr;
-            }
-            if (const ParameterDescriptor* descriptor = describe(next)) {
-                return descriptor;
-            }
-            after = next;  // an absent or undescribed row: look further
-        }
+    int describeNext(int p_nAfter, ParameterDescriptor& p_descriptor) const override {
+        return describeNextParameterRow(m_runs, layout(), p_nAfter, p_descriptor);
     }
 
     // Writes the id: -1 when it is not a parameter of the table, otherwise
@@ -382,7 +406,7 @@ public:
             return -1;
         }
         int result = 0;
-        if (!row->desc.takes(p_nValue)) {
+        if (!row->takes(p_nValue)) {
             if (row->szRange != nullptr) {
                 p_owner.ErrorPrintf(row->szRange, p_nValue);
             } else if (m_pfnRefusalLog != nullptr) {
@@ -413,7 +437,7 @@ public:
             return -1;
         }
         if (row->eKind != Row::BASE_SETTING) {
-            p_nValue = row->desc.nFactory;
+            p_nValue = row->facts.nFactory;
             return 1;
         }
         if (p_owner.getBaseSetting(row->nBaseSetting, p_nValue)) {
@@ -471,7 +495,15 @@ private:
         p_owner.ErrorPrintf(m_szReadFailureFormat, name, p_nValue);
     }
 
-    std::vector<ParameterList<Target> > m_lists;
+    static_assert(std::is_standard_layout<Row>::value && sizeof(typename Row::Kind) == 1,
+                  "rows are read by layout");
+    static const ParameterRowLayout& layout() {
+        static constexpr ParameterRowLayout kLayout{sizeof(Row), offsetof(Row, nId),
+                                                    offsetof(Row, eKind), offsetof(Row, facts)};
+        return kLayout;
+    }
+
+    std::vector<ParameterRun> m_runs;
     const char* m_szFailureFormat;
     const char* m_szReadFailureFormat;
     DeviceWrite m_pfnDeviceWrite = nullptr;

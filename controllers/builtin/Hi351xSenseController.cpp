@@ -380,7 +380,7 @@ int Hi351xSenseController::setBeAwayMode(int p_nBeAway) {
 // it is checked as a host's value would be: a stray one is not sent.
 int Hi351xSenseController::resendMirror(int p_nMirror) {
     const Row* row = m_parameters.find(20);
-    if (!row->desc.takes(p_nMirror)) {
+    if (!row->takes(p_nMirror)) {
         ErrorPrintf(row->szRange, p_nMirror);
         return 0;
     }
@@ -486,7 +486,7 @@ int Hi351xSenseController::getParameterFromSensor(int p_nId, int& p_nValue) {
 }
 
 bool Hi351xSenseController::inDescribedRange(int p_nId, int p_nValue) const {
-    const ParameterDescriptor& range = m_parameters.find(p_nId)->desc;
+    const ParameterFacts& range = m_parameters.find(p_nId)->facts;
     return p_nValue >= range.nMin && p_nValue <= range.nMax;
 }
 

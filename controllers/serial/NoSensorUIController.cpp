@@ -16,18 +16,14 @@ const long kRetrySeconds = 3;
 
 // Its reads leave every value as the caller had it, so the factory file
 // holds 0 for the window the base would answer with a whole day.
-const ParameterDescriptorList& windowDescriptions() {
-    static const ParameterDescriptorList& base = ISensorController::schemeWindowDescriptions();
-    static ParameterDescriptor window[5];
-    static const ParameterDescriptorList list = [] {
-        for (int index = 0; index < 5; ++index) {
-            window[index] = *base.describe(500 + index);
-            window[index].nFactory = 0;
-        }
-        return ParameterDescriptorList(window);
-    }();
-    return list;
-}
+constexpr ParameterDescriptor kWindow[] = {
+    ISensorController::schemeWindowDescriptor(500, 0),
+    ISensorController::schemeWindowDescriptor(501, 0),
+    ISensorController::schemeWindowDescriptor(502, 0),
+    ISensorController::schemeWindowDescriptor(503, 0),
+    ISensorController::schemeWindowDescriptor(504, 0),
+};
+const ParameterDescriptorList kWindowDescriptions(kWindow);
 
 }  // namespace
 
@@ -35,7 +31,7 @@ NoSensorUIController::NoSensorUIController(int p_nModuleId)
     : ISensorController(p_nModuleId),
       m_pGetDNThread(addThread(bind_funcobj(this, &NoSensorUIController::getDNbody), "getDN")) {
     m_bIsUARTModule = true;
-    describeParametersBy(&windowDescriptions());
+    describeParametersBy(&kWindowDescriptions);
     // The module switches day and night itself; the status only follows it.
     m_bDNSwitchEnable = false;
 }

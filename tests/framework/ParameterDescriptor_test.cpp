@@ -55,6 +55,13 @@ std::string printed(const std::function<void()>& p_call) {
     return testing::internal::GetCapturedStdout();
 }
 
+// The table's descriptor of the id; an empty one (no name) when it has none.
+ParameterDescriptor described(const ParameterTable<Settings>& p_table, int p_nId) {
+    ParameterDescriptor descriptor;
+    p_table.describe(p_nId, descriptor);
+    return descriptor;
+}
+
 std::string valuesText(const ParameterDescriptor& p_descriptor) {
     char text[128];
     p_descriptor.describeValues(text, sizeof(text));
@@ -120,38 +127,38 @@ TEST_F(ParameterDescriptorTest, TheTableRefusesWhatTheDescriptorDoesNotTakeBefor
 
 TEST_F(ParameterDescriptorTest, TablesDescribeTheirIdsInOrderWithoutAbsentOrUndescribedRows) {
     std::vector<int> ids;
-    for (const ParameterDescriptor* d = m_member.describeNext(INT_MIN); d != nullptr;
-         d = m_member.describeNext(d->nId)) {
-        ids.push_back(d->nId);
+    ParameterDescriptor d;
+    for (int after = INT_MIN; m_member.describeNext(after, d); after = d.nId) {
+        ids.push_back(d.nId);
     }
     EXPECT_EQ((std::vector<int>{1, 2, 3, 5, 6, 8, 9, 11}), ids);
-    EXPECT_EQ(nullptr, m_member.describe(4));
-    EXPECT_EQ(nullptr, m_member.describe(7));
-    ASSERT_NE(nullptr, m_member.describe(3));
-    EXPECT_EQ(17, m_member.describe(3)->nFactory);
-    EXPECT_STREQ("iris", m_member.describe(3)->szName);
+    EXPECT_EQ(0, m_member.describe(4, d));
+    EXPECT_EQ(0, m_member.describe(7, d));
+    ASSERT_EQ(1, m_member.describe(3, d));
+    EXPECT_EQ(17, d.nFactory);
+    EXPECT_STREQ("iris", d.szName);
 }
 
 TEST_F(ParameterDescriptorTest, ValuesAreSpelledOutForPeople) {
-    EXPECT_EQ("0..100", valuesText(*m_family.describe(1)));
-    EXPECT_EQ("0 auto, 1 indoor, 4 manual", valuesText(*m_family.describe(2)));
-    EXPECT_EQ("5..17, 0 close", valuesText(*m_family.describe(3)));
-    EXPECT_EQ("0 off, 1 on", valuesText(*m_family.describe(4)));
-    EXPECT_EQ("any value", valuesText(*m_family.describe(5)));
-    EXPECT_EQ("0..100 step 25", valuesText(*m_family.describe(6)));
-    EXPECT_EQ("an action", valuesText(*m_family.describe(8)));
+    EXPECT_EQ("0..100", valuesText(described(m_family, 1)));
+    EXPECT_EQ("0 auto, 1 indoor, 4 manual", valuesText(described(m_family, 2)));
+    EXPECT_EQ("5..17, 0 close", valuesText(described(m_family, 3)));
+    EXPECT_EQ("0 off, 1 on", valuesText(described(m_family, 4)));
+    EXPECT_EQ("any value", valuesText(described(m_family, 5)));
+    EXPECT_EQ("0..100 step 25", valuesText(described(m_family, 6)));
+    EXPECT_EQ("an action", valuesText(described(m_family, 8)));
 
     // A short buffer is cut and terminated; the length needed comes back.
     char small[6];
-    int needed = m_family.describe(2)->describeValues(small, sizeof(small));
+    int needed = described(m_family, 2).describeValues(small, sizeof(small));
     EXPECT_EQ(static_cast<int>(std::strlen("0 auto, 1 indoor, 4 manual")), needed);
     EXPECT_STREQ("0 aut", small);
 
     int code = -1;
-    EXPECT_EQ(1, m_family.describe(2)->entryCode("manual", code));
+    EXPECT_EQ(1, described(m_family, 2).entryCode("manual", code));
     EXPECT_EQ(4, code);
-    EXPECT_EQ(0, m_family.describe(2)->entryCode("outdoor", code));
-    EXPECT_EQ(1, m_family.describe(4)->entryCode("on", code));
+    EXPECT_EQ(0, described(m_family, 2).entryCode("outdoor", code));
+    EXPECT_EQ(1, described(m_family, 4).entryCode("on", code));
     EXPECT_EQ(1, code);
     EXPECT_STREQ("wb-mode", parameterRoleName(ParameterRole::WB_MODE));
     EXPECT_STREQ("scheme-window", parameterRoleName(ParameterRole::SCHEME_WINDOW));

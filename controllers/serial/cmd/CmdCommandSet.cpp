@@ -82,7 +82,8 @@ void CmdCommandSet::refused(const Row& p_row, int p_nValue) {
     if (m_pfnExplain != nullptr && m_pfnExplain(m_owner, p_row.nId, p_nValue)) {
         return;
     }
-    m_owner.ErrorPrintf("value %d is out of range %s", p_nValue, takenText(p_row.desc).c_str());
+    m_owner.ErrorPrintf("value %d is out of range %s", p_nValue,
+                        takenText(p_row.descriptor()).c_str());
 }
 
 bool CmdCommandSet::cachedIs(int p_nId, unsigned p_nValues) {
@@ -111,7 +112,7 @@ int CmdCommandSet::applyFrame(int p_nId, int p_nValue) {
 int CmdCommandSet::applyCached(int p_nId, int p_nValue) {
     // The cache may hold what a parameter file brought, unchecked.
     const Row* row = m_pParameters != nullptr ? m_pParameters->find(p_nId) : nullptr;
-    if (row != nullptr && !row->desc.takes(p_nValue)) {
+    if (row != nullptr && !row->takes(p_nValue)) {
         if (row->szRange != nullptr) {
             m_owner.ErrorPrintf(row->szRange, p_nValue);
         } else {

@@ -117,7 +117,7 @@ protected:
     template <class Member>
     void refuse(const ParameterRow<Member>& p_row, int p_nValue) {
         announce(p_row.nId, p_nValue);
-        logRefusal(p_row.szSetter, p_nValue, p_row.desc);
+        logRefusal(p_row.szSetter, p_nValue, p_row.descriptor());
     }
     void logRefusal(const char* p_szSetter, int p_nValue, const ParameterDescriptor& p_desc);
     // Whether the member's descriptor of the id takes the value; 0, logged
@@ -126,7 +126,7 @@ protected:
     template <class Member>
     int admitted(const ParameterTable<Member>& p_table, int p_nId, int p_nValue) {
         const ParameterRow<Member>* row = p_table.find(p_nId);
-        if (row == nullptr || row->desc.takes(p_nValue)) {
+        if (row == nullptr || row->takes(p_nValue)) {
             return 1;
         }
         refuse(*row, p_nValue);

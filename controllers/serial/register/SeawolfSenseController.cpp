@@ -248,7 +248,7 @@ int SeawolfSenseController::turnPictureToNight() {
 
 int SeawolfSenseController::setDayNightMode(int p_nMode) {
     // Hosts call this directly too: the row's menu checks both ways in.
-    const ParameterDescriptor* modes = m_parameters.describe(kDayNightModeId);
+    const ParameterTable<SeawolfSenseController>::Row* modes = m_parameters.find(kDayNightModeId);
     if (modes != nullptr && !modes->takes(p_nMode)) {
         ErrorPrintf("setDayNightMode(%d) is out of range", p_nMode);
         return 0;

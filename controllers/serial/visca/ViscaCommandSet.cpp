@@ -37,7 +37,7 @@ bool ViscaCommandSet::cachedIs(int p_nId, std::initializer_list<int> p_values) {
 
 bool ViscaCommandSet::takes(int p_nId, int p_nValue) {
     const ViscaParameter* row = ViscaParameters::family().find(p_nId);
-    return row != nullptr && row->desc.takes(p_nValue);
+    return row != nullptr && row->takes(p_nValue);
 }
 
 void ViscaCommandSet::resend(int p_nId) {
@@ -46,7 +46,7 @@ void ViscaCommandSet::resend(int p_nId) {
         return;
     }
     const ViscaParameter& row = *ViscaParameters::family().find(p_nId);
-    if (!row.desc.takes(value)) {
+    if (!row.takes(value)) {
         if (row.szRange != nullptr) {
             m_owner.ErrorPrintf(row.szRange, value);
         }

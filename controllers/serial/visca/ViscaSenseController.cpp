@@ -32,7 +32,6 @@ typedef ParameterUnit U;
 const ParameterMenuEntry kMirror[] = {{0, "off"}, {1, "mirror"}, {2, "both"}, {3, "flip"}};
 const ParameterMenuEntry kExposureModes[] = {
     {0, "auto"}, {1, "manual"}, {2, "shutter-priority"}, {3, "iris-priority"}, {4, "bright"}};
-const ParameterMenuEntry kIrisClosed[] = {{0, "close"}};
 const ParameterMenuEntry kExposureCompensationOff[] = {{-1, "off"}};
 // Sent one lower: 0 auto ... 8 sodium lamp.
 const ParameterMenuEntry kWhiteBalanceModes[] = {
@@ -160,44 +159,6 @@ const ViscaParameter kFcbUpperIds[] = {
 
 }  // namespace
 
-ViscaParameter baseRow(int p_nId, int p_nSetting) {
-    typedef ISensorController I;
-    switch (p_nSetting) {
-        case I::BASE_TNF_MODE:
-            return P::base(p_nId, p_nSetting, "setTNFMode");
-        case I::BASE_NEAR_LIGHT:
-            return P::base(p_nId, p_nSetting, "setNearLight");
-        case I::BASE_MIDDLE_LIGHT:
-            return P::base(p_nId, p_nSetting, "setMiddleLight");
-        case I::BASE_FAR_LIGHT:
-            return P::base(p_nId, p_nSetting, "setFarLight");
-        // Any switch time is kept; only one equal to the other is refused
-        // once initialised.
-        case I::BASE_DTN_HOUR:
-            return P::base(p_nId, p_nSetting, "setDTNTime_H", "setDTNTime_H failed");
-        case I::BASE_DTN_MINUTE:
-            return P::base(p_nId, p_nSetting, "setDTNTime_M", "setDTNTime_M failed");
-        case I::BASE_NTD_HOUR:
-            return P::base(p_nId, p_nSetting, "setNTDTime_H", "setNTDTime_H failed");
-        case I::BASE_NTD_MINUTE:
-            return P::base(p_nId, p_nSetting, "setNTDTime_M", "setNTDTime_M failed");
-        case I::BASE_POWER_MODE:
-        default:
-            return P::base(p_nId, p_nSetting, "setPowerMode");
-    }
-}
-
-ViscaParameter iris(const char* p_szSetter) {
-    return P::setting(12, p_szSetter, &C::setIri, 17)
-        .range("iris", R::IRIS_LEVEL, 5, 17, U::STEP)
-        .also(kIrisClosed);
-}
-
-ViscaParameter brightness(int p_nId) {
-    return P::setting(p_nId, "setBrightness", &C::setBrightness, 50)
-        .range("brightness", R::BRIGHTNESS, 0, 100, U::PERCENT);
-}
-
 ViscaParameterList family() {
     return ViscaParameterList(kFamily);
 }
@@ -208,16 +169,20 @@ ViscaParameterList fcbUpperIds() {
 
 }  // namespace ViscaParameters
 
-const ParameterDescriptor* ViscaRegisteredDescriptions::describe(int p_nId) const {
-    return m_ids.getIdType(p_nId) != 0 ? m_table.describe(p_nId) : nullptr;
+int ViscaRegisteredDescriptions::describe(int p_nId, ParameterDescriptor& p_descriptor) const {
+    return m_ids.getIdType(p_nId) != 0 && m_table.describe(p_nId, p_descriptor);
 }
 
-const ParameterDescriptor* ViscaRegisteredDescriptions::describeNext(int p_nAfter) const {
-    const ParameterDescriptor* next = m_table.describeNext(p_nAfter);
-    while (next != nullptr && m_ids.getIdType(next->nId) == 0) {
-        next = m_table.describeNext(next->nId);
+int ViscaRegisteredDescriptions::describeNext(int p_nAfter,
+                                              ParameterDescriptor& p_descriptor) const {
+    int after = p_nAfter;
+    while (m_table.describeNext(after, p_descriptor)) {
+        if (m_ids.getIdType(p_descriptor.nId) != 0) {
+            return 1;
+        }
+        after = p_descriptor.nId;
     }
-    return next;
+    return 0;
 }
 
 namespace {

@@ -22,10 +22,44 @@ ViscaParameterList fcbUpperIds();
 // The rows the members number or name differently, described alike: one of the
 // base's settings (TNF mode, a lamp, a switch time, the lamp power mode),
 // and the brightness, which moves the exposure compensation.
-ViscaParameter baseRow(int p_nId, int p_nSetting);
-ViscaParameter brightness(int p_nId);
-// Id 12, whose setter the CH3310 names otherwise in its failure text.
-ViscaParameter iris(const char* p_szSetter);
+constexpr ViscaParameter baseRow(int p_nId, int p_nSetting) {
+    typedef ISensorController I;
+    switch (p_nSetting) {
+        case I::BASE_TNF_MODE:
+            return ViscaParameter::base(p_nId, p_nSetting, "setTNFMode");
+        case I::BASE_NEAR_LIGHT:
+            return ViscaParameter::base(p_nId, p_nSetting, "setNearLight");
+        case I::BASE_MIDDLE_LIGHT:
+            return ViscaParameter::base(p_nId, p_nSetting, "setMiddleLight");
+        case I::BASE_FAR_LIGHT:
+            return ViscaParameter::base(p_nId, p_nSetting, "setFarLight");
+        // Any switch time is kept; only one equal to the other is refused
+        // once initialised.
+        case I::BASE_DTN_HOUR:
+            return ViscaParameter::base(p_nId, p_nSetting, "setDTNTime_H", "setDTNTime_H failed");
+        case I::BASE_DTN_MINUTE:
+            return ViscaParameter::base(p_nId, p_nSetting, "setDTNTime_M", "setDTNTime_M failed");
+        case I::BASE_NTD_HOUR:
+            return ViscaParameter::base(p_nId, p_nSetting, "setNTDTime_H", "setNTDTime_H failed");
+        case I::BASE_NTD_MINUTE:
+            return ViscaParameter::base(p_nId, p_nSetting, "setNTDTime_M", "setNTDTime_M failed");
+        case I::BASE_POWER_MODE:
+        default:
+            return ViscaParameter::base(p_nId, p_nSetting, "setPowerMode");
+    }
+}
+constexpr ViscaParameter brightness(int p_nId) {
+    return ViscaParameter::setting(p_nId, "setBrightness", &ViscaCommandSet::setBrightness, 50)
+        .range("brightness", ParameterRole::BRIGHTNESS, 0, 100, ParameterUnit::PERCENT);
+}
+// Id 12, whose setter the CH3310 names otherwise in its failure text; 0
+// closes the iris below its f-stops.
+inline constexpr ParameterMenuEntry kIrisClosed[] = {{0, "close"}};
+constexpr ViscaParameter iris(const char* p_szSetter) {
+    return ViscaParameter::setting(12, p_szSetter, &ViscaCommandSet::setIri, 17)
+        .range("iris", ParameterRole::IRIS_LEVEL, 5, 17, ParameterUnit::STEP)
+        .also(kIrisClosed);
+}
 
 int irisUp(ISensorController& p_owner, ViscaCommandSet& p_commands, int p_nValue);
 int irisDown(ISensorController& p_owner, ViscaCommandSet& p_commands, int p_nValue);
@@ -42,8 +76,8 @@ class ViscaRegisteredDescriptions : public ParameterDescriptions {
 public:
     ViscaRegisteredDescriptions(const ParameterDescriptions& p_table, const IdManager& p_ids)
         : m_table(p_table), m_ids(p_ids) {}
-    const ParameterDescriptor* describe(int p_nId) const override;
-    const ParameterDescriptor* describeNext(int p_nAfter) const override;
+    int describe(int p_nId, ParameterDescriptor& p_descriptor) const override;
+    int describeNext(int p_nAfter, ParameterDescriptor& p_descriptor) const override;
 
 private:
     const ParameterDescriptions& m_table;
