@@ -129,10 +129,12 @@ int parameterValue(const ISensorController& p_controller, int p_nId, const std::
         descriptor.entryCode(p_strText.c_str(), value)) {
         return value;
     }
+    // Names only mean something where the parameter has named values.
+    bool named = p_controller.getParameterDescriptor(p_nId, descriptor) &&
+                 (descriptor.nEntries > 0 || descriptor.eKind == ParameterKind::ON_OFF);
     std::string takes =
-        p_controller.getParameterDescriptor(p_nId, descriptor)
-            ? std::string("; ") + descriptor.szName + " takes " + valuesOf(descriptor)
-            : std::string(" (a whole number is expected)");
+        named ? std::string("; ") + descriptor.szName + " takes " + valuesOf(descriptor)
+              : std::string(" (a whole number is expected)");
     throw CommandError("bad value '" + p_strText + "'" + takes, 2);
 }
 

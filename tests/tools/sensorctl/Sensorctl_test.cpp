@@ -158,3 +158,39 @@ TEST_F(SensorctlTest, TheOrvaneControllerIsBuiltByTheHostAndKeepsItsSettings) {
     EXPECT_EQ(1, refused.nExit);
     EXPECT_TRUE(contains(refused.strErr, "red-gain takes 0..100; 101 refused")) << refused.strErr;
 }
+
+TEST_F(SensorctlTest, ParametersAreListedDescribedAndSetByTheLibrarysNames) {
+    // A menu entry by name, and what the parameter takes when the name is
+    // not one of them.
+    Outcome manual = sensorctl({"--module", "orvane", "set", "wb-mode", "manual"});
+    ASSERT_EQ(0, manual.nExit) << manual.strErr;
+    EXPECT_EQ("wb-mode (26) = 1\n", manual.strOut);
+    Outcome unknown = sensorctl({"--module", "orvane", "set", "wb-mode", "sunny"});
+    EXPECT_EQ(2, unknown.nExit);
+    EXPECT_EQ("sensorctl: bad value 'sunny'; wb-mode takes 0 auto, 1 manual\n", unknown.strErr);
+
+    Outcome described = sensorctl({"--module", "orvane", "describe", "wb-mode"});
+    ASSERT_EQ(0, described.nExit) << described.strErr;
+    EXPECT_TRUE(contains(described.strOut,
+                         "kind     menu\nrole     wb-mode\n"
+                         "takes    0 auto, 1 manual\nfactory  0 auto\n"
+                         "value    1 manual\n"))
+        << described.strOut;
+    EXPECT_EQ(2, sensorctl({"--module", "orvane", "describe", "sunshine"}).nExit);
+
+    // The list as one JSON document: each parameter once, with its value.
+    Outcome json = sensorctl({"--module", "orvane", "list", "--json"});
+    ASSERT_EQ(0, json.nExit) << json.strErr;
+    EXPECT_EQ(0u, json.strOut.find("{\"module\":\"orvane\",\"moduleId\":61,\"parameters\":["));
+    EXPECT_TRUE(
+        contains(json.strOut,
+                 "{\"id\":26,\"name\":\"wb-mode\",\"idType\":\"common\",\"kind\":\"menu\","
+                 "\"role\":\"wb-mode\",\"unit\":\"\",\"checked\":true,\"entries\":[{\"code\":"
+                 "0,\"name\":\"auto\"},{\"code\":1,\"name\":\"manual\"}],\"factory\":0,"
+                 "\"value\":1}"))
+        << json.strOut;
+    EXPECT_EQ("\n]}\n", json.strOut.substr(json.strOut.size() - 4));
+    Outcome table = sensorctl({"--module", "orvane", "list"});
+    EXPECT_TRUE(contains(table.strOut, "   26  wb-mode                  1 manual       menu"))
+        << table.strOut;
+}
