@@ -12,6 +12,19 @@
 // knowing the module. The data is constant and shared by all controllers of
 // a class; the controller's parameter table holds it beside the routing of
 // the id, and checks writes against it, so the two cannot drift apart.
+//
+// A host walks them in id order, or asks by name or by role:
+//
+//   ParameterDescriptor d;
+//   for (int after = INT_MIN; controller.getNextParameterDescriptor(after, d); after = d.nId) {
+//       char values[128];
+//       d.describeValues(values, sizeof(values));  // "0..100", "0 auto, 1 manual"
+//       printf("%d %s %s: %s\n", d.nId, d.szName, parameterRoleName(d.eRole), values);
+//   }
+//   if (controller.findParameterByRole(ParameterRole::WB_MODE, d)) {
+//       int manual = 0;
+//       if (d.entryCode("manual", manual)) controller.setParameter(d.nId, manual);
+//   }
 
 // How the value is chosen.
 enum class ParameterKind : unsigned char {
