@@ -77,15 +77,6 @@ std::string clockText(int p_nSecond) {
     return text;
 }
 
-// What the camera measures as its light level (darkness): the LDR with the
-// camera's own LEDs when it has infrared, else the ISP's level.
-int cameraLevel(Host& p_host, bool p_bInfrared) {
-    if (!p_bInfrared) {
-        return 100 - p_host.board().brightness();
-    }
-    return static_cast<int>(std::trunc(98.0 - 0.32 * p_host.board().adcRaw()));
-}
-
 void writePlot(const std::string& p_strPath, const std::vector<Sample>& p_samples,
                const std::vector<std::pair<int, int> >& p_schemes) {
     const double width = 960;
@@ -165,6 +156,18 @@ void writePlot(const std::string& p_strPath, const std::vector<Sample>& p_sample
 
 }  // namespace
 
+int cameraLevel(Host& p_host, bool p_bInfrared) {
+    if (!p_bInfrared) {
+        return 100 - p_host.board().brightness();
+    }
+    return static_cast<int>(std::trunc(98.0 - 0.32 * p_host.board().adcRaw()));
+}
+
+bool hasInfrared(const Host& p_host) {
+    return p_host.detail().find("isInfrared=0") == std::string::npos &&
+           p_host.detail().find("isInfrared") != std::string::npos;
+}
+
 int sceneBrightness(int p_nSecondOfDay) {
     int t = ((p_nSecondOfDay % kDay) + kDay) % kDay;
     double light;
@@ -198,8 +201,7 @@ void simulateDay(Host& p_host, const std::string& p_strPlotPath) {
     }
     ISensorController& controller = p_host.controller();
     Hi351xSenseController* hi351x = dynamic_cast<Hi351xSenseController*>(&controller);
-    bool infrared = p_host.detail().find("isInfrared=0") == std::string::npos &&
-                    p_host.detail().find("isInfrared") != std::string::npos;
+    bool infrared = hasInfrared(p_host);
     FILE* out = Host::out();
     std::fprintf(out,
                  "simulating 24 hours on the virtual clock, one thread cycle per second:\n"

@@ -11,6 +11,12 @@
 // draws the light, the thresholds and the day/night state as SVG.
 void simulateDay(Host& p_host, const std::string& p_strPlotPath);
 
+// What the camera measures as its light level (darkness): the LDR with the
+// camera's own LEDs when it has infrared, else the ISP's level.
+int cameraLevel(Host& p_host, bool p_bInfrared);
+// Whether the module's detail gives it infrared LEDs.
+bool hasInfrared(const Host& p_host);
+
 // The scene brightness (0 night .. 100 full day) at a second of the day.
 int sceneBrightness(int p_nSecondOfDay);
 

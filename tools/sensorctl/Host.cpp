@@ -363,13 +363,23 @@ void Host::boot() {
     }
     recordRootModule();
     waitForFirstCycle();
+    m_nErrorLogSize = errorLogMark();
+}
+
+std::streamoff Host::errorLogMark() const {
     std::ifstream log(m_strRoot + "/mnt/mtd/log/SensorError.log", std::ios::ate);
-    m_nErrorLogSize = log ? static_cast<std::streamoff>(log.tellg()) : 0;
+    return log ? static_cast<std::streamoff>(log.tellg()) : 0;
 }
 
 std::string Host::errorSinceBoot() const {
-    std::ifstream log(m_strRoot + "/mnt/mtd/log/SensorError.log");
-    log.seekg(m_nErrorLogSize);
+    return errorSince(m_nErrorLogSize);
+}
+
+std::string Host::errorSince(std::streamoff p_nMark) const {
+    std::ifstream log(m_strRoot + "/mnt/mtd/log/SensorError.log", std::ios::ate);
+    // A log the library started afresh is read from its start.
+    std::streamoff size = log ? static_cast<std::streamoff>(log.tellg()) : 0;
+    log.seekg(size < p_nMark ? 0 : p_nMark);
     // The serial transports log each failed attempt ("===...") with the
     // bytes it sent and got ("0x81,0x1,..."), then their verdict ("the module
     // did not answer ..."); the controller's own line says what failed.

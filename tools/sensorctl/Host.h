@@ -2,6 +2,7 @@
 #define SENSORCTL_HOST_H
 
 #include <cstdio>
+#include <ios>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -88,6 +89,10 @@ public:
     // error log since boot, with the serial transport's verdict after it
     // (the per-attempt details are in the log).
     std::string errorSinceBoot() const;
+    // The same for what was logged after a mark, for a host that runs on
+    // (a service): take the mark before the call that may fail.
+    std::streamoff errorLogMark() const;
+    std::string errorSince(std::streamoff p_nMark) const;
 
     // Where sensorctl's own output goes (the original stdout).
     static FILE* out();

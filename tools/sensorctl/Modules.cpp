@@ -99,7 +99,7 @@ const std::vector<ModuleInfo>& knownModules() {
          "", "orvane", createOrvane, ""},
         {"fcbev7310", 85, "Sony FCB-EV7310 block camera (VISCA, zoom lens, IR board)",
          "RS485=/dev/ttyAMA1;isInfrared=0;generation=1", kViscaLine, "",
-         create<FCBEV7310SenseController>, "visca"},
+         create<FCBEV7310SenseController>, "visca", 1920, 1080, "", true},
         {"ch3310", 18, "Sony CH3310 block camera (VISCA, internal sync)", kViscaDetail, kViscaLine,
          "", create<SONYCH3310SenseController>, "visca-ack"},
         {"cv7500", 19, "Sony CV7500 block camera (VISCA, stabilizer, point-light focus)",

@@ -31,6 +31,9 @@ struct ModuleInfo {
     // texts ("RS485"), for a module whose lens sits on a second line; empty
     // for the others. The module's simulator answers it as its second line.
     const char* szLensLine = "";
+    // Whether the controller moves its focus on request (FocusFar, FocusNear
+    // and StopFocusContrl), so a host may offer continuous focus moves.
+    bool bFocusMoves = false;
 };
 
 // A module simulator sensorctl can put behind a serial line, in the

@@ -25,6 +25,9 @@ public:
     // Faults at this rate from now on, seeded; 0 stops them (and, for a
     // serial module, drops those still queued).
     void setFaultRate(double p_dRate, unsigned int p_nSeed);
+    // A module that stops answering (its line runs at another speed than
+    // the host's; the ISP fails every command) and one that answers again.
+    void setAnswering(bool p_bAnswering);
     // Seconds a restart keeps a serial module silent.
     double restartSilence() const { return m_dRestartSilence; }
     // Since the host booted. Forgets the frames taken, so that a long run

@@ -33,6 +33,22 @@ void SimulatedHardware::setFaultRate(double p_dRate, unsigned int p_nSeed) {
     }
 }
 
+void SimulatedHardware::setAnswering(bool p_bAnswering) {
+    if (m_pLine == nullptr) {
+        m_host.board().isp().setFailureRate(p_bAnswering ? 0.0 : 1.0, 1);
+        return;
+    }
+    std::vector<int> line = m_pLine->lineParameters();
+    if (line.size() != 4) {
+        return;
+    }
+    int baud = line[0];
+    if (!p_bAnswering) {
+        baud = baud == 9600 ? 19200 : 9600;
+    }
+    m_pLine->setModuleLine(baud, line[1], line[2], line[3]);
+}
+
 SimulatedHardware::Figures SimulatedHardware::figures() {
     Figures figures;
     // What the board's simulators recorded for tests would pile up too.

@@ -1,0 +1,112 @@
+#ifndef SENSORD_AUTHENTICATOR_H
+#define SENSORD_AUTHENTICATOR_H
+
+#include <chrono>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "../Http.h"
+#include "Users.h"
+
+// Who is asking. Every route but ONVIF's GetSystemDateAndTime needs a user.
+struct AuthOutcome {
+    bool bOk = false;
+    std::string strUser;
+    UserLevel eLevel = UserLevel::USER;
+    // Why not, for the log and the client ("unknown user", "wrong password",
+    // "nonce used before", "Created outside the accepted window").
+    std::string strReason;
+    bool bStale = false;          // HTTP Digest: a nonce of ours that expired
+    bool bNoCredentials = false;  // nothing was offered at all
+};
+
+// Checks HTTP Digest (RFC 7616: SHA-256 and, for old clients, MD5; qop
+// "auth") and WS-Security UsernameToken with PasswordDigest. Hashes and
+// base64 come from OpenSSL. Nonces are the service's own (HTTP Digest: a
+// time stamp and random bytes signed with a key drawn at start) and each
+// nonce count or token nonce is taken once: a replay is refused.
+// Repeated failures from one address slow that address down.
+class Authenticator {
+public:
+    Authenticator(UserStore& p_users, std::string p_strRealm);
+    virtual ~Authenticator() = default;
+    Authenticator(const Authenticator&) = delete;
+    Authenticator& operator=(const Authenticator&) = delete;
+
+    // The Authorization header of p_request; bNoCredentials when it has
+    // none or another scheme.
+    AuthOutcome checkHttpDigest(const HttpRequest& p_request);
+    // A 401's challenges: SHA-256 first, then MD5 (p_bStale when the client's
+    // nonce had expired).
+    void challenge(HttpResponse& p_response, bool p_bStale);
+
+    // A UsernameToken's fields as the SOAP header gives them (Nonce in
+    // base64, Created as xs:dateTime). Created more than five minutes from
+    // the service's clock either way is refused, and so is a nonce seen in
+    // that window.
+    AuthOutcome checkUsernameToken(const std::string& p_strUser, const std::string& p_strDigest,
+                                   const std::string& p_strNonce, const std::string& p_strCreated);
+
+    // Failures and successes by client address. After five failures within
+    // a minute the address is refused for a while that doubles with each
+    // further failure (up to five minutes); p_nRetryAfter is the seconds left.
+    bool throttled(const std::string& p_strAddress, int& p_nRetryAfter);
+    void recordFailure(const std::string& p_strAddress);
+    void recordSuccess(const std::string& p_strAddress);
+
+protected:
+    // The clocks everything here goes by; a test turns them by overriding.
+    // Nonce ages and the throttle use the monotonic clock, a UsernameToken's
+    // Created is compared with the wall clock.
+    virtual std::chrono::steady_clock::time_point now() const;
+    virtual std::chrono::system_clock::time_point wallNow() const;
+
+private:
+    using Steady = std::chrono::steady_clock;
+    using Wall = std::chrono::system_clock;
+
+    // The highest nonce count taken so far for one of our nonces.
+    struct NonceCount {
+        Steady::time_point issued;
+        unsigned long nHighest = 0;
+    };
+    struct TokenNonce {
+        Wall::time_point created;
+    };
+    struct Failures {
+        std::deque<Steady::time_point> recent;  // within the last minute
+        int nBlockSeconds = 0;                  // 0: not blocked yet
+        Steady::time_point blockedUntil;
+        Steady::time_point last;
+    };
+
+    std::string makeNonce(Steady::time_point p_now) const;
+    // Ours and unchanged; p_issued is when it was made.
+    bool verifyNonce(const std::string& p_strNonce, Steady::time_point& p_issued) const;
+    // False when the count was taken before (or cannot be told apart from
+    // one that was); p_bStale when its nonce was forgotten to make room.
+    bool takeNonceCount(const std::string& p_strNonce, Steady::time_point p_issued,
+                        unsigned long p_nCount, bool& p_bStale);
+    bool takeTokenNonce(const std::string& p_strNonce, Wall::time_point p_created,
+                        std::string& p_strReason);
+    void forgetQuietAddresses(Steady::time_point p_now);
+
+    UserStore& m_users;
+    std::string m_strRealm;
+    std::string m_strKey;     // signs our Digest nonces; drawn at construction
+    std::string m_strOpaque;  // echoed back by Digest clients
+
+    std::mutex m_mutex;  // guards everything below
+    std::map<std::string, NonceCount> m_nonceCounts;
+    // Nonces issued up to here that are no longer tracked count as stale:
+    // a forgotten nonce's counts could otherwise be replayed.
+    Steady::time_point m_forgottenUpTo = Steady::time_point::min();
+    std::map<std::string, TokenNonce> m_tokenNonces;  // by the decoded nonce
+    // Likewise for tokens: one created up to here and not tracked is refused.
+    Wall::time_point m_tokenFloor = Wall::time_point::min();
+    std::map<std::string, Failures> m_failures;  // by client address
+};
+
+#endif
