@@ -8,6 +8,7 @@
 #include "DaySimulation.h"
 #include "Describe.h"
 #include "Host.h"
+#include "platform/Clock.h"
 #include "platform/SensorParameterParser.h"
 
 namespace {
@@ -81,21 +82,87 @@ std::string ImageService::refusal(int p_nId, int p_nValue) const {
 }
 
 bool ImageService::get(int p_nId, int& p_nValue) {
-    // The library's caches have locks of their own and its threads read them
-    // all the time: a read need not wait for a slow module write.
-    return find(p_nId) != nullptr && m_host.controller().getParameter(p_nId, p_nValue);
+    return find(p_nId) != nullptr && held(std::to_string(p_nId), p_nValue);
+}
+
+bool ImageService::held(const std::string& p_strIds, int& p_nValue) {
+    // The controller's confirmed values, not the batch it was last asked
+    // for: after a failed write those differ, and a client must see what
+    // the module holds.
+    std::string text;
+    std::map<int, int> values;
+    if (!m_host.controller().getParameters(p_strIds, text) ||
+        !SensorParameterParser::parseSensorParameter(text, values) || values.size() != 1) {
+        return false;
+    }
+    p_nValue = values.begin()->second;
+    return true;
 }
 
 ImageService::Values ImageService::getAll() {
-    Values values;
+    std::string ids;
     for (const ParameterDescriptor& descriptor : m_descriptors) {
-        int value = 0;
-        if (descriptor.eKind != ParameterKind::ACTION &&
-            m_host.controller().getParameter(descriptor.nId, value)) {
-            values.emplace_back(descriptor.nId, value);
+        if (descriptor.eKind != ParameterKind::ACTION) {
+            ids += (ids.empty() ? "" : ",") + std::to_string(descriptor.nId);
         }
     }
-    return values;
+    std::string text;
+    std::map<int, int> values;
+    if (!m_host.controller().getParameters(ids, text) ||
+        !SensorParameterParser::parseSensorParameter(text, values)) {
+        // Some id has no value (set-only): one at a time, then.
+        values.clear();
+        for (const ParameterDescriptor& descriptor : m_descriptors) {
+            int value = 0;
+            if (descriptor.eKind != ParameterKind::ACTION &&
+                held(std::to_string(descriptor.nId), value)) {
+                values[descriptor.nId] = value;
+            }
+        }
+    }
+    return Values(values.begin(), values.end());
+}
+
+ImageService::Values ImageService::changedSince(const Values& p_before) {
+    Values changed;
+    for (const auto& entry : p_before) {
+        int value = 0;
+        if (held(std::to_string(entry.first), value) && value != entry.second) {
+            changed.push_back(entry);
+        }
+    }
+    return changed;
+}
+
+std::string ImageService::putBack(const Values& p_before, const std::string& p_strOrigin) {
+    // The module may still be failing, or restarting (a second or so of
+    // silence): a few tries further and further apart, then the truth.
+    static const double kPauses[] = {0.0, 0.5, 1.0, 2.0};
+    Values changed = changedSince(p_before);
+    for (double pause : kPauses) {
+        if (changed.empty()) {
+            break;
+        }
+        Clock::get().sleep(pause);
+        m_host.controller().setParameters(parameterText(changed));
+        changed = changedSince(p_before);
+    }
+    if (changed.empty()) {
+        return "nothing was changed";
+    }
+    std::string names;
+    Values now;
+    for (const auto& entry : changed) {
+        int value = 0;
+        held(std::to_string(entry.first), value);
+        now.emplace_back(entry.first, value);
+        names += (names.empty() ? "" : ", ") + parameterLabel(m_host.controller(), entry.first) +
+                 " = " + std::to_string(value);
+    }
+    // What the module holds now is what every client and the file see.
+    saveLocked();
+    publishValues(now, p_strOrigin);
+    return "could not put back " + names;
 }
 
 ImageService::Result ImageService::failure(Outcome p_eOutcome, int p_nId,
@@ -131,7 +198,7 @@ ImageService::Result ImageService::set(const Values& p_values, bool p_bPersist,
     Values before;
     for (const auto& entry : p_values) {
         int value = 0;
-        if (controller.getParameter(entry.first, value)) {
+        if (held(std::to_string(entry.first), value)) {
             before.emplace_back(entry.first, value);
         }
     }
@@ -140,20 +207,17 @@ ImageService::Result ImageService::set(const Values& p_values, bool p_bPersist,
     if (result != 0) {
         int failed = ISensorController::failedId(result);
         std::string reason = why(mark);
-        // All or nothing: what went through before the failure goes back.
-        controller.setParameters(parameterText(before));
         m_bModuleAnswering = false;
+        // All or nothing: what went through before the failure goes back.
         return failure(Outcome::FAILED, failed,
-                       "cannot set " + parameterLabel(controller, failed) + ": " + reason +
-                           "; nothing was changed");
+                       "cannot set " + parameterLabel(controller, failed) + ": " + reason + "; " +
+                           putBack(before, p_strOrigin));
     }
     m_bModuleAnswering = true;
     if (p_bPersist) {
         Result saved = saveLocked();
         if (!saved.ok()) {
-            controller.setParameters(parameterText(before));
-            saveLocked();
-            saved.strText += "; nothing was changed";
+            saved.strText += "; " + putBack(before, p_strOrigin);
             return saved;
         }
     }
@@ -300,7 +364,7 @@ ImageService::FocusState ImageService::focus() {
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     const ParameterDescriptor* position = findByRole(ParameterRole::FOCUS_POSITION);
-    if (position == nullptr || !m_host.controller().getParameter(position->nId, state.nPosition)) {
+    if (position == nullptr || !held(std::to_string(position->nId), state.nPosition)) {
         m_host.controller().getFocusValue(state.nPosition);
     }
     state.bMoving = m_bFocusMoving;

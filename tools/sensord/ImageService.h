@@ -119,6 +119,14 @@ public:
 private:
     Result failure(Outcome p_eOutcome, int p_nId, const std::string& p_strText);
     Result saveLocked();
+    // The value the controller holds for one id ("7").
+    bool held(const std::string& p_strId, int& p_nValue);
+    // The entries of p_before whose id holds another value now.
+    Values changedSince(const Values& p_before);
+    // Writes p_before back where it changed; says whether that worked or
+    // what is left changed (saved and published, as it is what the module
+    // holds).
+    std::string putBack(const Values& p_before, const std::string& p_strOrigin);
     // What the error log says went wrong since the mark, as a reason.
     std::string why(std::streamoff p_nMark) const;
     void publishValues(const Values& p_values, const std::string& p_strOrigin);
