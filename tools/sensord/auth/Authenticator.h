@@ -24,7 +24,7 @@ struct AuthOutcome {
 
 // Checks HTTP Digest (RFC 7616: SHA-256 and, for old clients, MD5; qop
 // "auth") and WS-Security UsernameToken with PasswordDigest. Hashes and
-// base64 come from OpenSSL. Nonces are the service's own (HTTP Digest: a
+// base64 come from nettle. Nonces are the service's own (HTTP Digest: a
 // time stamp and random bytes signed with a key drawn at start) and each
 // nonce count or token nonce is taken once: a replay is refused.
 // Repeated failures from one address slow that address down.

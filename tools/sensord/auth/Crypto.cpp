@@ -1,10 +1,14 @@
 #include "Crypto.h"
 
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/hmac.h>
-#include <openssl/rand.h>
+#include <nettle/base64.h>
+#include <nettle/hmac.h>
+#include <nettle/md5.h>
+#include <nettle/memops.h>
+#include <nettle/sha1.h>
+#include <nettle/sha2.h>
+#include <sys/random.h>
 
+#include <cerrno>
 #include <stdexcept>
 #include <vector>
 
@@ -12,13 +16,21 @@ namespace crypto {
 
 namespace {
 
-std::string digest(const EVP_MD* p_pType, const std::string& p_strData) {
-    unsigned char out[EVP_MAX_MD_SIZE];
-    unsigned int nLength = 0;
-    if (EVP_Digest(p_strData.data(), p_strData.size(), out, &nLength, p_pType, nullptr) != 1) {
-        throw std::runtime_error("OpenSSL digest failed");
-    }
-    return std::string(reinterpret_cast<const char*>(out), nLength);
+const uint8_t* bytesOf(const std::string& p_strData) {
+    return reinterpret_cast<const uint8_t*>(p_strData.data());
+}
+
+// One nettle hash over the whole string.
+template <class Context, size_t Size, void (*Init)(Context*),
+          void (*Update)(Context*, size_t, const uint8_t*),
+          void (*Digest)(Context*, size_t, uint8_t*)>
+std::string digest(const std::string& p_strData) {
+    Context context;
+    Init(&context);
+    Update(&context, p_strData.size(), bytesOf(p_strData));
+    uint8_t out[Size];
+    Digest(&context, Size, out);
+    return std::string(reinterpret_cast<const char*>(out), Size);
 }
 
 bool isBase64Char(char p_c) {
@@ -29,13 +41,16 @@ bool isBase64Char(char p_c) {
 }  // namespace
 
 std::string sha1(const std::string& p_strData) {
-    return digest(EVP_sha1(), p_strData);
+    return digest<sha1_ctx, SHA1_DIGEST_SIZE, nettle_sha1_init, nettle_sha1_update,
+                  nettle_sha1_digest>(p_strData);
 }
 std::string sha256(const std::string& p_strData) {
-    return digest(EVP_sha256(), p_strData);
+    return digest<sha256_ctx, SHA256_DIGEST_SIZE, nettle_sha256_init, nettle_sha256_update,
+                  nettle_sha256_digest>(p_strData);
 }
 std::string md5(const std::string& p_strData) {
-    return digest(EVP_md5(), p_strData);
+    return digest<md5_ctx, MD5_DIGEST_SIZE, nettle_md5_init, nettle_md5_update, nettle_md5_digest>(
+        p_strData);
 }
 std::string sha1Hex(const std::string& p_strData) {
     return toHex(sha1(p_strData));
@@ -59,23 +74,20 @@ std::string toHex(const std::string& p_strBytes) {
 }
 
 std::string hmacSha256(const std::string& p_strKey, const std::string& p_strData) {
-    unsigned char out[EVP_MAX_MD_SIZE];
-    unsigned int nLength = 0;
-    if (HMAC(EVP_sha256(), p_strKey.data(), static_cast<int>(p_strKey.size()),
-             reinterpret_cast<const unsigned char*>(p_strData.data()), p_strData.size(), out,
-             &nLength) == nullptr) {
-        throw std::runtime_error("OpenSSL HMAC failed");
-    }
-    return std::string(reinterpret_cast<const char*>(out), nLength);
+    hmac_sha256_ctx context;
+    hmac_sha256_set_key(&context, p_strKey.size(), bytesOf(p_strKey));
+    hmac_sha256_update(&context, p_strData.size(), bytesOf(p_strData));
+    uint8_t out[SHA256_DIGEST_SIZE];
+    hmac_sha256_digest(&context, SHA256_DIGEST_SIZE, out);
+    return std::string(reinterpret_cast<const char*>(out), SHA256_DIGEST_SIZE);
 }
 
 std::string base64Encode(const std::string& p_strBytes) {
-    std::vector<unsigned char> out(4 * ((p_strBytes.size() + 2) / 3) + 1);
-    int nLength =
-        EVP_EncodeBlock(out.data(), reinterpret_cast<const unsigned char*>(p_strBytes.data()),
-                        static_cast<int>(p_strBytes.size()));
-    return std::string(reinterpret_cast<const char*>(out.data()),
-                       static_cast<std::size_t>(nLength));
+    std::string text(BASE64_ENCODE_RAW_LENGTH(p_strBytes.size()), '\0');
+    if (!text.empty()) {
+        base64_encode_raw(&text[0], p_strBytes.size(), bytesOf(p_strBytes));
+    }
+    return text;
 }
 
 bool base64Decode(const std::string& p_strText, std::string& p_strBytes) {
@@ -84,8 +96,7 @@ bool base64Decode(const std::string& p_strText, std::string& p_strBytes) {
     if (nSize % 4 != 0) {
         return false;
     }
-    // EVP_DecodeBlock skips white space and counts padding as zero bytes:
-    // check the form first and take the padding off after.
+    // The decoder skips white space: the form is checked first.
     std::size_t nPadding = 0;
     if (nSize > 0 && p_strText[nSize - 1] == '=') {
         nPadding = nSize > 1 && p_strText[nSize - 2] == '=' ? 2 : 1;
@@ -98,15 +109,15 @@ bool base64Decode(const std::string& p_strText, std::string& p_strBytes) {
     if (nSize == 0) {
         return true;
     }
-    std::vector<unsigned char> out(nSize / 4 * 3 + 1);
-    int nLength =
-        EVP_DecodeBlock(out.data(), reinterpret_cast<const unsigned char*>(p_strText.data()),
-                        static_cast<int>(nSize));
-    if (nLength < 0 || static_cast<std::size_t>(nLength) < nPadding) {
+    std::vector<uint8_t> out(BASE64_DECODE_LENGTH(nSize));
+    base64_decode_ctx context;
+    base64_decode_init(&context);
+    size_t nLength = out.size();
+    if (!base64_decode_update(&context, &nLength, out.data(), nSize, p_strText.data()) ||
+        !base64_decode_final(&context)) {
         return false;
     }
-    p_strBytes.assign(reinterpret_cast<const char*>(out.data()),
-                      static_cast<std::size_t>(nLength) - nPadding);
+    p_strBytes.assign(reinterpret_cast<const char*>(out.data()), nLength);
     // One spelling per byte string: the bits after the last byte are zero,
     // so a changed character never decodes to the same bytes.
     if (base64Encode(p_strBytes) != p_strText) {
@@ -144,17 +155,21 @@ bool base64UrlDecode(const std::string& p_strText, std::string& p_strBytes) {
 }
 
 std::string randomBytes(std::size_t p_nCount) {
+    // The kernel's generator, waiting for it to be seeded on a fresh boot.
     std::string bytes(p_nCount, '\0');
-    if (p_nCount > 0 &&
-        RAND_bytes(reinterpret_cast<unsigned char*>(&bytes[0]), static_cast<int>(p_nCount)) != 1) {
-        throw std::runtime_error("the random generator failed");
+    for (std::size_t done = 0; done < p_nCount;) {
+        ssize_t count = getrandom(&bytes[done], p_nCount - done, 0);
+        if (count < 0 && errno != EINTR) {
+            throw std::runtime_error("the random generator failed");
+        }
+        done += count > 0 ? static_cast<std::size_t>(count) : 0;
     }
     return bytes;
 }
 
 bool equalConstantTime(const std::string& p_strA, const std::string& p_strB) {
     return p_strA.size() == p_strB.size() &&
-           CRYPTO_memcmp(p_strA.data(), p_strB.data(), p_strA.size()) == 0;
+           memeql_sec(p_strA.data(), p_strB.data(), p_strA.size()) != 0;
 }
 
 }  // namespace crypto

@@ -4,7 +4,8 @@
 #include <cstddef>
 #include <string>
 
-// Thin wrappers over OpenSSL's libcrypto for the service's authentication.
+// Thin wrappers over nettle (the library GnuTLS, and so libmicrohttpd, brings)
+// and the kernel's random generator for the service's authentication.
 // Byte strings travel in std::string; "hex" is lower case.
 namespace crypto {
 
