@@ -84,7 +84,7 @@ SensordProcess::~SensordProcess() {
 }
 
 bool SensordProcess::started() {
-    static const std::string kServing = "serving on http://127.0.0.1:";
+    static const std::string kServing = "://127.0.0.1:";
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (m_nPort == 0 && std::chrono::steady_clock::now() < deadline) {
         pollfd wait{m_nErrors, POLLIN, 0};
@@ -97,7 +97,8 @@ bool SensordProcess::started() {
             return false;
         }
         m_strErrors.append(buffer, static_cast<size_t>(count));
-        std::string::size_type at = m_strErrors.find(kServing);
+        std::string::size_type at = m_strErrors.find("serving on http");
+        at = at == std::string::npos ? at : m_strErrors.find(kServing, at);
         if (at != std::string::npos) {
             m_nPort = std::atoi(m_strErrors.c_str() + at + kServing.size());
         }

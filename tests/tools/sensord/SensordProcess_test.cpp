@@ -215,3 +215,36 @@ TEST_F(SensordProcessTest, APowerCutNeverLosesAnAcknowledgedSetting) {
     }
     EXPECT_EQ(settings.size(), acknowledged.size());
 }
+
+// --tls-cert and --tls-key: the same service over HTTPS, and plain HTTP is
+// not answered on that port. Checked with the openssl and curl programs.
+TEST_F(SensordProcessTest, TheServiceSpeaksHttpsWithTheGivenCertificate) {
+    if (std::system("command -v openssl >/dev/null && command -v curl >/dev/null") != 0) {
+        GTEST_SKIP() << "needs the openssl and curl programs";
+    }
+    TemporaryRoot root;
+    std::string cert = root.dir() + "/tls.crt";
+    std::string key = root.dir() + "/tls.key";
+    std::string make = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 "
+                       "-nodes -subj /CN=camera -days 1 -keyout " +
+                       key + " -out " + cert + " 2>/dev/null";
+    ASSERT_EQ(0, std::system(make.c_str()));
+    SensordProcess sensord(root.dir(), "hi351x",
+                           {"--virtual-time", "--tls-cert", cert, "--tls-key", key});
+    ASSERT_TRUE(sensord.started()) << sensord.errors();
+    EXPECT_NE(std::string::npos, sensord.errors().find("https://127.0.0.1:"));
+    std::string password = readFile(root.dir() + "/mnt/mtd/sensord/admin-password");
+    std::string out = root.dir() + "/status.json";
+    std::string curl = "curl -s -k --max-time 60 --digest -u admin:" + password +
+                       " -o " + out + " -w '%{http_code}' https://127.0.0.1:" +
+                       std::to_string(sensord.port()) + "/api/status > " + root.dir() +
+                       "/code";
+    EXPECT_EQ(0, std::system(curl.c_str()));
+    EXPECT_EQ("200", readFile(root.dir() + "/code"));
+    EXPECT_NE(std::string::npos, readFile(out).find("\"module\":\"hi351x\""));
+
+    HttpTestClient plain(sensord.port());
+    EXPECT_NE(200, plain.raw("GET /api/status HTTP/1.1\r\nHost: x\r\n\r\n", 30).nStatus);
+    sensord.signal(SIGTERM);
+    EXPECT_EQ(0, sensord.wait(60)) << sensord.errors();
+}
