@@ -311,7 +311,9 @@ Authenticator::Authenticator(UserStore& p_users, std::string p_strRealm)
     : m_users(p_users),
       m_strRealm(std::move(p_strRealm)),
       m_strKey(crypto::randomBytes(32)),
-      m_strOpaque(crypto::base64UrlEncode(crypto::randomBytes(16))) {}
+      m_strOpaque(crypto::base64UrlEncode(crypto::randomBytes(16))),
+      m_nonceCounts(kMaxTrackedNonces),
+      m_tokenNonces(kMaxTokenNonces) {}
 
 std::chrono::steady_clock::time_point Authenticator::now() const {
     return Steady::now();
@@ -460,37 +462,19 @@ AuthOutcome Authenticator::checkHttpDigest(const HttpRequest& p_request) {
 bool Authenticator::takeNonceCount(const std::string& p_strNonce, Steady::time_point p_issued,
                                    unsigned long p_nCount, bool& p_bStale) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = m_nonceCounts.find(p_strNonce);
-    if (it != m_nonceCounts.end()) {
-        if (p_nCount <= it->second.nHighest) {
+    if (unsigned long* highest = m_nonceCounts.find(p_strNonce)) {
+        if (p_nCount <= *highest) {
             return false;
         }
-        it->second.nHighest = p_nCount;
+        *highest = p_nCount;
         return true;
     }
-    if (p_issued <= m_forgottenUpTo) {
-        p_bStale = true;  // its counts were forgotten: have the client take a new nonce
-        return true;
+    // A nonce issued up to the floor and not tracked had its counts
+    // forgotten: the client takes a new nonce.
+    m_nonceCounts.expire(now() - kNonceLifetime);
+    if (p_issued <= m_nonceCounts.floor() || !m_nonceCounts.add(p_strNonce, p_issued, p_nCount)) {
+        p_bStale = true;
     }
-    if (m_nonceCounts.size() >= kMaxTrackedNonces) {
-        const Steady::time_point current = now();
-        for (auto entry = m_nonceCounts.begin(); entry != m_nonceCounts.end();) {
-            entry = current - entry->second.issued > kNonceLifetime ? m_nonceCounts.erase(entry)
-                                                                    : std::next(entry);
-        }
-    }
-    if (m_nonceCounts.size() >= kMaxTrackedNonces) {
-        auto oldest = std::min_element(
-            m_nonceCounts.begin(), m_nonceCounts.end(),
-            [](const auto& p_a, const auto& p_b) { return p_a.second.issued < p_b.second.issued; });
-        m_forgottenUpTo = std::max(m_forgottenUpTo, oldest->second.issued);
-        m_nonceCounts.erase(oldest);
-        if (p_issued <= m_forgottenUpTo) {
-            p_bStale = true;
-            return true;
-        }
-    }
-    m_nonceCounts[p_strNonce] = NonceCount{p_issued, p_nCount};
     return true;
 }
 
@@ -547,35 +531,16 @@ AuthOutcome Authenticator::checkUsernameToken(const std::string& p_strUser,
 bool Authenticator::takeTokenNonce(const std::string& p_strNonce, Wall::time_point p_created,
                                    std::string& p_strReason) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_tokenNonces.count(p_strNonce) != 0) {
+    if (m_tokenNonces.find(p_strNonce) != nullptr) {
         p_strReason = "nonce used before";
         return false;
     }
-    if (p_created <= m_tokenFloor) {
+    // A token can come back only while its Created is within the window.
+    m_tokenNonces.expire(wallNow() - kTokenWindow);
+    if (p_created <= m_tokenNonces.floor() || !m_tokenNonces.add(p_strNonce, p_created, true)) {
         p_strReason = "too many recent logins to tell a replay: send a newer Created";
         return false;
     }
-    if (m_tokenNonces.size() >= kMaxTokenNonces) {
-        // A token can come back only while its Created is within the window.
-        const Wall::time_point current = wallNow();
-        for (auto entry = m_tokenNonces.begin(); entry != m_tokenNonces.end();) {
-            entry = entry->second.created < current - kTokenWindow ? m_tokenNonces.erase(entry)
-                                                                   : std::next(entry);
-        }
-    }
-    if (m_tokenNonces.size() >= kMaxTokenNonces) {
-        auto oldest = std::min_element(m_tokenNonces.begin(), m_tokenNonces.end(),
-                                       [](const auto& p_a, const auto& p_b) {
-                                           return p_a.second.created < p_b.second.created;
-                                       });
-        m_tokenFloor = std::max(m_tokenFloor, oldest->second.created);
-        m_tokenNonces.erase(oldest);
-        if (p_created <= m_tokenFloor) {
-            p_strReason = "too many recent logins to tell a replay: send a newer Created";
-            return false;
-        }
-    }
-    m_tokenNonces[p_strNonce] = TokenNonce{p_created};
     return true;
 }
 

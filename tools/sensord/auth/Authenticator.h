@@ -8,6 +8,7 @@
 #include <string>
 
 #include "../Http.h"
+#include "NonceTable.h"
 #include "Users.h"
 
 // Who is asking. Every route but ONVIF's GetSystemDateAndTime needs a user.
@@ -68,13 +69,6 @@ private:
     using Wall = std::chrono::system_clock;
 
     // The highest nonce count taken so far for one of our nonces.
-    struct NonceCount {
-        Steady::time_point issued;
-        unsigned long nHighest = 0;
-    };
-    struct TokenNonce {
-        Wall::time_point created;
-    };
     struct Failures {
         std::deque<Steady::time_point> recent;  // within the last minute
         int nBlockSeconds = 0;                  // 0: not blocked yet
@@ -99,13 +93,12 @@ private:
     std::string m_strOpaque;  // echoed back by Digest clients
 
     std::mutex m_mutex;  // guards everything below
-    std::map<std::string, NonceCount> m_nonceCounts;
-    // Nonces issued up to here that are no longer tracked count as stale:
-    // a forgotten nonce's counts could otherwise be replayed.
-    Steady::time_point m_forgottenUpTo = Steady::time_point::min();
-    std::map<std::string, TokenNonce> m_tokenNonces;  // by the decoded nonce
-    // Likewise for tokens: one created up to here and not tracked is refused.
-    Wall::time_point m_tokenFloor = Wall::time_point::min();
+    // Our Digest nonces with the highest count taken; one issued up to the
+    // floor and not tracked is stale (its counts could otherwise be replayed).
+    NonceTable<Steady::time_point, unsigned long> m_nonceCounts;
+    // Token nonces (decoded) by Created; one created up to the floor and not
+    // tracked is refused.
+    NonceTable<Wall::time_point, bool> m_tokenNonces;
     std::map<std::string, Failures> m_failures;  // by client address
 };
 
