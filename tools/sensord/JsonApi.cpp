@@ -100,7 +100,17 @@ JsonApi::JsonApi(ImageService& p_image, Host& p_host, bool p_bSimulated)
     : m_image(p_image),
       m_host(p_host),
       m_simulation(p_bSimulated ? std::make_unique<SimulatedHardware>(p_host) : nullptr),
-      m_nLight(p_host.board().brightness()) {}
+      m_nLight(p_host.board().brightness()) {
+    for (const ParameterDescriptor& descriptor : m_image.descriptors()) {
+        std::string text = describe(descriptor).dump();
+        text.pop_back();  // the value goes in before the closing brace
+        m_described.push_back(text);
+    }
+    json head = {{"module", p_host.moduleName()}, {"moduleId", p_host.moduleId()}};
+    m_strParametersHead = head.dump();
+    m_strParametersHead.pop_back();
+    m_strParametersHead += ",\"parameters\":[";
+}
 
 JsonApi::~JsonApi() = default;
 
@@ -160,22 +170,27 @@ HttpResponse JsonApi::handle(const HttpRequest& p_request, const std::string& p_
 }
 
 HttpResponse JsonApi::parameters() {
-    json list = json::array();
+    // The descriptors never change: written once, then only the values are
+    // put in (the whole document took half a millisecond built each time).
     ImageService::Values values = m_image.getAll();
+    HttpResponse response = jsonResponse(200, json::object());
+    std::string& body = response.strBody;
+    body = m_strParametersHead;
     size_t next = 0;
-    for (const ParameterDescriptor& descriptor : m_image.descriptors()) {
-        json entry = describe(descriptor);
-        while (next < values.size() && values[next].first < descriptor.nId) {
+    const std::vector<ParameterDescriptor>& descriptors = m_image.descriptors();
+    for (size_t i = 0; i < descriptors.size(); ++i) {
+        body += i == 0 ? "" : ",";
+        body += m_described[i];
+        while (next < values.size() && values[next].first < descriptors[i].nId) {
             ++next;
         }
-        if (next < values.size() && values[next].first == descriptor.nId) {
-            entry["value"] = values[next].second;
+        if (next < values.size() && values[next].first == descriptors[i].nId) {
+            body += ",\"value\":" + std::to_string(values[next].second);
         }
-        list.push_back(entry);
+        body += "}";
     }
-    ImageService::Status status = m_image.status();
-    return jsonResponse(
-        200, {{"module", status.strModule}, {"moduleId", status.nModuleId}, {"parameters", list}});
+    body += "]}\n";
+    return response;
 }
 
 HttpResponse JsonApi::parameter(const std::string& p_strName) {

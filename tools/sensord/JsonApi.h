@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "Http.h"
 #include "auth/Users.h"
@@ -64,6 +65,10 @@ private:
     ImageService& m_image;
     Host& m_host;
     std::unique_ptr<SimulatedHardware> m_simulation;  // null on a real board
+    // Each descriptor as JSON without its closing brace, and what comes
+    // before them in GET /api/parameters.
+    std::vector<std::string> m_described;
+    std::string m_strParametersHead;
     int m_nLight;
     std::mutex m_simulationMutex;  // one clock step at a time
 };

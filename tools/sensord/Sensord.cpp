@@ -1,5 +1,6 @@
 #include "Sensord.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -138,8 +139,10 @@ void Sensord::watch() {
     for (unsigned round = 1; !m_bStop; ++round) {
         lock.unlock();
         m_image->poll();
-        if (round % 20 == 0) {
+        if (round % 40 == 0) {
             m_api->tidySimulation();
+            // What a burst of clients left free goes back to the system.
+            malloc_trim(0);
         }
         lock.lock();
         m_wake.wait_for(lock, std::chrono::milliseconds(250), [this] { return m_bStop; });
