@@ -332,6 +332,7 @@ ImageService::Result ImageService::applyScheme(int p_nIndex, const std::string& 
     }
     nlohmann::json data = {{"scheme", p_nIndex}, {"mode", "manual"}, {"origin", p_strOrigin}};
     m_events.publish("scheme", data.dump());
+    recordLocked(m_host.controller().getDNState(), p_nIndex, false, p_nIndex != m_nSeenScheme);
     m_nSeenScheme = p_nIndex;
     return Result();
 }
@@ -447,6 +448,7 @@ void ImageService::poll() {
     int scheme = -2;
     controller.getParamScheme(scheme);
     std::lock_guard<std::mutex> lock(m_mutex);
+    recordLocked(state, scheme, state != m_nSeenState, scheme != m_nSeenScheme);
     if (state != m_nSeenState || mode != m_nSeenMode) {
         m_nSeenState = state;
         m_nSeenMode = mode;
@@ -461,4 +463,59 @@ void ImageService::poll() {
                                {"mode", schemeMode == 0 ? "manual" : "automatic"}};
         m_events.publish("scheme", data.dump());
     }
+}
+
+namespace {
+
+const double kHistorySeconds = 24 * 3600;
+
+std::string wallText() {
+    OVDeviceTime now = Clock::get().wallTime();
+    char text[64];
+    std::snprintf(text, sizeof(text), "%04u-%02u-%02uT%02u:%02u:%02u", now.year, now.month, now.day,
+                  now.hour, now.minute, now.second);
+    return text;
+}
+
+}  // namespace
+
+double ImageService::clockSeconds() const {
+    return Clock::get().monotonicSeconds();
+}
+
+void ImageService::recordLocked(int p_nState, int p_nScheme, bool p_bStateChanged,
+                                bool p_bSchemeChanged) {
+    double now = clockSeconds();
+    if (p_bStateChanged && p_nState >= 0) {
+        m_switches.push_back(Switch{now, wallText(), "daynight", p_nState});
+    }
+    if (p_bSchemeChanged) {
+        m_switches.push_back(Switch{now, wallText(), "scheme", p_nScheme});
+    }
+    if (now >= m_dNextSample) {
+        Sample sample;
+        sample.dSeconds = now;
+        sample.strWall = wallText();
+        int id = dayNightModeId(m_host.controller());
+        sample.bHasLevel = id != 0 && dayNightModeValue(m_host.controller(), 0) >= 0;
+        sample.nLevel = sample.bHasLevel ? cameraLevel(m_host, hasInfrared(m_host)) : 0;
+        sample.nState = p_nState;
+        sample.nScheme = p_nScheme;
+        m_samples.push_back(sample);
+        m_dNextSample = now + 60;
+    }
+    while (!m_samples.empty() && m_samples.front().dSeconds < now - kHistorySeconds) {
+        m_samples.pop_front();
+    }
+    // A day has a handful of switches; a bound for a scene that flickers.
+    while (!m_switches.empty() &&
+           (m_switches.front().dSeconds < now - kHistorySeconds || m_switches.size() > 2000)) {
+        m_switches.pop_front();
+    }
+}
+
+void ImageService::history(std::vector<Sample>& p_samples, std::vector<Switch>& p_switches) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    p_samples.assign(m_samples.begin(), m_samples.end());
+    p_switches.assign(m_switches.begin(), m_switches.end());
 }

@@ -1,6 +1,7 @@
 #ifndef SENSORD_IMAGESERVICE_H
 #define SENSORD_IMAGESERVICE_H
 
+#include <deque>
 #include <ios>
 #include <mutex>
 #include <string>
@@ -110,6 +111,29 @@ public:
     // Refuses every further call with UNAVAILABLE and ends the event stream.
     void shutdown();
 
+    // The last 24 hours as the settings page charts them: one sample a
+    // minute (the scene level where the module has one, the day/night
+    // state, the scheme) and every day/night and scheme switch. Times are
+    // seconds on the camera's clock (virtual under --virtual-time) with
+    // the wall time beside them.
+    struct Sample {
+        double dSeconds = 0;
+        std::string strWall;  // "2026-12-07T18:30:00"
+        bool bHasLevel = false;
+        int nLevel = 0;
+        int nState = -1;
+        int nScheme = -2;
+    };
+    struct Switch {
+        double dSeconds = 0;
+        std::string strWall;
+        std::string strType;  // "daynight" or "scheme"
+        int nValue = 0;       // the state entered (1 day, 0 night) or the scheme
+    };
+    void history(std::vector<Sample>& p_samples, std::vector<Switch>& p_switches);
+    // The camera's clock now, in the samples' seconds.
+    double clockSeconds() const;
+
     EventStream& events() { return m_events; }
     // Follows what the controller's own threads change (day/night state and
     // mode, the scheme): called about four times a second by the service's
@@ -138,6 +162,11 @@ private:
     bool m_bModuleAnswering = true;
     bool m_bFocusMoving = false;
     EventStream m_events;
+    void recordLocked(int p_nState, int p_nScheme, bool p_bStateChanged, bool p_bSchemeChanged);
+
+    std::deque<Sample> m_samples;
+    std::deque<Switch> m_switches;
+    double m_dNextSample = 0;
     int m_nSeenState = -2;
     int m_nSeenMode = -100;
     int m_nSeenScheme = -100;

@@ -100,6 +100,7 @@ JsonApi::JsonApi(ImageService& p_image, Host& p_host, bool p_bSimulated)
     : m_image(p_image),
       m_host(p_host),
       m_simulation(p_bSimulated ? std::make_unique<SimulatedHardware>(p_host) : nullptr),
+      m_ui(p_host.module().szProduct),
       m_nLight(p_host.board().brightness()) {
     for (const ParameterDescriptor& descriptor : m_image.descriptors()) {
         std::string text = describe(descriptor).dump();
@@ -154,6 +155,12 @@ HttpResponse JsonApi::handle(const HttpRequest& p_request, const std::string& p_
     }
     if (path == "/api/schemes/mode") {
         return method == "POST" ? setSchemeMode(p_request, p_strUser) : error(405, "POST " + path);
+    }
+    if (path == "/api/history") {
+        return read ? history() : error(405, "GET " + path);
+    }
+    if (path == "/api/ui") {
+        return read ? ui(p_request) : error(405, "GET " + path);
     }
     if (path == "/api/events") {
         return read ? events(p_request) : error(405, "GET " + path);
@@ -404,6 +411,54 @@ HttpResponse JsonApi::events(const HttpRequest& p_request) {
     return response;
 }
 
+HttpResponse JsonApi::history() {
+    std::vector<ImageService::Sample> samples;
+    std::vector<ImageService::Switch> switches;
+    m_image.history(samples, switches);
+    json sampleList = json::array();
+    for (const ImageService::Sample& sample : samples) {
+        json entry = {{"t", sample.dSeconds},
+                      {"wall", sample.strWall},
+                      {"state", stateName(sample.nState)},
+                      {"scheme", sample.nScheme}};
+        if (sample.bHasLevel) {
+            entry["level"] = sample.nLevel;
+        }
+        sampleList.push_back(entry);
+    }
+    json switchList = json::array();
+    for (const ImageService::Switch& change : switches) {
+        json entry = {{"t", change.dSeconds}, {"wall", change.strWall}, {"type", change.strType}};
+        if (change.strType == "daynight") {
+            entry["state"] = stateName(change.nValue);
+        } else {
+            entry["scheme"] = change.nValue;
+        }
+        switchList.push_back(entry);
+    }
+    return jsonResponse(
+        200, {{"now", m_image.clockSeconds()}, {"samples", sampleList}, {"switches", switchList}});
+}
+
+HttpResponse JsonApi::ui(const HttpRequest& p_request) {
+    int language = 1;
+    auto given = p_request.query.find("lang");
+    if (given != p_request.query.end()) {
+        char* end = nullptr;
+        long value = std::strtol(given->second.c_str(), &end, 10);
+        if (given->second.empty() || *end != '\0' || value < 0 || value > 1000) {
+            return error(400, "lang is a language id (see \"languages\" in GET /api/ui)");
+        }
+        language = static_cast<int>(value);
+    }
+    json description;
+    std::string why;
+    if (!m_ui.describe(language, description, why)) {
+        return error(404, why);
+    }
+    return jsonResponse(200, description);
+}
+
 void JsonApi::tidySimulation() {
     if (m_simulation) {
         std::lock_guard<std::mutex> lock(m_simulationMutex);
@@ -466,7 +521,12 @@ HttpResponse JsonApi::simulation(const HttpRequest& p_request) {
         if (m_host.virtualClock() == nullptr) {
             return error(400, "the service runs on the real clock (start it with --virtual-time)");
         }
-        m_host.pass(body["advance"].get<double>());
+        // A minute at a time, so the history has its samples and every
+        // switch on the way is seen.
+        for (double left = body["advance"].get<double>(); left > 0; left -= 60) {
+            m_host.pass(std::min(left, 60.0));
+            m_image.poll();
+        }
     }
     m_image.poll();
     return status();

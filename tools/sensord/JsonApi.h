@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Http.h"
+#include "UiDescription.h"
 #include "auth/Users.h"
 
 class Host;
@@ -23,6 +24,9 @@ class SimulatedHardware;
 //   GET  /api/schemes             the schemes with their windows
 //   POST /api/schemes/active      {"scheme": 2}      (keeps it: scheme mode manual)
 //   POST /api/schemes/mode        {"mode": "automatic"}
+//   GET  /api/history             the last 24 hours: scene level, state and scheme a
+//                                  minute, and every day/night and scheme switch
+//   GET  /api/ui?lang=N           the module's UI description: tabs, labels, languages
 //   GET  /api/events              server-sent events: value, daynight, scheme
 //   GET  /api/simulation          what the simulated module holds, the scene, the clock
 //   POST /api/simulation          {"light": 20, "advance": 60, "faults": 0.1,
@@ -61,10 +65,13 @@ private:
     HttpResponse events(const HttpRequest& p_request);
     HttpResponse simulation(const HttpRequest& p_request);
     HttpResponse simulated();
+    HttpResponse ui(const HttpRequest& p_request);
+    HttpResponse history();
 
     ImageService& m_image;
     Host& m_host;
     std::unique_ptr<SimulatedHardware> m_simulation;  // null on a real board
+    UiDescription m_ui;
     // Each descriptor as JSON without its closing brace, and what comes
     // before them in GET /api/parameters.
     std::vector<std::string> m_described;

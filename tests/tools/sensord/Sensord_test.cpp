@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <set>
 #include <thread>
 
 #include "HttpTestClient.h"
@@ -292,4 +293,59 @@ TEST(SensordServer, ConnectionsOverTheLimitAreClosedNotQueued) {
         served = client.request("GET", "/api/status").nStatus == 200;
     }
     EXPECT_TRUE(served);
+}
+
+TEST(SensordJson, TheUiDescriptionGivesTheTabsOfTheMergedStyleInEachLanguage) {
+    RunningSensord sensord("hi351x");
+    HttpTestClient client = sensord.admin();
+    json english = body(client.request("GET", "/api/ui?lang=1"));
+    json german = body(client.request("GET", "/api/ui?lang=2"));
+    ASSERT_TRUE(english.contains("tabs")) << english.dump();
+    ASSERT_EQ(english["tabs"].size(), german["tabs"].size());
+    EXPECT_GE(english["languages"].size(), 2u);
+    // Every parameter a tab shows is one the module describes.
+    std::set<int> described;
+    json parameters = body(client.request("GET", "/api/parameters"));
+    for (const json& parameter : parameters["parameters"]) {
+        described.insert(parameter["id"].get<int>());
+    }
+    bool labelsDiffer = false;
+    for (size_t i = 0; i < english["tabs"].size(); ++i) {
+        const json& tab = english["tabs"][i];
+        EXPECT_EQ(tab["name"], german["tabs"][i]["name"]);
+        labelsDiffer = labelsDiffer || tab["label"] != german["tabs"][i]["label"];
+        for (const json& id : tab["parameters"]) {
+            EXPECT_EQ(1u, described.count(id.get<int>())) << tab["name"] << " shows " << id;
+        }
+    }
+    EXPECT_TRUE(labelsDiffer);
+    EXPECT_EQ(404, client.request("GET", "/api/ui?lang=99").nStatus);
+    EXPECT_EQ(400, client.request("GET", "/api/ui?lang=x").nStatus);
+}
+
+TEST(SensordJson, TheHistoryKeepsAMinuteSampleAndEverySwitchAsTheClockMoves) {
+    RunningSensord sensord("hi351x");
+    HttpTestClient client = sensord.admin();
+    ASSERT_EQ(
+        200,
+        client.request("POST", "/api/simulation", R"({"light": 100, "advance": 300})").nStatus);
+    ASSERT_EQ("day", body(client.request("GET", "/api/status")).value("dayNightState", ""));
+    ASSERT_EQ(200,
+              client.request("POST", "/api/simulation", R"({"light": 0, "advance": 600})").nStatus);
+    ASSERT_EQ("night", body(client.request("GET", "/api/status")).value("dayNightState", ""));
+
+    json history = body(client.request("GET", "/api/history"));
+    ASSERT_TRUE(history.contains("samples")) << history.dump();
+    const json& samples = history["samples"];
+    // Fifteen minutes passed: a sample a minute, each a minute after the last.
+    EXPECT_GE(samples.size(), 15u);
+    for (size_t i = 1; i < samples.size(); ++i) {
+        EXPECT_GE(samples[i]["t"].get<double>() - samples[i - 1]["t"].get<double>(), 59.0);
+    }
+    EXPECT_TRUE(samples.back().contains("level"));
+    bool toNight = false;
+    for (const json& change : history["switches"]) {
+        toNight = toNight || (change["type"] == "daynight" && change["state"] == "night");
+    }
+    EXPECT_TRUE(toNight) << history["switches"].dump();
 }
