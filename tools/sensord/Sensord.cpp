@@ -8,6 +8,7 @@
 
 #include "ImageService.h"
 #include "JsonApi.h"
+#include "StaticFiles.h"
 #include "auth/Authenticator.h"
 #include "auth/Users.h"
 #include "onvif/OnvifService.h"
@@ -78,6 +79,8 @@ void Sensord::start(std::string& p_strNotice) {
     m_onvif = std::make_unique<OnvifService>(*m_image, *m_auth, identity);
     bool simulated = m_options.host.strUart.empty();
     m_api = std::make_unique<JsonApi>(*m_image, *m_host, simulated);
+    m_web = std::make_unique<StaticFiles>(m_options.strWebRoot.empty() ? StaticFiles::defaultRoot()
+                                                                       : m_options.strWebRoot);
     m_server = std::make_unique<HttpServer>(
         m_options.limits, [this](const HttpRequest& p_request) { return route(p_request); });
     if (!m_server->start(m_options.strListen, cert, key, error)) {

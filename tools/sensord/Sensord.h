@@ -14,6 +14,7 @@ class Authenticator;
 class ImageService;
 class JsonApi;
 class OnvifService;
+class StaticFiles;
 class UserStore;
 
 struct SensordOptions {
@@ -24,6 +25,7 @@ struct SensordOptions {
     std::string strTlsKey;
     std::string strStreamUri;
     std::string strRealm = "sensord";
+    std::string strWebRoot;  // empty: StaticFiles::defaultRoot()
     HttpServer::Limits limits;
 };
 
@@ -68,6 +70,7 @@ private:
     std::unique_ptr<Authenticator> m_auth;
     std::unique_ptr<OnvifService> m_onvif;
     std::unique_ptr<JsonApi> m_api;
+    std::unique_ptr<StaticFiles> m_web;
     std::unique_ptr<HttpServer> m_server;
     std::mutex m_mutex;
     std::condition_variable m_wake;

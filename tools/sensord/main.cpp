@@ -85,6 +85,8 @@ int main(int p_nArgc, char** p_ppArgv) {
     app.add_option("--stream-uri", options.strStreamUri,
                    "The video stream's URI that ONVIF GetStreamUri answers");
     app.add_option("--realm", options.strRealm, "HTTP Digest realm")->capture_default_str();
+    app.add_option("--web-root", options.strWebRoot,
+                   "Directory of the settings page (default: the installed one)");
     app.add_option("--max-connections", options.limits.nConnections,
                    "Connections at once; more are closed at once")
         ->capture_default_str();
