@@ -129,10 +129,10 @@ HttpResponse Sensord::route(const HttpRequest& p_request) {
     if (p_request.strPath.compare(0, 5, "/api/") == 0) {
         return m_api->handle(p_request, who.strUser, who.eLevel);
     }
-    if (p_request.strPath == "/") {
-        return HttpResponse::text(200,
-                                  "sensord: ONVIF at /onvif/device_service, JSON at "
-                                  "/api/parameters, /api/status, /api/events\n");
+    HttpResponse page;
+    if ((p_request.strMethod == "GET" || p_request.strMethod == "HEAD") &&
+        m_web->serve(p_request.strPath, page)) {
+        return page;
     }
     return JsonApi::error(404, "no such resource: " + p_request.strPath);
 }

@@ -462,17 +462,28 @@ AuthOutcome Authenticator::checkHttpDigest(const HttpRequest& p_request) {
 bool Authenticator::takeNonceCount(const std::string& p_strNonce, Steady::time_point p_issued,
                                    unsigned long p_nCount, bool& p_bStale) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (unsigned long* highest = m_nonceCounts.find(p_strNonce)) {
-        if (p_nCount <= *highest) {
+    // A browser sends requests side by side on one nonce, and they need not
+    // arrive in the order of their counts: each count is taken once, and
+    // one more than 64 below the highest cannot be told from a replay.
+    if (NonceCounts* counts = m_nonceCounts.find(p_strNonce)) {
+        if (p_nCount > counts->nHighest) {
+            unsigned long shift = p_nCount - counts->nHighest;
+            counts->nSeen = (shift >= 64 ? 0 : counts->nSeen << shift) | 1;
+            counts->nHighest = p_nCount;
+            return true;
+        }
+        unsigned long below = counts->nHighest - p_nCount;
+        if (below >= 64 || (counts->nSeen >> below & 1) != 0) {
             return false;
         }
-        *highest = p_nCount;
+        counts->nSeen |= std::uint64_t(1) << below;
         return true;
     }
     // A nonce issued up to the floor and not tracked had its counts
     // forgotten: the client takes a new nonce.
     m_nonceCounts.expire(now() - kNonceLifetime);
-    if (p_issued <= m_nonceCounts.floor() || !m_nonceCounts.add(p_strNonce, p_issued, p_nCount)) {
+    if (p_issued <= m_nonceCounts.floor() ||
+        !m_nonceCounts.add(p_strNonce, p_issued, NonceCounts{p_nCount, 1})) {
         p_bStale = true;
     }
     return true;

@@ -2,6 +2,7 @@
 #define SENSORD_AUTHENTICATOR_H
 
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -69,6 +70,12 @@ private:
     using Wall = std::chrono::system_clock;
 
     // The highest nonce count taken so far for one of our nonces.
+    // The counts taken on one of our nonces: the highest, and bit i for the
+    // count i below it.
+    struct NonceCounts {
+        unsigned long nHighest = 0;
+        std::uint64_t nSeen = 0;
+    };
     struct Failures {
         std::deque<Steady::time_point> recent;  // within the last minute
         int nBlockSeconds = 0;                  // 0: not blocked yet
@@ -95,7 +102,7 @@ private:
     std::mutex m_mutex;  // guards everything below
     // Our Digest nonces with the highest count taken; one issued up to the
     // floor and not tracked is stale (its counts could otherwise be replayed).
-    NonceTable<Steady::time_point, unsigned long> m_nonceCounts;
+    NonceTable<Steady::time_point, NonceCounts> m_nonceCounts;
     // Token nonces (decoded) by Created; one created up to the floor and not
     // tracked is refused.
     NonceTable<Wall::time_point, bool> m_tokenNonces;

@@ -3,7 +3,18 @@
 
 // Resolves { ok, status, body } whatever the status, so a refusal can be
 // shown; rejects only when the service cannot be reached.
-export async function call(method, path, body) {
+// One request at a time: the browser numbers its Digest answers on a shared
+// nonce, and the service refuses a count lower than one it has seen, which
+// requests overtaking each other would send.
+let queue = Promise.resolve();
+
+export function call(method, path, body) {
+    const next = queue.then(() => send(method, path, body));
+    queue = next.catch(() => undefined);
+    return next;
+}
+
+async function send(method, path, body) {
     const init = { method, cache: 'no-store', headers: { Accept: 'application/json' } };
     if (body !== undefined) {
         init.headers['Content-Type'] = 'application/json';

@@ -50,7 +50,9 @@ function tabLabel(tab, ui) {
     if (tab.name === 'more') {
         return (ui.texts && ui.texts.more) || (ui.language === 2 ? 'Weitere' : 'Other');
     }
-    return tab.label || textFor(ui.texts, tab.name);
+    // The label of the language shown now, not of the one the tabs were built in.
+    const described = (ui.tabs || []).find((t) => (t.name || t.id) === tab.key);
+    return (described && described.label) || textFor(ui.texts, tab.name);
 }
 
 function selectTab(index, focus) {

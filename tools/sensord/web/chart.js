@@ -25,11 +25,13 @@ export function drawHistory(history, labels) {
     const samples = (history.samples || []).filter((s) => s.t >= start);
     const switches = (history.switches || []).filter((s) => s.t >= start);
     const levels = samples.filter((s) => typeof s.level === 'number').map((s) => s.level);
+    // Scene levels may be negative (an exposure value): the axis spans them.
     const top = Math.max(1, ...levels);
+    const bottom = Math.min(0, ...levels);
     const plotW = WIDTH - PAD.left - PAD.right;
     const plotH = HEIGHT - PAD.top - PAD.bottom;
     const x = (t) => PAD.left + ((t - start) / SPAN) * plotW;
-    const y = (v) => PAD.top + plotH - (v / top) * plotH;
+    const y = (v) => PAD.top + plotH - ((v - bottom) / (top - bottom)) * plotH;
 
     const root = svg('svg', { viewBox: `0 0 ${WIDTH} ${HEIGHT}`, role: 'img',
                               'aria-labelledby': 'chart-title', class: 'chart' });
@@ -56,7 +58,7 @@ export function drawHistory(history, labels) {
                               x2: PAD.left + plotW, y2: PAD.top + plotH }));
     root.append(svg('line', { class: 'axis', x1: PAD.left, y1: PAD.top, x2: PAD.left,
                               y2: PAD.top + plotH }));
-    for (const v of [0, top / 2, top]) {
+    for (const v of top - bottom >= 4 ? [bottom, (bottom + top) / 2, top] : [bottom, top]) {
         root.append(svg('text', { class: 'tick', x: PAD.left - 4, y: y(v) + 4,
                                   'text-anchor': 'end' }, String(Math.round(v))));
     }
