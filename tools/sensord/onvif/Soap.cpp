@@ -23,8 +23,6 @@ const char* const kUtility =
 const char* const kXml = "http://www.w3.org/XML/1998/namespace";
 }  // namespace ns
 
-namespace {
-
 bool isSpace(char p_c) {
     return p_c == ' ' || p_c == '\t' || p_c == '\n' || p_c == '\r';
 }
@@ -40,6 +38,8 @@ std::string trim(const std::string& p_strText) {
     }
     return p_strText.substr(begin, end - begin);
 }
+
+namespace {
 
 std::string formatNumber(double p_dValue) {
     char buffer[64];

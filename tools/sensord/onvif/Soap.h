@@ -112,6 +112,10 @@ private:
     std::vector<std::string> m_open;
 };
 
+// XML's white space, and a text without it at either end.
+bool isSpace(char p_c);
+std::string trim(const std::string& p_strText);
+
 std::string xmlEscape(const std::string& p_strText);
 // An xs:float as a plain decimal: "50", "0.5", "-1", "33333.3".
 std::string xmlFloat(double p_dValue);

@@ -34,22 +34,6 @@ bool containsNoCase(const std::string& p_strText, const char* p_szNeedle) {
     return false;
 }
 
-bool isSpace(char p_c) {
-    return p_c == ' ' || p_c == '\t' || p_c == '\n' || p_c == '\r';
-}
-
-std::string trim(const std::string& p_strText) {
-    size_t begin = 0;
-    size_t end = p_strText.size();
-    while (begin < end && isSpace(p_strText[begin])) {
-        ++begin;
-    }
-    while (end > begin && isSpace(p_strText[end - 1])) {
-        --end;
-    }
-    return p_strText.substr(begin, end - begin);
-}
-
 // Only the characters XML allows, in well-formed UTF-8 (no overlong forms,
 // no surrogates): the parser's own decoding is never put to the test.
 bool checkCharacters(const std::string& p_strText, std::string& p_strError) {
