@@ -505,7 +505,7 @@ HttpResponse JsonApi::simulation(const HttpRequest& p_request) {
             body["faults"].get<double>() > 1) {
             return error(400, "\"faults\" is the rate of injected faults, 0..1");
         }
-        m_simulation->setFaultRate(body["faults"].get<double>(), body.value("seed", 1u));
+        m_simulation->setFaultRate(body["faults"].get<double>(), body.value("draw", 1u));
     }
     if (body.contains("answering")) {
         if (!body["answering"].is_boolean()) {

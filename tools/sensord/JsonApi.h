@@ -29,7 +29,7 @@ class SimulatedHardware;
 //   GET  /api/ui?lang=N           the module's UI description: tabs, labels, languages
 //   GET  /api/events              server-sent events: value, daynight, scheme
 //   GET  /api/simulation          what the simulated module holds, the scene, the clock
-//   POST /api/simulation          {"light": 20, "advance": 60, "faults": 0.1,
+//   POST /api/simulation          {"light": 20, "advance": 60, "faults": 0.1, "draw": 1,
 //                                  "answering": false} on a
 //                                  simulated board (Administrator)
 // Errors are {"error": "...", "parameter": "..."} with a status that says

@@ -48,11 +48,11 @@ void pause(const std::atomic<bool>& p_stop, double p_dSeconds) {
 class LoadClient {
 public:
     LoadClient(Camera& p_camera, Report& p_report, std::vector<const Setting*> p_own,
-               unsigned p_nSeed, bool p_bFaults, const std::string& p_strSource)
+               unsigned p_nDraw, bool p_bFaults, const std::string& p_strSource)
         : m_camera(p_camera),
           m_report(p_report),
           m_own(std::move(p_own)),
-          m_random(p_nSeed),
+          m_random(p_nDraw),
           m_bFaults(p_bFaults),
           m_client(p_camera.url(), p_strSource) {
         m_client.setAccount(p_camera.operatorAccount());
@@ -324,7 +324,7 @@ void runLoad(const std::string& p_strRound, Camera& p_camera, Daemon& p_daemon, 
     if (p_options.dFaults > 0) {
         Reply reply =
             admin.post("/api/simulation",
-                       json{{"faults", p_options.dFaults}, {"seed", p_options.nSeed}}.dump());
+                       json{{"faults", p_options.dFaults}, {"draw", p_options.nDraw}}.dump());
         if (!reply.ok()) {
             p_report.error("simulation: " + reply.summary(), "POST /api/simulation faults",
                            reply.strBody);
@@ -365,7 +365,7 @@ void runLoad(const std::string& p_strRound, Camera& p_camera, Daemon& p_daemon, 
         // Sixteen an address: sensord limits the connections of one address.
         std::string source = "127.0.1." + std::to_string(1 + index / 16);
         clients.emplace_back(new LoadClient(p_camera, p_report, own[static_cast<size_t>(index)],
-                                            p_options.nSeed * 7919u + static_cast<unsigned>(index),
+                                            p_options.nDraw * 7919u + static_cast<unsigned>(index),
                                             p_options.dFaults > 0, source));
     }
 
@@ -413,7 +413,7 @@ void runLoad(const std::string& p_strRound, Camera& p_camera, Daemon& p_daemon, 
     const Setting& marked = p_camera.settings().front();
     int mark = 0;
     {
-        std::mt19937 random(p_options.nSeed);
+        std::mt19937 random(p_options.nDraw);
         mark = marked.pick(random, p_camera.expected(marked.strName));
     }
     std::string request = json{{"values", {{marked.strName, mark}}}}.dump();

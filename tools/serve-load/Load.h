@@ -13,7 +13,7 @@ struct LoadOptions {
     // The rate of injected module faults during the round; 0 for none.
     double dFaults = 0;
     bool bVirtualTime = false;
-    unsigned nSeed = 1;
+    unsigned nDraw = 1;
 };
 
 // One round of load: the clients on their threads mixing ONVIF and JSON

@@ -40,7 +40,7 @@ struct Options {
     bool bVirtualTime = false;
     double dIdleSeconds = 10;
     double dIdleCpuBudget = 2;
-    unsigned nSeed = 1;
+    unsigned nDraw = 1;
     bool bBench = false;
     long nRequests = 20000;
 };
@@ -168,13 +168,13 @@ bool runModule(const std::string& p_strModule, const std::string& p_strBase,
     load.nClients = p_options.nClients;
     load.dSeconds = p_options.dSeconds;
     load.bVirtualTime = p_options.bVirtualTime;
-    load.nSeed = p_options.nSeed;
+    load.nDraw = p_options.nDraw;
     runLoad("load", *camera, daemon, report, load);
     if (p_options.dFaults > 0) {
         load.dFaults = p_options.dFaults;
         load.dSeconds = p_options.dFaultSeconds > 0 ? p_options.dFaultSeconds
                                                     : std::max(5.0, p_options.dSeconds / 4);
-        load.nSeed = p_options.nSeed + 1;
+        load.nDraw = p_options.nDraw + 1;
         runLoad("faults " + fixed(p_options.dFaults, 2), *camera, daemon, report, load);
     }
     if (!p_options.bNoBadInput) {
@@ -279,7 +279,8 @@ int main(int p_nArgc, char** p_ppArgv) {
     app.add_option("--idle-cpu-budget", options.dIdleCpuBudget,
                    "Largest idle CPU, percent of a core")
         ->capture_default_str();
-    app.add_option("--seed", options.nSeed, "Seed of the clients' choices and the faults")
+    app.add_option("--random", options.nDraw,
+                   "Number of the random draws of the clients' choices and the faults")
         ->capture_default_str();
     app.add_flag("--bench", options.bBench,
                  "Only GetImagingSettings on hi351x from --clients clients for --requests");

@@ -50,7 +50,7 @@ protected:
         return names;
     }
     // A store with one administrator, written and loaded again.
-    void seed(const std::string& p_strPassword = "admin-pass") {
+    void provision(const std::string& p_strPassword = "admin-pass") {
         UserStore store(m_strUsers);
         std::string strNotice;
         std::string strError;
@@ -109,7 +109,7 @@ TEST_F(UsersTest, AwkwardPasswordsSurviveTheFile) {
 }
 
 TEST_F(UsersTest, RefusesNamesAndPasswordsItCannotStore) {
-    seed();
+    provision();
     UserStore store(m_strUsers);
     std::string strNotice;
     std::string strError;
@@ -248,7 +248,7 @@ TEST_F(UsersTest, FirstStartRefusesToOverwriteAnOldPasswordFile) {
 }
 
 TEST_F(UsersTest, TheLastAdministratorStays) {
-    seed();
+    provision();
     UserStore store(m_strUsers);
     std::string strNotice;
     std::string strError;
@@ -279,7 +279,7 @@ TEST_F(UsersTest, TheLastAdministratorStays) {
 }
 
 TEST_F(UsersTest, AFailedWriteChangesNothing) {
-    seed();
+    provision();
     UserStore store(m_strUsers);
     std::string strNotice;
     std::string strError;
@@ -336,7 +336,7 @@ TEST_F(UsersTest, CommandAddsListsChangesAndRemoves) {
 }
 
 TEST_F(UsersTest, CommandRefusesWhatItCannotDo) {
-    seed();
+    provision();
     struct Case {
         std::vector<std::string> args;
         std::string strInput;

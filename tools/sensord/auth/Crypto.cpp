@@ -155,7 +155,7 @@ bool base64UrlDecode(const std::string& p_strText, std::string& p_strBytes) {
 }
 
 std::string randomBytes(std::size_t p_nCount) {
-    // The kernel's generator, waiting for it to be seeded on a fresh boot.
+    // The kernel's generator, waiting for it to be ready on a fresh boot.
     std::string bytes(p_nCount, '\0');
     for (std::size_t done = 0; done < p_nCount;) {
         ssize_t count = getrandom(&bytes[done], p_nCount - done, 0);
