@@ -132,6 +132,7 @@ private:
 
     // After the faults: the reset, then what the module holds.
     void verifyAfterReset();
+    const char* enterBootState();
     // After the next boot: the module as a fresh init leaves it.
     void verifyAfterBoot();
     void checkCacheMatchesFile(const char* p_szWhen);
@@ -633,33 +634,51 @@ void CampaignRun::checkCacheMatchesFile(const char* p_szWhen) {
     }
 }
 
+// A state the next boot reaches as well, whatever the clock says then:
+// scheme 0 in automatic mode with a window of the whole day (the lowest
+// scheme wins), and manual day, since a scene between the thresholds leaves
+// the picture where its history put it. It is built in manual mode: in
+// automatic mode the thread may leave scheme 0 for the one the clock picks
+// before scheme 0 has its window, and the window and the day would go to
+// that one. Null, or what failed.
+const char* CampaignRun::enterBootState() {
+    const Values window{{500, 1}, {501, 0}, {502, 0}, {503, 24}, {504, 0}};
+    const int day = dayNightModeValue(controller(), 1);
+    if (controller().setParamMode(0) != 1) {
+        return "the scheme mode could not be set to manual";
+    }
+    settle();  // a switch the thread had begun is over
+    if (controller().setParamScheme(0) != 1) {
+        return "scheme 0 could not be applied";
+    }
+    if (controller().setParameters(SensorParameterParser::createSensorParameterString(window)) !=
+        0) {
+        return "scheme 0 could not be given the whole day";
+    }
+    if (m_nDayNightId > 0 && day >= 0 && !controller().setParameter(m_nDayNightId, day)) {
+        return "the day/night mode could not be set to day";
+    }
+    if (controller().flush() != 0 || controller().setParamMode(1) != 1 ||
+        controller().resetToLastParameters() != 1) {
+        return "scheme 0 could not be saved and applied again";
+    }
+    return nullptr;
+}
+
 void CampaignRun::verifyAfterReset() {
     if (controller().resetToLastParameters() != 1) {
         violation("resetToLastParameters failed with the faults stopped");
     }
-    // Then a state the next boot reaches as well, whatever the clock says
-    // then: scheme 0 in automatic mode with a window of the whole day (the
-    // lowest scheme wins), and manual day, since a scene between the
-    // thresholds leaves the picture where its history put it.
-    const Values window{{500, 1}, {501, 0}, {502, 0}, {503, 24}, {504, 0}};
-    const int day = dayNightModeValue(controller(), 1);
-    const char* failed = nullptr;
-    if (controller().setParamMode(1) != 1 || controller().setParamScheme(0) != 1) {
-        failed = "scheme 0 could not be applied";
-    } else if (controller().setParameters(
-                   SensorParameterParser::createSensorParameterString(window)) != 0) {
-        failed = "scheme 0 could not be given the whole day";
-    } else if (m_nDayNightId > 0 && day >= 0 && !controller().setParameter(m_nDayNightId, day)) {
-        failed = "the day/night mode could not be set to day";
-    } else if (controller().flush() != 0 || controller().resetToLastParameters() != 1) {
-        failed = "scheme 0 could not be saved and applied again";
-    }
-    if (failed != nullptr) {
+    if (const char* failed = enterBootState()) {
         violation(std::string(failed) + " with the faults stopped");
     }
     m_host->pass(kSettleSeconds);
     checkCacheMatchesFile("after the reset");
     m_nSchemeAfterReset = currentScheme();
+    if (m_nSchemeAfterReset != 0) {
+        violation("after the reset scheme " + std::to_string(m_nSchemeAfterReset) +
+                  " runs, not scheme 0 with its window of the whole day");
+    }
     m_heldAfterReset = m_hardware->held();
 }
 
