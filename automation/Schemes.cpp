@@ -3,6 +3,7 @@
 // "sensor.xml".
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 #include "../framework/ISensorController.h"
@@ -175,6 +176,55 @@ int ISensorController::paramSchemeSwitchBody() {
         ErrorPrintf("Auto switch  Scheme to:%d", scheme);
         if (!switchScheme(scheme)) {
             ErrorPrintf("Auto switch  Scheme error \n");
+        }
+    }
+    return 0;
+}
+
+int ISensorController::setSchemeWindow(int p_nScheme, bool p_bEnabled, int p_nStart, int p_nEnd) {
+    auto isTime = [](int p_nTime) {
+        return p_nTime >= 0 && p_nTime <= 2400 && p_nTime % 100 < 60 && p_nTime % 10 == 0;
+    };
+    if (!isTime(p_nStart)) {
+        return 505;
+    }
+    if (!isTime(p_nEnd)) {
+        return 506;
+    }
+    if (p_nStart >= p_nEnd) {
+        return 507;
+    }
+    const int window[5] = {p_bEnabled ? 1 : 0, p_nStart / 100, p_nStart % 100 / 10, p_nEnd / 100,
+                           p_nEnd % 100 / 10};
+    // In flush's order, so that the thread's switch and a flush see the
+    // window either before or after, never half.
+    OVMutexManager guard(m_paramMutex);
+    OVMutexManager schemeGuard(m_schemeMutex);
+    if (p_nScheme < 0 || static_cast<size_t>(p_nScheme) >= m_vecSchemeFiles.size() ||
+        static_cast<size_t>(p_nScheme) >= m_vecParamScheme.size()) {
+        return 509;
+    }
+    SensorConfigFile& file = *m_vecSchemeFiles[static_cast<size_t>(p_nScheme)];
+    std::map<int, int> stored;
+    if (!file.readParametersFromFile(stored)) {
+        return 508;
+    }
+    for (int n = 0; n < 5; ++n) {
+        stored[500 + n] = window[n];
+    }
+    if (!file.saveParametersToFile(stored)) {
+        return 508;
+    }
+    ParamScheme& scheme = *m_vecParamScheme[static_cast<size_t>(p_nScheme)];
+    scheme.setEnableFlag(window[0]);
+    scheme.setStartTime(p_nStart);
+    scheme.setEndTime(p_nEnd);
+    if (p_nScheme == m_nCurrentScheme) {
+        for (int n = 0; n < 5; ++n) {
+            m_pSensorCache->setSensorValue(500 + n, window[n]);
+            if (m_pSensorLastValueCache->isIdExist(500 + n)) {
+                m_pSensorLastValueCache->setSensorValue(500 + n, window[n]);
+            }
         }
     }
     return 0;

@@ -315,6 +315,14 @@ public:
     int getParamMode(int& p_nMode);
     int paramSchemeSwitchBody();
     int getParamSchemeNum(int& p_nCount);
+    // Gives scheme p_nScheme a new time window without applying the scheme:
+    // enabled or not, from p_nStart to p_nEnd (hour x 100 + minutes, minutes
+    // a multiple of 10 as the files keep them). The scheme's file holds it at
+    // once, the automatic selection uses it from the next cycle, and for the
+    // active scheme ids 500-504 read it too. 0 when saved; 505 the start, 506
+    // the end is not such a time up to 24:00, 507 the start is not before
+    // the end, 508 the file could not be written, 509 no such scheme.
+    int setSchemeWindow(int p_nScheme, bool p_bEnabled, int p_nStart, int p_nEnd);
     int getValueFromParamSchemeNode(const std::string& p_strName, std::string& p_strValue);
     int setValueToParamSchemeNode(const std::string& p_strName, const std::string& p_strValue);
     int setParamSchemeToFile(int p_nScheme);

@@ -457,3 +457,38 @@ TEST_F(SchemesTest, ACountNoCameraHasIsRefused) {
     EXPECT_EQ(1, m_controller.getParamSchemeNum(count));
     EXPECT_EQ(64, count);
 }
+
+TEST_F(SchemesTest, AWindowIsGivenToAnySchemeWithoutApplyingIt) {
+    prepare({schemeSet(11, 1, 0, 0, 12, 0), schemeSet(12, 0, 0, 0, 24, 0)});
+    EXPECT_EQ(0, cycleAt(10, 0));
+    const size_t applied = m_controller.applied.size();
+
+    // Scheme 1 gets the afternoon: its file holds it, nothing goes to the
+    // sensor, and the selection takes it at the next cycle.
+    EXPECT_EQ(0, m_controller.setSchemeWindow(1, true, 1200, 1830));
+    EXPECT_EQ(schemeSet(12, 1, 12, 0, 18, 3), m_root.readFile(schemePath(1)));
+    EXPECT_EQ(applied, m_controller.applied.size());
+    EXPECT_EQ(1, cycleAt(12, 0));
+    EXPECT_EQ(12, m_controller.hardware[1]);
+    EXPECT_EQ(-1, cycleAt(18, 30));
+
+    // The active scheme's window ids read the new window, and a flush keeps it.
+    EXPECT_EQ(0, cycleAt(11, 0));
+    EXPECT_EQ(0, m_controller.setSchemeWindow(0, true, 600, 1150));
+    int end = 0;
+    EXPECT_EQ(1, m_controller.getParameter(503, end));
+    EXPECT_EQ(11, end);
+    EXPECT_EQ(0, m_controller.flush());
+    EXPECT_EQ(schemeSet(11, 1, 6, 0, 11, 5), m_root.readFile(schemePath(0)));
+    EXPECT_EQ(-1, cycleAt(11, 50));
+
+    // Refusals change nothing.
+    const std::string before = m_root.readFile(schemePath(1));
+    EXPECT_EQ(505, m_controller.setSchemeWindow(1, true, 1275, 1300));
+    EXPECT_EQ(505, m_controller.setSchemeWindow(1, true, 805, 1300));
+    EXPECT_EQ(506, m_controller.setSchemeWindow(1, true, 800, 2410));
+    EXPECT_EQ(507, m_controller.setSchemeWindow(1, true, 2200, 600));
+    EXPECT_EQ(509, m_controller.setSchemeWindow(2, true, 0, 2400));
+    EXPECT_EQ(509, m_controller.setSchemeWindow(-1, true, 0, 2400));
+    EXPECT_EQ(before, m_root.readFile(schemePath(1)));
+}
