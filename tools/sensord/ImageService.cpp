@@ -357,6 +357,66 @@ ImageService::Result ImageService::setSchemeMode(int p_nMode, const std::string&
     return Result();
 }
 
+ImageService::Result ImageService::setSchemeWindow(const Scheme& p_window,
+                                                   const std::string& p_strOrigin) {
+    const int start = p_window.nStartHour * 100 + p_window.nStartMinute;
+    const int end = p_window.nEndHour * 100 + p_window.nEndMinute;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_bStopping) {
+        return failure(Outcome::UNAVAILABLE, 0, "the service is stopping");
+    }
+    ISensorController& controller = m_host.controller();
+    const std::string which = "scheme " + std::to_string(p_window.nIndex) + "'s window";
+    switch (controller.setSchemeWindow(p_window.nIndex, p_window.bEnabled, start, end)) {
+        case 0:
+            break;
+        case 505:
+            return failure(Outcome::REFUSED, 0,
+                           which +
+                               " must start at a time from 00:00 to 24:00 in steps of 10 "
+                               "minutes; nothing was changed");
+        case 506:
+            return failure(Outcome::REFUSED, 0,
+                           which +
+                               " must end at a time from 00:00 to 24:00 in steps of 10 "
+                               "minutes; nothing was changed");
+        case 507:
+            return failure(Outcome::REFUSED, 0,
+                           which +
+                               " must start before it ends (a window does not run past "
+                               "midnight); nothing was changed");
+        case 509: {
+            int count = 0;
+            controller.getParamSchemeNum(count);
+            return failure(Outcome::UNKNOWN, 0,
+                           "no scheme " + std::to_string(p_window.nIndex) + " (schemes are 0.." +
+                               std::to_string(count - 1) + ")");
+        }
+        default:
+            return failure(Outcome::FAILED, 0,
+                           which + " could not be saved: the parameter file could not be written");
+    }
+    int active = -2;
+    int mode = 0;
+    controller.getParamScheme(active);
+    controller.getParamMode(mode);
+    if (active == p_window.nIndex) {
+        // The window ids show the active scheme's window.
+        publishValues({{500, p_window.bEnabled ? 1 : 0},
+                       {501, p_window.nStartHour},
+                       {502, p_window.nStartMinute / 10},
+                       {503, p_window.nEndHour},
+                       {504, p_window.nEndMinute / 10}},
+                      p_strOrigin);
+    }
+    nlohmann::json data = {{"scheme", active},
+                           {"mode", mode == 0 ? "manual" : "automatic"},
+                           {"window", p_window.nIndex},
+                           {"origin", p_strOrigin}};
+    m_events.publish("scheme", data.dump());
+    return Result();
+}
+
 ImageService::FocusState ImageService::focus() {
     FocusState state;
     state.bHasLens = m_host.module().bFocusMoves;

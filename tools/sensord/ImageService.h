@@ -97,6 +97,9 @@ public:
     Result applyScheme(int p_nIndex, const std::string& p_strOrigin);
     // Scheme mode 0 manual, 1 automatic by the windows.
     Result setSchemeMode(int p_nMode, const std::string& p_strOrigin);
+    // Gives scheme p_window.nIndex its window (saved at once) without
+    // applying the scheme; bActive is ignored.
+    Result setSchemeWindow(const Scheme& p_window, const std::string& p_strOrigin);
 
     // The lens, on modules that have one (a FOCUS_MODE or FOCUS_POSITION role).
     FocusState focus();

@@ -68,6 +68,30 @@ HttpResponse jsonResponse(int p_nStatus, const json& p_body) {
     return response;
 }
 
+// "HH:MM", hours 00 to 24; whether a window may use it is the library's say.
+bool parseClockTime(const json& p_value, int& p_nHour, int& p_nMinute) {
+    if (!p_value.is_string()) {
+        return false;
+    }
+    const std::string text = p_value.get<std::string>();
+    if (text.size() != 5 || text[2] != ':') {
+        return false;
+    }
+    for (size_t n : {0, 1, 3, 4}) {
+        if (text[n] < '0' || text[n] > '9') {
+            return false;
+        }
+    }
+    const int hour = (text[0] - '0') * 10 + (text[1] - '0');
+    const int minute = (text[3] - '0') * 10 + (text[4] - '0');
+    if (hour > 24 || minute > 59) {
+        return false;
+    }
+    p_nHour = hour;
+    p_nMinute = minute;
+    return true;
+}
+
 int statusOf(ImageService::Outcome p_eOutcome) {
     switch (p_eOutcome) {
         case ImageService::Outcome::OK:
@@ -155,6 +179,11 @@ HttpResponse JsonApi::handle(const HttpRequest& p_request, const std::string& p_
     }
     if (path == "/api/schemes/mode") {
         return method == "POST" ? setSchemeMode(p_request, p_strUser) : error(405, "POST " + path);
+    }
+    static const std::string kScheme = "/api/schemes/";
+    if (path.compare(0, kScheme.size(), kScheme) == 0) {
+        return method == "PUT" ? setSchemeWindow(p_request, p_strUser, path.substr(kScheme.size()))
+                               : error(405, "PUT " + path);
     }
     if (path == "/api/history") {
         return read ? history() : error(405, "GET " + path);
@@ -358,6 +387,50 @@ HttpResponse JsonApi::setSchemeMode(const HttpRequest& p_request, const std::str
         return error(400, "give the mode as {\"mode\": \"manual\"} or \"automatic\"");
     }
     ImageService::Result result = m_image.setSchemeMode(mode == "manual" ? 0 : 1, p_strUser);
+    if (!result.ok()) {
+        return error(statusOf(result.eOutcome), result.strText);
+    }
+    return schemes();
+}
+
+HttpResponse JsonApi::setSchemeWindow(const HttpRequest& p_request, const std::string& p_strUser,
+                                      const std::string& p_strIndex) {
+    char* end = nullptr;
+    const long index = std::strtol(p_strIndex.c_str(), &end, 10);
+    if (p_strIndex.empty() || *end != '\0' || index < 0 || index > 1000) {
+        return error(404, "no scheme " + p_strIndex);
+    }
+    json body;
+    HttpResponse bad;
+    if (!parseBody(p_request, body, bad)) {
+        return bad;
+    }
+    ImageService::Scheme window;
+    bool found = false;
+    for (const ImageService::Scheme& scheme : m_image.schemes()) {
+        if (scheme.nIndex == index) {
+            window = scheme;
+            found = true;
+        }
+    }
+    if (!found) {
+        return error(404, "no scheme " + p_strIndex);
+    }
+    // What the body leaves out stays as it is.
+    if (body.contains("enabled")) {
+        if (!body["enabled"].is_boolean()) {
+            return error(400, "\"enabled\" is true or false");
+        }
+        window.bEnabled = body["enabled"].get<bool>();
+    }
+    if (body.contains("start") &&
+        !parseClockTime(body["start"], window.nStartHour, window.nStartMinute)) {
+        return error(400, "give \"start\" as a time \"HH:MM\"");
+    }
+    if (body.contains("end") && !parseClockTime(body["end"], window.nEndHour, window.nEndMinute)) {
+        return error(400, "give \"end\" as a time \"HH:MM\"");
+    }
+    ImageService::Result result = m_image.setSchemeWindow(window, p_strUser);
     if (!result.ok()) {
         return error(statusOf(result.eOutcome), result.strText);
     }

@@ -24,6 +24,8 @@ class SimulatedHardware;
 //   GET  /api/schemes             the schemes with their windows
 //   POST /api/schemes/active      {"scheme": 2}      (keeps it: scheme mode manual)
 //   POST /api/schemes/mode        {"mode": "automatic"}
+//   PUT  /api/schemes/N           {"enabled": true, "start": "08:30", "end": "18:00"}:
+//                                  scheme N's window, without applying it
 //   GET  /api/history             the last 24 hours: scene level, state and scheme a
 //                                  minute, and every day/night and scheme switch
 //   GET  /api/ui?lang=N           the module's UI description: tabs, labels, languages
@@ -62,6 +64,8 @@ private:
     HttpResponse schemes();
     HttpResponse setScheme(const HttpRequest& p_request, const std::string& p_strUser);
     HttpResponse setSchemeMode(const HttpRequest& p_request, const std::string& p_strUser);
+    HttpResponse setSchemeWindow(const HttpRequest& p_request, const std::string& p_strUser,
+                                 const std::string& p_strIndex);
     HttpResponse events(const HttpRequest& p_request);
     HttpResponse simulation(const HttpRequest& p_request);
     HttpResponse simulated();

@@ -295,6 +295,60 @@ TEST(SensordServer, ConnectionsOverTheLimitAreClosedNotQueued) {
     EXPECT_TRUE(served);
 }
 
+TEST(SensordJson, AnySchemesWindowIsEditedWithoutApplyingItAndRefusalsChangeNothing) {
+    RunningSensord sensord("cmd7200");
+    HttpTestClient client = sensord.admin();
+    json schemes = body(client.request("GET", "/api/schemes"));
+    ASSERT_GE(schemes["schemes"].size(), 2u) << schemes.dump();
+    const int active = schemes["active"].get<int>();
+    const int other = active == 1 ? 0 : 1;
+    const std::string path = "/api/schemes/" + std::to_string(other);
+    json parameters = body(client.request("GET", "/api/parameters"));
+
+    TestResponse edited =
+        client.request("PUT", path, R"({"enabled": true, "start": "08:30", "end": "18:00"})");
+    ASSERT_EQ(200, edited.nStatus) << edited.strBody;
+    json window = body(edited)["schemes"][other];
+    EXPECT_EQ(true, window["enabled"]);
+    EXPECT_EQ("08:30", window["start"]);
+    EXPECT_EQ("18:00", window["end"]);
+    EXPECT_EQ(active, body(edited)["active"].get<int>());
+    // Only the window changed: no value of the running scheme moved.
+    EXPECT_EQ(parameters, body(client.request("GET", "/api/parameters")));
+
+    // What a body leaves out stays.
+    edited = client.request("PUT", path, R"({"end": "24:00"})");
+    ASSERT_EQ(200, edited.nStatus) << edited.strBody;
+    EXPECT_EQ("08:30", body(edited)["schemes"][other]["start"]);
+    EXPECT_EQ("24:00", body(edited)["schemes"][other]["end"]);
+
+    for (const char* refused :
+         {R"({"start": "18:00", "end": "08:00"})", R"({"start": "08:35"})", R"({"start": "8:30"})",
+          R"({"enabled": "yes"})", R"({"end": "24:10"})"}) {
+        TestResponse answer = client.request("PUT", path, refused);
+        EXPECT_EQ(400, answer.nStatus) << refused;
+        EXPECT_FALSE(body(answer).value("error", "").empty()) << refused;
+    }
+    EXPECT_EQ(404, client.request("PUT", "/api/schemes/99", R"({"end": "20:00"})").nStatus);
+    EXPECT_EQ(404, client.request("PUT", "/api/schemes/-1", R"({"end": "20:00"})").nStatus);
+    window = body(client.request("GET", "/api/schemes"))["schemes"][other];
+    EXPECT_EQ("08:30", window["start"]);
+    EXPECT_EQ("24:00", window["end"]);
+
+    // The active scheme's window is what its window parameters read, and it is saved.
+    edited = client.request("PUT", "/api/schemes/" + std::to_string(active),
+                            R"({"enabled": true, "start": "00:00", "end": "23:50"})");
+    ASSERT_EQ(200, edited.nStatus) << edited.strBody;
+    EXPECT_EQ(23, valueOf(client, "scheme-end-hour"));
+    EXPECT_EQ(5, valueOf(client, "scheme-end-minute"));
+    EXPECT_EQ(0, sensord.stop());
+    RunningSensord again("cmd7200", {}, sensord.root());
+    HttpTestClient restarted = again.admin();
+    schemes = body(restarted.request("GET", "/api/schemes"));
+    EXPECT_EQ("08:30", schemes["schemes"][other]["start"]);
+    EXPECT_EQ("23:50", schemes["schemes"][active]["end"]);
+}
+
 TEST(SensordJson, TheUiDescriptionGivesTheTabsOfTheMergedStyleInEachLanguage) {
     RunningSensord sensord("hi351x");
     HttpTestClient client = sensord.admin();

@@ -3,6 +3,7 @@
 import { call, getJson, listen, setParameter } from './api.js';
 import { Control, textFor } from './controls.js';
 import { drawHistory } from './chart.js';
+import { SchemeTable } from './schemes.js';
 
 const LANGUAGE_KEY = 'sensord.language';
 
@@ -13,7 +14,9 @@ const state = {
     tabs: [],             // { id, label, button, panel, controls }
     status: null,
     schemes: null,
+    schemeTable: null,
     streamUp: false,
+    streamSeen: false,  // the stream was up once: down now is a reconnection
 };
 
 const $ = (id) => document.getElementById(id);
@@ -174,7 +177,7 @@ function renderStatus() {
         parts.push(['module', 'not answering']);
     }
     if (!state.streamUp) {
-        parts.push(['live', 'reconnecting…']);
+        parts.push(['live', state.streamSeen ? 'reconnecting…' : 'connecting…']);
     }
     node.replaceChildren();
     parts.forEach(([key, value], i) => {
@@ -199,40 +202,8 @@ async function refreshStatus() {
 }
 
 function renderSchemes() {
-    const body = $('scheme-rows');
-    const data = state.schemes;
-    body.replaceChildren(...data.schemes.map((scheme) => {
-        const row = document.createElement('tr');
-        row.className = scheme.active ? 'active' : '';
-        const cells = [String(scheme.index), `${scheme.start}–${scheme.end}`,
-                       scheme.enabled ? 'yes' : 'no'];
-        for (const text of cells) {
-            const td = document.createElement('td');
-            td.textContent = text;
-            row.append(td);
-        }
-        const td = document.createElement('td');
-        if (scheme.active) {
-            td.textContent = '●';
-            td.setAttribute('aria-label', 'active');
-        } else {
-            const button = document.createElement('button');
-            button.type = 'button';
-            button.textContent = 'Use';
-            button.setAttribute('aria-label', `Use scheme ${scheme.index}`);
-            button.addEventListener('click', async () => {
-                const answer = await call('POST', '/api/schemes/active', { scheme: scheme.index });
-                if (!answer.ok) {
-                    problem(answer.body && answer.body.error ? answer.body.error : `HTTP ${answer.status}`);
-                }
-                refreshSchemes();
-            });
-            td.append(button);
-        }
-        row.append(td);
-        return row;
-    }));
-    $('scheme-mode').value = data.mode;
+    state.schemeTable.render(state.schemes);
+    $('scheme-mode').value = state.schemes.mode;
 }
 
 async function refreshSchemes() {
@@ -275,7 +246,15 @@ async function refreshValues() {
     }
 }
 
+const WINDOW_IDS = new Set([500, 501, 502, 503, 504]);
+let schemesTimer = 0;
+
 function onValue(event) {
+    if (WINDOW_IDS.has(event.id)) {
+        // Five values come at once: one read of the table.
+        clearTimeout(schemesTimer);
+        schemesTimer = setTimeout(refreshSchemes, 200);
+    }
     const control = state.controls.get(event.id);
     if (control) {
         control.show(event.value);
@@ -298,12 +277,18 @@ async function start() {
         state.ui = ui;
         state.status = status;
         state.schemes = schemes;
+        state.schemeTable = new SchemeTable($('scheme-rows'), (changed) => {
+            state.schemes = changed;
+            renderSchemes();
+            refreshStatus();
+        });
         $('title').textContent = `${parameters.module}: image settings`;
         document.title = `${parameters.module} image settings`;
         fillLanguages();
         buildSettings();
         renderSchemes();
         document.body.dataset.ready = 'true';
+        performance.mark('settings-drawn');
     } catch (e) {
         problem(`The settings cannot be read: ${e.message}`);
         return;
@@ -326,13 +311,13 @@ async function start() {
     }, (up) => {
         const was = state.streamUp;
         state.streamUp = up;
+        state.streamSeen = state.streamSeen || up;
         document.body.dataset.live = up ? 'true' : 'false';
+        renderStatus();
         if (up && !was) {
             // What happened while the stream was down.
             refreshValues().catch((e) => problem(e.message));
             refreshStatus();
-        } else {
-            renderStatus();
         }
     });
     // The scene level moves without events: the status and the chart are
