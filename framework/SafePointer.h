@@ -1,5 +1,7 @@
 #ifndef SENSORCONTROL_FRAMEWORK_SAFEPOINTER_H
 #define SENSORCONTROL_FRAMEWORK_SAFEPOINTER_H
+/// @file
+/// SafePointer, the reference-counted handle of objects shared with the host.
 
 #include <type_traits>
 #include <typeinfo>
@@ -9,30 +11,32 @@
 
 class ISensorController;
 
+/// The untyped part of every SafePointer: its misuse reports.
 class SC_EXPORT BaseSafePointer {
 public:
     virtual ~BaseSafePointer();
 
 protected:
-    // Prints "SafePointer Report:<type> <message>" and throws OVRuntimeError
-    // with that text.
+    /// Prints "SafePointer Report:<type> <message>" and throws OVRuntimeError
+    /// with that text.
     [[noreturn]] static void report(const char* p_szTypeName, const char* p_szMessage);
-    // The readable name of a type, kept for the life of the process.
+    /// The readable name of a type, kept for the life of the process.
     static const char* readableTypeName(const std::type_info& p_type);
 };
 
-// A reference-counted handle to an object shared between the library and its
-// host (controllers, threads, logs, the serial port, the GPIO, XML nodes).
-// Copies and releases from several threads are serialised by the shared
-// record's lock; the last release deletes the object through its (virtual)
-// destructor, a controller's threads stopped first. Misuse - a null pointer, a handle whose object
-// is gone - throws OVRuntimeError. Build one SafePointer per object from its raw pointer and copy
-// that; two built from the same raw pointer would each delete it.
+/// A reference-counted handle to an object shared between the library and its
+/// host (controllers, threads, logs, the serial port, the GPIO, XML nodes).
+/// Copies and releases from several threads are serialised by the shared
+/// record's lock; the last release deletes the object through its (virtual)
+/// destructor, a controller's threads stopped first. Misuse - a null pointer, a handle whose object
+/// is gone - throws OVRuntimeError. Build one SafePointer per object from its raw pointer and copy
+/// that; two built from the same raw pointer would each delete it.
 template <class T>
 class SafePointer : public BaseSafePointer {
 public:
     SafePointer() : m_pObject(nullptr), m_pRecord(nullptr) {}
 
+    /// Takes ownership of a new object (not null); the first handle of it.
     explicit SafePointer(T* p_pObject) : m_pObject(nullptr), m_pRecord(nullptr) {
         if (p_pObject == nullptr) {
             ThrowNullPointerException("Construct from NULL original pointer");
@@ -41,6 +45,7 @@ public:
         m_pObject = p_pObject;
     }
 
+    /// Another handle of the same object (the source must not be empty).
     SafePointer(const SafePointer& p_other) : m_pObject(nullptr), m_pRecord(nullptr) {
         if (p_other.m_pObject == nullptr) {
             ThrowNullPointerException("Construct from NULL <T>pointer");
@@ -48,14 +53,15 @@ public:
         share(p_other);
     }
 
-    // Taking over from a temporary needs no record traffic; an empty source
-    // leaves an empty handle, so containers can move handles freely.
+    /// Taking over from a temporary needs no record traffic; an empty source
+    /// leaves an empty handle, so containers can move handles freely.
     SafePointer(SafePointer&& p_other) noexcept
         : m_pObject(p_other.m_pObject), m_pRecord(p_other.m_pRecord) {
         p_other.m_pObject = nullptr;
         p_other.m_pRecord = nullptr;
     }
 
+    /// Releases this handle's object and shares the other's (not empty).
     SafePointer& operator=(const SafePointer& p_other) {
         if (p_other.m_pObject == nullptr) {
             ThrowNullPointerException("Assigned NULL <T>pointer");
@@ -68,10 +74,11 @@ public:
         return *this;
     }
 
-    // A record found broken here cannot be reported by an exception from a
-    // destructor: the report is printed and the process ends.
+    /// A record found broken here cannot be reported by an exception from a
+    /// destructor: the report is printed and the process ends.
     ~SafePointer() override { release(); }
 
+    /// The object; throws OVRuntimeError for an empty handle.
     T* operator->() const {
         if (m_pObject == nullptr) {
             ThrowNullPointerException("Use NULL pointer ->");
@@ -79,15 +86,20 @@ public:
         return m_pObject;
     }
 
+    /// The object; throws OVRuntimeError for an empty handle.
     T& operator*() const { return *operator->(); }
 
+    /// The object, or null for an empty handle.
     T* get() const { return m_pObject; }
+    /// Whether the handle is empty.
     bool isNull() const { return m_pObject == nullptr; }
+    /// Whether the handle holds an object.
     explicit operator bool() const { return m_pObject != nullptr; }
 
-    // Drops this handle's reference; the handle is empty afterwards.
+    /// Drops this handle's reference; the handle is empty afterwards.
     void reset() { release(); }
 
+    /// T's readable name, for reports.
     static const char* typeName() {
         static const char* s_szName = readableTypeName(typeid(T));
         return s_szName;
@@ -119,8 +131,8 @@ private:
         record->unlock();
     }
 
-    // A controller's threads may be anywhere in it: they stop before its
-    // first destructor runs, whichever class the handle names.
+    /// A controller's threads may be anywhere in it: they stop before its
+    /// first destructor runs, whichever class the handle names.
     static void stopThreadsOf(T* p_pObject) {
         if constexpr (std::is_base_of<ISensorController, T>::value) {
             p_pObject->stopThreads();

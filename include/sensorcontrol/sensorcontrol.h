@@ -1,7 +1,8 @@
 #ifndef SENSORCONTROL_SENSORCONTROL_H
 #define SENSORCONTROL_SENSORCONTROL_H
 
-// Everything a host needs from the sensorcontrol library.
+/// @file
+/// Everything a host needs from the sensorcontrol library.
 #include "automation/EE.h"
 #include "automation/ISPParam.h"
 #include "automation/ParamScheme.h"

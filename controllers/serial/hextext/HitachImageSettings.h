@@ -3,46 +3,58 @@
 
 #include "HexTextSenseController.h"
 
-// The image settings of the Hitachi camera module, ids 1-16, which the
-// SC110N_C module takes alike. Brightness and maximum gain go to the
-// registers of the picture mode the cache holds (id 15); a picture-mode
-// change writes both again to the registers of the new mode.
+/// The image settings of the Hitachi camera module, ids 1-16, which the
+/// SC110N_C module takes alike. Brightness and maximum gain go to the
+/// registers of the picture mode the cache holds (id 15); a picture-mode
+/// change writes both again to the registers of the new mode.
 template <class Base>
 class HitachImageSettings : public HexTextSenseController<Base> {
 public:
+    /// @cond
+    // Setters and getters the parameter table routes ids to; hosts reach
+    // them by id (setParameter, getParameter).
     int setBrightness(int p_nBrightness);
     int setSharpness(int p_nSharpness);
     int setSaturation(int p_nSaturation);
     int setNightColor(int p_nColor);
-    // Skipped while the cached camera mode (id 6) is 2 or 3, where the
-    // module chooses its gain.
+    /// @endcond
+    /// Skipped while the cached camera mode (id 6) is 2 or 3, where the
+    /// module chooses its gain.
     int setMaxGain(int p_nGain);
+    /// Wide dynamic range.
     int setWDR(int p_nWDR);
-    // Sent only while the cached camera mode is 4 (fixed shutter).
+    /// Sent only while the cached camera mode is 4 (fixed shutter).
     int setFixShutter(int p_nIndex);
+    /// Backlight compensation.
     int setBackLight(int p_nBackLight);
+    /// The focus distance.
     int setFocusDistance(int p_nDistance);
-    // Also the controller's interface: checked against the member's row.
+    /// Also the controller's interface: checked against the member's row.
     int setFocusMode(int p_nMode) override;
+    /// The picture mode (id 15); brightness and maximum gain follow it.
     int setPictureMode(int p_nMode);
+    /// Horizontal sharpness.
     int setHoriSharpness(int p_nSharpness);
 
 protected:
+    /// A controller for the module id.
     explicit HitachImageSettings(int p_nModuleId);
 
-    // The horizontal sharpness is announced under the print flag.
+    /// The horizontal sharpness is announced under the print flag.
     void announce(int p_nId, int p_nValue) override;
 
+    /// Writes brightness to the registers of the picture mode.
     int writeBrightness(int p_nBrightness, int p_nPictureMode);
+    /// Writes the maximum gain to the registers of the picture mode.
     int writeMaxGain(int p_nGain, int p_nPictureMode);
-    // Whether the cached camera mode (2 or 3) leaves the gain to the module.
+    /// Whether the cached camera mode (2 or 3) leaves the gain to the module.
     int modulesGain(int& p_bModules);
 };
 
-// The rows of ids 1-16 for a member built on HitachImageSettings. A member
-// that declares a setter of the same name (a brightness that also prints,
-// a camera mode that is remembered) gets its own through &Member::. The
-// member's kCameraModeFactory is the camera mode a first start finds.
+/// The rows of ids 1-16 for a member built on HitachImageSettings. A member
+/// that declares a setter of the same name (a brightness that also prints,
+/// a camera mode that is remembered) gets its own through &Member::. The
+/// member's kCameraModeFactory is the camera mode a first start finds.
 template <class Member>
 ParameterList<Member> hitachImageRows() {
     typedef ParameterRow<Member> P;
