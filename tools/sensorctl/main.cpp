@@ -11,6 +11,7 @@
 #include "DaySimulation.h"
 #include "Describe.h"
 #include "Host.h"
+#include "HostCli.h"
 #include "Modules.h"
 #include "Probe.h"
 #include "SerialCommands.h"
@@ -39,29 +40,9 @@ int main(int p_nArgc, char** p_ppArgv) {
     app.get_formatter()->column_width(34);
 
     HostOptions options;
-    app.add_option("--root", options.strRoot, "Root directory of the simulated camera")
-        ->capture_default_str();
-    app.add_option("--module", options.strModule, "Module id or name")->capture_default_str();
-    app.add_option("--detail", options.strDetail,
-                   "Module detail text (key=value;...); default: the module's own");
-    app.add_option("--params", options.strParams, "Module parameter text (key=value;...)");
-    app.add_option("--video-system", options.nVideoSystem, "Video standard given to init (0, 1)")
-        ->capture_default_str();
-    app.add_option("--light", options.nLight, "Scene brightness of the simulated board, 0..100")
-        ->check(CLI::Range(0, 100))
-        ->capture_default_str();
+    addHostOptions(app, options,
+                   "Run on the virtual clock (waits take no time; the day starts at 12:00)");
     app.add_flag("--print", options.bPrint, "Set the platform print flag (more console output)");
-    app.add_flag("--virtual-time", options.bVirtualTime,
-                 "Run on the virtual clock (waits take no time; the day starts at 12:00)");
-    app.add_option("--time", options.strTime, "Virtual time of day HH:MM (implies --virtual-time)");
-    app.add_flag("--verbose", options.bVerbose, "Show the library's own console output");
-    app.add_option("--uart", options.strUart,
-                   "Real serial device for a serial module (default: its simulator)");
-    app.add_option("--lens-uart", options.strLensUart,
-                   "Real serial device for the lens line of " + lensModuleNames() +
-                       " (default: its simulator's second line)");
-    app.add_option("--gpio", options.strGpio, "GPIO: sim (simulated) or sysfs (Linux sysfs)")
-        ->capture_default_str();
     app.add_flag("--trace", options.bTrace, "Print every serial frame as tx:/rx: lines");
 
     std::string id;

@@ -13,6 +13,7 @@
 #include <iostream>
 #include <thread>
 
+#include "HostCli.h"
 #include "Modules.h"
 #include "Sensord.h"
 #include "auth/UserCommand.h"
@@ -56,26 +57,7 @@ int main(int p_nArgc, char** p_ppArgv) {
 
     SensordOptions options;
     options.host.strRoot = "./sensord-root";
-    HostOptions& host = options.host;
-    app.add_option("--root", host.strRoot, "Root directory of the camera")->capture_default_str();
-    app.add_option("--module", host.strModule, "Module id or name")->capture_default_str();
-    app.add_option("--detail", host.strDetail,
-                   "Module detail text (key=value;...); default: the module's own");
-    app.add_option("--params", host.strParams, "Module parameter text (key=value;...)");
-    app.add_option("--video-system", host.nVideoSystem, "Video standard given to init (0, 1)")
-        ->capture_default_str();
-    app.add_option("--light", host.nLight, "Scene brightness of the simulated board, 0..100")
-        ->check(CLI::Range(0, 100))
-        ->capture_default_str();
-    app.add_flag("--virtual-time", host.bVirtualTime,
-                 "Run on the virtual clock; POST /api/simulation moves it");
-    app.add_option("--time", host.strTime, "Virtual time of day HH:MM (implies --virtual-time)");
-    app.add_flag("--verbose", host.bVerbose, "Show the library's own console output");
-    app.add_option("--uart", host.strUart,
-                   "Real serial device for a serial module (default: its simulator)");
-    app.add_option("--lens-uart", host.strLensUart, "Real serial device for a lens line");
-    app.add_option("--gpio", host.strGpio, "GPIO: sim (simulated) or sysfs (Linux sysfs)")
-        ->capture_default_str();
+    addHostOptions(app, options.host, "Run on the virtual clock; POST /api/simulation moves it");
     app.add_option("--listen", options.strListen, "ADDRESS:PORT to serve on ([IPv6]:PORT)")
         ->capture_default_str();
     app.add_option("--users", options.strUsers,
@@ -100,8 +82,8 @@ int main(int p_nArgc, char** p_ppArgv) {
     user->prefix_command();
 
     CLI11_PARSE(app, p_nArgc, p_ppArgv);
-    if (!host.strTime.empty()) {
-        host.bVirtualTime = true;
+    if (!options.host.strTime.empty()) {
+        options.host.bVirtualTime = true;
     }
     if (options.limits.nConnectionsPerAddress > options.limits.nConnections) {
         options.limits.nConnectionsPerAddress = options.limits.nConnections;
