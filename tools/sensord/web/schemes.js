@@ -97,6 +97,16 @@ class SchemeRow {
         }
     }
 
+    // The answer to this row's newest request, or null for an older one:
+    // answers may come back out of order, and an old "Saved." must not hide
+    // the refusal of what the user sent after it.
+    async latest(request) {
+        this.sent = (this.sent || 0) + 1;
+        const mine = this.sent;
+        const answer = await request;
+        return mine === this.sent ? answer : null;
+    }
+
     async submit() {
         for (const input of [this.start, this.end]) {
             if (!input.checkValidity()) {
@@ -105,9 +115,12 @@ class SchemeRow {
                 return;
             }
         }
-        const answer = await call('PUT', `/api/schemes/${this.index}`, {
+        const answer = await this.latest(call('PUT', `/api/schemes/${this.index}`, {
             enabled: this.enabled.checked, start: this.start.value, end: this.end.value,
-        });
+        }));
+        if (!answer) {
+            return;
+        }
         if (!answer.ok) {
             this.setNote(errorOf(answer), true);
             return;
@@ -118,7 +131,11 @@ class SchemeRow {
     }
 
     async apply() {
-        const answer = await call('POST', '/api/schemes/active', { scheme: this.index });
+        const answer = await this.latest(call('POST', '/api/schemes/active',
+                                              { scheme: this.index }));
+        if (!answer) {
+            return;
+        }
         if (!answer.ok) {
             this.setNote(errorOf(answer), true);
             return;
