@@ -144,19 +144,34 @@ int ISensorController::getAllParameters(std::string& p_strValues) {
         ErrorPrintf("UpdateParameters() failed");
         return 0;
     }
-    m_paramMutex.lock(kLockSource, __LINE__);
-    m_pSensorCache->clear();
-    if (!m_pSensorCache->setSensorValues(updated)) {
+    SensorCache read;
+    if (!read.setSensorValues(updated)) {
         ErrorPrintf("setSensorValues failed");
-        m_paramMutex.unlock(kLockSource, __LINE__);
         return 0;
     }
-    m_paramMutex.unlock(kLockSource, __LINE__);
-    if (updated != before) {
+    SensorCache old;
+    old.setSensorValues(before);
+    // The update ran without the lock, and a scheme switch or another host
+    // thread may have written meanwhile: only what the update read from the
+    // module goes into the cache, never the rest of the older snapshot.
+    bool changed = false;
+    {
+        OVMutexManager guard(m_paramMutex, kLockSource, __LINE__);
+        int id = 0;
+        int value = 0;
+        for (int more = read.getFirstIdValue(id, value); more;
+             more = read.getNextIdValue(id, value)) {
+            if (!old.isEqualToCache(id, value)) {
+                m_pSensorCache->setSensorValue(id, value);
+                changed = true;
+            }
+        }
+        m_pSensorCache->getAllSensorValues(p_strValues);
+    }
+    if (changed) {
         std::puts("save sensor parameter");
         flush();  // takes the lock itself
     }
-    p_strValues = updated;
     return 1;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -48,6 +49,9 @@ public:
     }
     int UpdateParameters(std::string& p_strValues) override {
         heldWhileUpdating.push_back(lockHeld());
+        if (duringUpdate) {
+            duringUpdate();
+        }
         p_strValues += appendOnUpdate;
         return updateResult != 0 ? TestController::UpdateParameters(p_strValues) : 0;
     }
@@ -58,6 +62,7 @@ public:
 
     int updateResult = 1;
     std::string appendOnUpdate;
+    std::function<void()> duringUpdate;
     std::vector<bool> heldWhileApplying;
     std::vector<bool> heldWhileUpdating;
     std::vector<bool> heldWhileFlushing;
@@ -432,6 +437,23 @@ TEST_F(ParameterAccessTest, BatchOperationsHoldTheParameterLockAroundTheCaches) 
     EXPECT_EQ(1, c.getParameters("1", values));
     EXPECT_EQ(std::string("ISensorController.cpp"), c.m_paramMutex.lastLockFile());
     EXPECT_GT(c.m_paramMutex.lastLockLine(), 0);
+}
+
+TEST_F(ParameterAccessTest, AWriteWhileAllAreReadIsNotUndoneByTheRead) {
+    Owned<LockWatchingController> c;
+    ASSERT_EQ(0, c.setParameters("(1,11)(2,22)"));
+    c.drift = {{2, 27}};
+    // A scheme switch or another host thread, between the read of the cache
+    // and the module's answers.
+    c.duringUpdate = [&] {
+        std::thread other([&] { EXPECT_EQ(0, c.setParameters("(1,15)")); });
+        other.join();
+    };
+    std::string values;
+    EXPECT_EQ(1, c.getAllParameters(values));
+    EXPECT_TRUE(contains(values, "(1,15)(2,27)")) << values;
+    EXPECT_TRUE(contains(cached(*c.m_pSensorCache), "(1,15)(2,27)"));
+    EXPECT_EQ(15, c.hardware[1]);
 }
 
 TEST_F(ParameterAccessTest, GetAllParametersGivesUpWhenTheUpdateFails) {
