@@ -92,13 +92,39 @@ int ITNLink::sendCommand(char* p_pCommand, int p_nLength, char* p_pReply, int p_
                             p_nLength);
         return BAD_CODE;
     }
+    char data[MAX_DATA] = {0};
     int dataLength = 0;
     std::string error;
-    int result = receiveReply(m_line, p_pReply, p_nReplyMax, dataLength, error);
+    int result = receiveReply(m_line, data, MAX_DATA, dataLength, error);
+    if (isOtherKind(result, dataLength, p_nReplyMax)) {
+        // A reply the module sent after an earlier exchange gave up on it:
+        // this command's own comes next. Only one: the module answers
+        // each command once.
+        m_owner.ErrorPrintf("skipped a late reply to an earlier command");
+        error.clear();
+        result = receiveReply(m_line, data, MAX_DATA, dataLength, error);
+    }
+    if (result == DATA && dataLength > p_nReplyMax) {
+        error = text("reply of %d data bytes is too long", dataLength);
+        result = MALFORMED;
+    }
     if (!error.empty()) {
         m_owner.ErrorPrintf("%s", error.c_str());
     }
-    return result == DATA ? (dataLength == p_nReplyMax ? DATA : MALFORMED) : result;
+    if (result != DATA) {
+        return result;
+    }
+    for (int index = 0; index < dataLength; ++index) {
+        p_pReply[index] = data[index];
+    }
+    return dataLength == p_nReplyMax ? DATA : MALFORMED;
+}
+
+bool ITNLink::isOtherKind(int p_nResult, int p_nDataLength, int p_nReplyMax) {
+    if (p_nReplyMax == 0) {
+        return p_nResult == DATA;  // a read's answer where a write's was due
+    }
+    return p_nResult == ACKNOWLEDGED || (p_nResult == DATA && p_nDataLength != p_nReplyMax);
 }
 
 int ITNLink::logFailure(const char* p_szOperation, int p_nResult, const char* p_pCommand,

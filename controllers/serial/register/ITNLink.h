@@ -21,7 +21,8 @@
 ///   any other code                  result -1
 /// A short, malformed or badly summed reply is result -2. Multi-byte values
 /// are big-endian (FlipChar, changToInt). Exchanges hold the ITN mutex; a
-/// failed one drains the line.
+/// failed one drains the line. A well-formed reply of the other kind is a
+/// late answer to an earlier exchange, and is skipped once.
 class ITNLink {
 public:
     enum { ACKNOWLEDGED = 1, DATA = 2, BAD_CODE = -1, MALFORMED = -2 };
@@ -67,6 +68,9 @@ public:
     }
 
 private:
+    /// A well-formed reply that cannot be this command's: an acknowledgement
+    /// or data of another size for a read, data for a write.
+    static bool isOtherKind(int p_nResult, int p_nDataLength, int p_nReplyMax);
     int logFailure(const char* p_szOperation, int p_nResult, const char* p_pCommand, int p_nLength,
                    const char* p_pReply, int p_nReplyLength);
 

@@ -65,7 +65,7 @@ TEST_F(ITNWireTest, EveryBadReplyFailsWithItsCodeAndDrainsTheLine) {
         {"05 01 02 01 08 AA BB", "setParameterValue error,nRet = -2"},
         {"08 01 02 01 09 AA BB", "recv code failed,first recv code = 0x8"},
         {"05 01", "__recv failed,nRet = 1 !=4"},
-        {"06 01 03 01 07 12 AA", "reply of 1 data bytes is too long"},  // a read's reply
+        {"06 01 03 01 07 12 AA", "recv code failed,first recv code = 0xaa"},  // a read's, then
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.szReply);
@@ -95,6 +95,27 @@ TEST_F(ITNWireTest, EveryBadReplyFailsWithItsCodeAndDrainsTheLine) {
     EXPECT_EQ(-1, value);
     m_pModule->scriptAnswer(hex("05 01 02 01 09"));
     EXPECT_EQ(1, m_camera.setBrightness(10));
+}
+
+TEST_F(ITNWireTest, ALateReplyToAnEarlierExchangeIsSkippedForTheCommandsOwn) {
+    // A write's acknowledgement, then the read's own answer.
+    m_pModule->scriptAnswer(hex("05 01 02 01 09 06 01 03 01 02 0D"));
+    int value = 0;
+    std::string out = printed([&] { ASSERT_EQ(1, m_camera.getGAMA(value)); });
+    EXPECT_EQ(2, value);
+    EXPECT_TRUE(contains(out, "skipped a late reply")) << out;
+    // A two-byte read's answer before a one-byte read's.
+    m_pModule->scriptAnswer(hex("07 01 04 01 27 10 44 06 01 03 01 03 0E"));
+    printed([&] { ASSERT_EQ(1, m_camera.getGAMA(value)); });
+    EXPECT_EQ(3, value);
+    // A read's answer, then the write's acknowledgement.
+    m_pModule->scriptAnswer(hex("06 01 03 01 07 12 05 01 02 01 09"));
+    printed([&] { EXPECT_EQ(1, m_camera.setBrightness(10)); });
+    // Only one is skipped: two late replies fail the command.
+    m_pModule->scriptAnswer(hex("05 01 02 01 09 05 01 02 01 09 06 01 03 01 02 0D"));
+    out = printed([&] { EXPECT_EQ(0, m_camera.getGAMA(value)); });
+    EXPECT_TRUE(contains(out, "getParameterValue error,nRet = 1")) << out;
+    EXPECT_EQ(0u, m_pModule->pendingBytes());
 }
 
 TEST_F(ITNTest, SettingsReachTheirRegisters) {
