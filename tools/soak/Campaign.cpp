@@ -655,7 +655,13 @@ const char* CampaignRun::enterBootState() {
         0) {
         return "scheme 0 could not be given the whole day";
     }
-    if (m_nDayNightId > 0 && day >= 0 && !controller().setParameter(m_nDayNightId, day)) {
+    // Day is written over night: a switch that failed half way may have left
+    // the module's picture at night while the thread believes it is day, and
+    // only a changed mode makes the thread enter the day again in full.
+    const int night = dayNightModeValue(controller(), 2);
+    if (m_nDayNightId > 0 && day >= 0 &&
+        ((night >= 0 && !controller().setParameter(m_nDayNightId, night)) ||
+         !controller().setParameter(m_nDayNightId, day))) {
         return "the day/night mode could not be set to day";
     }
     if (controller().flush() != 0 || controller().setParamMode(1) != 1 ||
