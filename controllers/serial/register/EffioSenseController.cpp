@@ -153,6 +153,7 @@ int EffioSenseController::write(const Field& p_field, int p_nValue) {
     int field = p_field.bScaled ? p_nValue * 255 / 100 : p_nValue;
     int count = p_field.nWidth / 8;
     int registers = 0;
+    OVMutexManager guard(m_fieldMutex);
     if (!p_field.bBlind &&
         !m_link.readRegisters(p_field.nCategory, p_field.nAddress, count, registers)) {
         return 0;

@@ -147,6 +147,9 @@ private:
     std::atomic<int> m_nDTNTransition;
     std::atomic<int> m_nNTDTransition;
     EffioLink m_link;
+    // Fields share register bytes: a read-modify-write is one step, or a
+    // write from another thread between its read and its write is lost.
+    OVMutex m_fieldMutex;
     ParameterTable<EffioSenseController> m_parameters;
 };
 

@@ -255,6 +255,7 @@ int ITNSenseController::setSpot(int p_nX, int p_nY) {
 
 int ITNSenseController::setSpotAE_X(int p_nValue) {
     int spot = 0;
+    OVMutexManager guard(m_spotMutex);
     return m_link.readRegister(kSpotAE, 1, spot) && setSpot(p_nValue, spot & 0x0F);
 }
 
@@ -269,6 +270,7 @@ int ITNSenseController::getSpotAE_X(int& p_nValue) {
 
 int ITNSenseController::setSpotAE_Y(int p_nValue) {
     int spot = 0;
+    OVMutexManager guard(m_spotMutex);
     return m_link.readRegister(kSpotAE, 1, spot) && setSpot(spot >> 4, p_nValue);
 }
 

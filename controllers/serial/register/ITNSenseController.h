@@ -154,6 +154,9 @@ private:
     int setSpot(int p_nX, int p_nY);
 
     ITNLink m_link;
+    // The spot's X and Y share a register: each read-modify-write is one
+    // step, or a write from another thread between its read and write is lost.
+    OVMutex m_spotMutex;
     std::atomic<int> m_nFixShutter;
     std::atomic<int> m_nShutterMode;
     std::atomic<int> m_nExposureLevel;

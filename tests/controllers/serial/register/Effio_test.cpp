@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "RegisterTesting.h"
@@ -135,6 +137,34 @@ TEST_F(EffioTest, FieldsKeepTheirNeighboursAndScaledOnesAreScaled) {
     EXPECT_TRUE(contains(out, "setMirror(2) is out of range")) << out;
     EXPECT_EQ(0, m_camera.setParameterToSensor(1, 101));
     EXPECT_TRUE(frames().empty());
+}
+
+TEST_F(EffioTest, AnotherThreadsFieldWriteNeverPutsBackAnOlderNeighbour) {
+    // The exposure and the AGC mode share register 03 02. While another
+    // thread keeps writing the AGC mode, every exposure written must stay:
+    // a write that read the register before it and wrote after it would put
+    // the old exposure back.
+    std::atomic<bool> done(false);
+    std::thread other([&] {
+        for (int agc = 0; !done; agc = (agc + 1) % 8) {
+            m_camera.setAGCMode(agc);
+        }
+    });
+    int lost = 0;
+    for (int round = 0; round < 400; ++round) {
+        const int exposal = round % 2;
+        ASSERT_EQ(1, m_camera.setExposal(exposal));
+        // Read back a few times: a write the other thread began before may
+        // land just after this one.
+        for (int check = 0; check < 3; ++check) {
+            int value = -1;
+            ASSERT_EQ(1, m_camera.getExposal(value));
+            lost += value != exposal ? 1 : 0;
+        }
+    }
+    done = true;
+    other.join();
+    EXPECT_EQ(0, lost);
 }
 
 TEST_F(EffioTest, TheAELevelDecidesDayOrNightWithNoDecisionBetweenTheThresholds) {
