@@ -185,18 +185,11 @@ export class Control {
         const d = this.descriptor;
         this.root.classList.add('busy');
         this.setNote('', '');
-        // Answers may come back out of order (arrow keys send one a press):
-        // only the newest request's answer is shown.
-        this.sent = (this.sent || 0) + 1;
-        const mine = this.sent;
         let answer;
         try {
             answer = await this.send(d.name, value);
         } catch (e) {
             answer = { ok: false, status: 0, body: { error: `the camera cannot be reached (${e.message})` } };
-        }
-        if (mine !== this.sent) {
-            return answer.ok;
         }
         this.root.classList.remove('busy');
         if (answer.ok) {
