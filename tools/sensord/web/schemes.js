@@ -97,14 +97,8 @@ class SchemeRow {
         }
     }
 
-    // The answer to this row's newest request, or null for an older one:
-    // answers may come back out of order, and an old "Saved." must not hide
-    // the refusal of what the user sent after it.
-    async latest(request) {
-        this.sent = (this.sent || 0) + 1;
-        const mine = this.sent;
-        const answer = await request;
-        return mine === this.sent ? answer : null;
+    typed() {
+        return { enabled: this.enabled.checked, start: this.start.value, end: this.end.value };
     }
 
     async submit() {
@@ -115,27 +109,22 @@ class SchemeRow {
                 return;
             }
         }
-        const answer = await this.latest(call('PUT', `/api/schemes/${this.index}`, {
-            enabled: this.enabled.checked, start: this.start.value, end: this.end.value,
-        }));
-        if (!answer) {
-            return;
-        }
+        const sent = this.typed();
+        const answer = await call('PUT', `/api/schemes/${this.index}`, sent);
         if (!answer.ok) {
             this.setNote(errorOf(answer), true);
             return;
         }
-        this.markDirty(false);
+        // The user may have typed on while it was saved: that stays.
+        if (JSON.stringify(this.typed()) === JSON.stringify(sent)) {
+            this.markDirty(false);
+        }
         this.setNote('Saved.', false);
         this.onChanged(answer.body);
     }
 
     async apply() {
-        const answer = await this.latest(call('POST', '/api/schemes/active',
-                                              { scheme: this.index }));
-        if (!answer) {
-            return;
-        }
+        const answer = await call('POST', '/api/schemes/active', { scheme: this.index });
         if (!answer.ok) {
             this.setNote(errorOf(answer), true);
             return;
